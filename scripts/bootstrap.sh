@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian 12 machine, builds Geovista 3D and then either starts
+# the globe ("run") or runs every test ("test").
+set -euo pipefail
+
+mode=${1:-run}
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+jobs=$(nproc 2>/dev/null || echo 2)
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+
+packages=(
+    build-essential cmake pkg-config git
+    clang libclang-rt-14-dev
+    libsdl2-dev libepoxy-dev libgl1-mesa-dri libegl-mesa0
+    libgtest-dev libgmock-dev googletest libbenchmark-dev
+    xvfb xauth xdotool x11-utils imagemagick faketime
+    libnova-dev python3 python3-pil python3-numpy fonts-liberation2
+)
+
+install_missing() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Installing: ${missing[*]}"
+        $sudo apt-get update -q
+        # Another apt client may hold the lock for a moment: wait for it rather than fail.
+        for attempt in 1 2 3 4 5 6; do
+            if $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q \
+                    --no-install-recommends -o DPkg::Lock::Timeout=120 "${missing[@]}"; then
+                return 0
+            fi
+            sleep 10
+        done
+        echo "apt-get could not install the packages" >&2
+        return 1
+    fi
+}
+
+build() {
+    local dir=$1; shift
+    cmake -S . -B "$dir" "$@"
+    cmake --build "$dir" -j "$jobs"
+}
+
+install_missing
+
+case "$mode" in
+run)
+    build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGV_BUILD_TESTS=OFF
+    # The program keeps its files next to itself and its log in the current folder.
+    cd build/bin
+    exec ./Geovista
+    ;;
+test)
+    # Sanitized unit tests first, then the fuzz smoke runs, then the full suite.
+    build build-asan -DCMAKE_BUILD_TYPE=Debug -DGV_SANITIZE=ON -DGV_BENCHMARKS=OFF
+    (cd build-asan && ctest -L unit -j "$jobs" --output-on-failure)
+    if [ -d fuzz ]; then
+        build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+            -DCMAKE_C_COMPILER=clang -DGV_FUZZ=ON -DGV_BUILD_TESTS=ON -DGV_BENCHMARKS=OFF
+        (cd build-fuzz && ctest -L fuzz -j "$jobs" --output-on-failure)
+    fi
+    build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cd build
+    ctest -j "$jobs" --output-on-failure
+    ;;
+*)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac
