@@ -17,7 +17,8 @@ void CitiesDatabase::remove(std::size_t i) {
 std::size_t CitiesDatabase::appendFromBytes(std::span<const uint8_t> bytes) {
     const std::size_t count = bytes.size() / kLocationRecordSize;
     for (std::size_t i = 0; i < count; ++i)
-        append(decodeLocationRecord(bytes.subspan(i * kLocationRecordSize).first<kLocationRecordSize>()));
+        append(decodeLocationRecord(
+            bytes.subspan(i * kLocationRecordSize).first<kLocationRecordSize>()));
     return count;
 }
 

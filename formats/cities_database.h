@@ -12,7 +12,7 @@
 namespace gv {
 
 class CitiesDatabase {
-public:
+  public:
     CitiesDatabase() { records_.reserve(16); }
 
     std::size_t size() const { return records_.size(); }
@@ -30,7 +30,7 @@ public:
     std::size_t appendFromBytes(std::span<const uint8_t> bytes);
     std::vector<uint8_t> toBytes() const;
 
-private:
+  private:
     std::vector<std::unique_ptr<LocationRecord>> records_;
 };
 

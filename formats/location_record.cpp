@@ -37,7 +37,8 @@ LocationRecord decodeLocationRecord(std::span<const uint8_t, kLocationRecordSize
 
 std::array<uint8_t, kLocationRecordSize> encodeLocationRecord(const LocationRecord& record) {
     std::array<uint8_t, kLocationRecordSize> bytes{};
-    forEachField(record, [&](std::size_t off, const auto& v) { writeField(bytes.data() + off, v); });
+    forEachField(record,
+                 [&](std::size_t off, const auto& v) { writeField(bytes.data() + off, v); });
     return bytes;
 }
 

@@ -15,12 +15,12 @@ inline constexpr uint32_t kAddedPlaceRegion = 0xFFFFFFFF;
 
 struct LocationRecord {
     uint16_t catalogueCountry;
-    uint8_t padding0[2];   // kept as read, so a rewritten file is byte-identical
+    uint8_t padding0[2]; // kept as read, so a rewritten file is byte-identical
     uint32_t catalogueRegion;
     char name[kLocationNameSize]; // Windows-1252, NUL-terminated
-    float latitude;        // decimal degrees, north positive
-    float longitude;       // decimal degrees, east positive
-    int8_t timeZone;       // whole hours from UTC, -12..+13
+    float latitude;               // decimal degrees, north positive
+    float longitude;              // decimal degrees, east positive
+    int8_t timeZone;              // whole hours from UTC, -12..+13
     uint8_t padding1[3];
 };
 

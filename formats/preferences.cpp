@@ -66,8 +66,10 @@ template <class Prefs, class Visit> void forEachField(Prefs& prefs, Visit&& visi
     GV_FIELD(0x1FC, cloudServerHost);
     GV_FIELD(0x300, cloudImagePath);
     GV_FIELD(0x404, cloudUpdateInterval);
-    for (int i = 0; i < kCloudColourCount; ++i) visit(0x408 + 4 * std::size_t(i), prefs.cloudColours[i]);
-    for (int i = 0; i < 9; ++i) visit(0x458 + 4 * std::size_t(i), prefs.lastCloudUpdate[i]);
+    for (int i = 0; i < kCloudColourCount; ++i)
+        visit(0x408 + 4 * std::size_t(i), prefs.cloudColours[i]);
+    for (int i = 0; i < 9; ++i)
+        visit(0x458 + 4 * std::size_t(i), prefs.lastCloudUpdate[i]);
     static_assert(offsetof(Preferences, cloudColours) == 0x408);
     static_assert(offsetof(Preferences, lastCloudUpdate) == 0x458);
     GV_FIELD(0x47C, titleColour);
@@ -98,9 +100,9 @@ struct CameraDefault {
 };
 
 constexpr CameraDefault kCameraDefaults[kCameraCount] = {
-    {"Orbit 1", 560, 0.0002f},   {"Orbit 2", 650, -0.0004f},   {"Orbit 3", 400, 0.0002f},
-    {"Orbit 4", 400, -0.0004f},  {"Sun view", 500, 0.0f},      {"Moon view", 500, 0.0f},
-    {"User view", 500, 0.0f},    {"Loc view*", 500, 0.0f},
+    {"Orbit 1", 560, 0.0002f},  {"Orbit 2", 650, -0.0004f}, {"Orbit 3", 400, 0.0002f},
+    {"Orbit 4", 400, -0.0004f}, {"Sun view", 500, 0.0f},    {"Moon view", 500, 0.0f},
+    {"User view", 500, 0.0f},   {"Loc view*", 500, 0.0f},
 };
 
 constexpr uint32_t kDefaultCloudColours[kCloudColourCount] = {
@@ -201,6 +203,8 @@ uint32_t overlayColour(int32_t index, int32_t fallbackIndex) {
                      clampedIndex(fallbackIndex, 0, kOverlayPaletteSize - 1, 0)))];
 }
 
-int32_t clampedCameraIndex(int32_t index) { return clampedIndex(index, 0, kCameraCount - 1, 0); }
+int32_t clampedCameraIndex(int32_t index) {
+    return clampedIndex(index, 0, kCameraCount - 1, 0);
+}
 
 } // namespace gv

@@ -20,10 +20,10 @@ inline constexpr std::size_t kHostFieldSize = 260;
 inline constexpr uint16_t kFirstRunModeMarker = 999;
 
 struct CameraSetting {
-    uint32_t runtimeSlot;  // the globe's live camera handle; meaningless on disk
+    uint32_t runtimeSlot; // the globe's live camera handle; meaningless on disk
     char cameraName[32];
     int32_t distance;
-    float orbitSpeed;      // radians per millisecond of frame time
+    float orbitSpeed; // radians per millisecond of frame time
     float orbitAngle;
 };
 
@@ -102,6 +102,8 @@ uint32_t overlayColour(int32_t index, int32_t fallbackIndex);
 int32_t clampedCameraIndex(int32_t index);
 int32_t clampedIndex(int32_t value, int32_t lo, int32_t hi, int32_t fallback);
 
-inline bool isOn(Bool32 v) { return v != 0; }
+inline bool isOn(Bool32 v) {
+    return v != 0;
+}
 
 } // namespace gv

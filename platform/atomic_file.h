@@ -1,0 +1,18 @@
+#pragma once
+// Replacing a file so that it is never seen half written: the bytes go to a
+// temporary file in the same folder, which is flushed to disk and then renamed
+// over the old file. On any failure the old file stays as it was.
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace gv::platform {
+
+bool replaceFileContents(const std::string& path, std::span<const uint8_t> bytes);
+
+// Test seam: called after the temporary file holds its first half and before
+// the rename, so a test can stop a process in the middle of a save.
+using AtomicWriteHook = void (*)(const std::string& tempPath);
+void setAtomicWriteHook(AtomicWriteHook hook);
+
+} // namespace gv::platform
