@@ -30,27 +30,21 @@ float hoursOf(const std::tm& t) {
 } // namespace
 
 ClockSample sampleClock(std::time_t now, int32_t extraSeconds) {
+    // Adding the extra seconds to the seconds field and normalising both
+    // broken-down records gives the records of the shifted instant, which is
+    // what is split here. Two things differ from pushing the UTC record
+    // through mktime: it would read that record as local time and, in a
+    // daylight-saving season, come back an hour off (and the zone offset
+    // with it); and a large total cannot overflow the int seconds field.
     ClockSample s;
-    splitUtc(now, s.utc);
-    splitLocal(now, s.local);
-    s.utc.tm_sec += extraSeconds;
-    s.local.tm_sec += extraSeconds;
-
-    // The UTC record is normalised as UTC: pushed through the local-time
-    // conversion it would pick up the zone's daylight-saving shift and be an
-    // hour off for half the year.
-    const int64_t utcSeconds = utcCalendarSeconds(s.utc);
-    s.simulatedTime = static_cast<std::time_t>(utcSeconds);
+    s.simulatedTime = static_cast<std::time_t>(static_cast<int64_t>(now) + extraSeconds);
     splitUtc(s.simulatedTime, s.utc);
-    // The local record keeps its daylight flag, so mktime carries the shift
-    // correctly across a change of season.
-    const std::time_t localSeconds = std::mktime(&s.local);
+    splitLocal(s.simulatedTime, s.local);
 
-    // The local record read as if it were UTC, minus the true instant: the
+    // The local fields read as if they were UTC, minus the instant: the
     // zone's offset at that instant, daylight saving included.
-    std::tm localFields = s.local;
     s.zoneOffsetHours =
-        static_cast<float>(utcCalendarSeconds(localFields) - static_cast<int64_t>(localSeconds)) /
+        static_cast<float>(utcCalendarSeconds(s.local) - static_cast<int64_t>(s.simulatedTime)) /
         3600.0f;
 
     s.utcDayFraction = hoursOf(s.utc) / 24.0f;

@@ -16,9 +16,9 @@ struct ClockSample {
     std::time_t simulatedTime = 0; // calendar seconds of the simulated instant
 };
 
-// Builds the sample for wall-clock time `now` shifted by `extraSeconds`:
-// both records get the extra seconds on their seconds field and are
-// normalised back through the calendar.
+// Builds the sample for wall-clock time `now` shifted by `extraSeconds`: the
+// UTC and local records of that instant, as if the extra seconds had been
+// added to their seconds fields and carried through the calendar.
 ClockSample sampleClock(std::time_t now, int32_t extraSeconds);
 
 class SimClock {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -158,6 +159,15 @@ TEST(SimClock, SixtyRollingHoursAndLargeOffsets) {
     EXPECT_EQ(y.utc.tm_year, 125);
     EXPECT_EQ(y.utc.tm_mon, 1);
     EXPECT_EQ(y.utc.tm_mday, 28);
+    // The largest running total the driver can hold (68 years ahead).
+    const ClockSample most = sampleClock(start, INT32_MAX);
+    const std::time_t expectedTime = start + INT32_MAX;
+    std::tm expected{};
+    gmtime_r(&expectedTime, &expected);
+    EXPECT_EQ(most.utc.tm_year, expected.tm_year);
+    EXPECT_EQ(most.utc.tm_yday, expected.tm_yday);
+    EXPECT_EQ(most.utc.tm_sec, expected.tm_sec);
+    EXPECT_FLOAT_EQ(most.zoneOffsetHours, -5.0f);
 }
 
 TEST(SimClock, UpdateReadsTheSystemClock) {
