@@ -101,6 +101,11 @@ def _radius_grid(size=TILE_SIZE):
     return np.hypot(x - c, y - c) / (size / 2.0), np.arctan2(y - c, x - c)
 
 
+def _edge_fade(r, width):
+    """1 inside, falling to 0 just before the border, so no border pixel is lit."""
+    return np.clip((0.96 - r) / width, 0.0, 1.0)
+
+
 def _to_grey(values):
     return np.clip(np.rint(values * 255.0), 0, 255).astype(np.uint8)
 
@@ -108,14 +113,14 @@ def _to_grey(values):
 def glow():
     """Bitmap 121: a soft round glow, brightest in the middle, black at the edge."""
     r, _ = _radius_grid()
-    values = np.clip(1.0 - r, 0.0, 1.0) ** 2.2
+    values = np.clip(1.0 - r, 0.0, 1.0) ** 2.2 * _edge_fade(r, 0.1)
     return _to_grey(values)
 
 
 def halo(kind):
     """Bitmaps 122..124: rings of different widths and radii, black outside."""
     r, _ = _radius_grid()
-    fade = np.clip((1.0 - r) / 0.08, 0.0, 1.0)
+    fade = _edge_fade(r, 0.08)
     if kind == 0:    # thin bright ring
         values = np.exp(-((r - 0.82) / 0.05) ** 2)
     elif kind == 1:  # wide faint ring with a filled centre
@@ -135,7 +140,7 @@ def sun_flare():
         offset = 0.0 if weight > 0.6 else np.pi / 4
         a = np.abs(np.sin(count / 2.0 * (angle - offset)))
         rays += weight * np.exp(-(a / width) ** 2) * np.exp(-r / 0.45)
-    values = (core + rays) * np.clip((1.0 - r) / 0.1, 0.0, 1.0)
+    values = (core + rays) * _edge_fade(r, 0.1)
     return _to_grey(np.clip(values, 0.0, 1.0))
 
 
