@@ -48,14 +48,15 @@ def tiles_picture(tiles, font_path):
     from PIL import ImageDraw, ImageFont
 
     cell, gap, label = 128, 4, 20
-    picture = Image.new("RGB", (8 * cell + 7 * gap, cell + label), (255, 255, 255))
+    picture = Image.new("RGB", (8 * cell + 7 * gap, cell + label), (48, 48, 56))
     draw = ImageDraw.Draw(picture)
     font = ImageFont.truetype(font_path, 14)
     for i, tile in enumerate(tiles):
         x = i * (cell + gap)
         picture.paste(tile.resize((cell, cell), Image.Resampling.BOX), (x, 0))
         text = str(111 + i)
-        draw.text((x + cell // 2, cell + label // 2), text, fill=(0, 0, 0), font=font, anchor="mm")
+        draw.text((x + cell // 2, cell + label // 2), text, fill=(255, 255, 255), font=font,
+                  anchor="mm")
     return picture
 
 
