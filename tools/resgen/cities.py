@@ -5,6 +5,7 @@ Windows-1252, NUL-terminated), latitude and longitude (float32 degrees),
 standard offset from UTC in whole hours (i8), 3 padding bytes. Unused bytes
 hold 0xCD, as the database files of the first release did.
 """
+import math
 import struct
 import unicodedata
 import zoneinfo
@@ -16,6 +17,7 @@ US_PLACES = 712
 COUNTRIES = 157          # country codes 0..156
 MAX_NAME = 25
 PER_COUNTRY_CAP = 14     # places a country other than the US gets at most
+NEIGHBOUR_KM = 12.0      # closer places than this count as one town
 FILL = 0xCD
 
 # Catalogue numbers that older databases and documentation rely on.
@@ -39,30 +41,27 @@ SPELLINGS = {
 SKIPPED_FEATURES = {"PPLX", "PPLH", "PPLQ", "PPLW", "PPLCH"}
 
 
+def _plain(ch):
+    if ch in SPELLINGS:
+        return SPELLINGS[ch]
+    return "".join(c for c in unicodedata.normalize("NFKD", ch) if not unicodedata.combining(c))
+
+
 def fold_name(name, charset):
     """The name spelt with the font's characters only, or None when impossible.
 
-    Letters the font has are kept (Bogotá, Zürich); other accented letters lose
-    their accent (Malmö -> Malmo); a few letters get their usual plain spelling
-    (Łódź -> Lodz, Straße -> Strasse). The first letter is made upper case so
-    that byte order and case-insensitive order agree.
+    A name the font can draw is kept as it is (Bogotá, Zürich, Kraków). A name
+    with any other letter is spelt plainly throughout, so that it is not half
+    accented (Łódź -> Lodz, Malmö -> Malmo, Straße -> Strasse). The first
+    letter is made upper case so that byte order and case-insensitive order
+    agree.
     """
-    out = []
-    for ch in unicodedata.normalize("NFC", name):
-        if ch in charset:
-            out.append(ch)
-        elif ch in SPELLINGS:
-            out.append(SPELLINGS[ch])
-        else:
-            plain = "".join(c for c in unicodedata.normalize("NFKD", ch)
-                            if not unicodedata.combining(c))
-            if not plain or any(c not in charset for c in plain):
-                return None
-            out.append(plain)
-    folded = " ".join("".join(out).split())
-    if not folded:
+    name = " ".join(unicodedata.normalize("NFC", name).split())
+    if not name:
         return None
-    folded = folded[0].upper() + folded[1:]
+    if any(ch not in charset for ch in name):
+        name = "".join(_plain(ch) for ch in name)
+    folded = name[0].upper() + name[1:]
     if any(c not in charset for c in folded) or len(folded) > MAX_NAME:
         return None
     return folded
@@ -141,30 +140,77 @@ def _country_numbers(countries):
     return numbers
 
 
+def prominence(place):
+    """Population, discounted for GeoNames entries that are mostly town districts.
+
+    Outside the US, places that are not seats of a province or district (PPL,
+    PPLA3 and below) are often quarters of a bigger city with a city-sized
+    population of their own; they count for half.
+    """
+    if place["country"] == "US" or place["feature"] in ("PPLC", "PPLA"):
+        return place["population"]
+    if place["feature"] == "PPLA2":
+        return place["population"] * 3 // 4
+    return place["population"] // 2
+
+
+def _distance_km(a, b):
+    lat1, lat2 = math.radians(a["lat"]), math.radians(b["lat"])
+    dlat, dlon = lat2 - lat1, math.radians(b["lon"] - a["lon"])
+    h = math.sin(dlat / 2) ** 2 + math.cos(lat1) * math.cos(lat2) * math.sin(dlon / 2) ** 2
+    return 2 * 6371.0 * math.asin(min(1.0, math.sqrt(h)))
+
+
+class _Neighbourhood:
+    """Chosen places by one-degree cell, to find a chosen place nearby quickly."""
+
+    def __init__(self):
+        self.cells = {}
+
+    def add(self, p):
+        self.cells.setdefault((int(p["lat"] // 1), int(p["lon"] // 1)), []).append(p)
+
+    def near(self, p, km):
+        cy, cx = int(p["lat"] // 1), int(p["lon"] // 1)
+        for dy in (-1, 0, 1):
+            for dx in (-1, 0, 1):
+                for q in self.cells.get((cy + dy, (cx + dx + 180) % 360 - 180), ()):
+                    if _distance_km(p, q) < km:
+                        return True
+        return False
+
+
 def _select(places, countries, excluded, first_name):
     """Places in priority order until the US and world quotas are full."""
     by_country = {}
     for p in places:
         by_country.setdefault(p["country"], []).append(p)
-    priority = []
+    required = []
     for key in PINNED_PLACES:
         name, country = key
         matches = [p for p in by_country.get(country, []) if p["name"] == name]
-        priority.append(max(matches, key=lambda p: (p["population"], -p["id"])))
-    # Each country's capital and its largest place, bigger countries first.
+        required.append(max(matches, key=lambda p: (p["population"], -p["id"])))
+    # Each country's capital, bigger countries first.
     for country in countries:
-        group = by_country[country]
-        capitals = [p for p in group if p["feature"] == "PPLC"]
+        capitals = [p for p in by_country[country] if p["feature"] == "PPLC"]
         if capitals:
-            priority.append(max(capitals, key=lambda p: (p["population"], -p["id"])))
-        priority.append(group[0])
-    priority += sorted(places, key=lambda p: (-p["population"], p["id"]))
+            required.append(max(capitals, key=lambda p: (p["population"], -p["id"])))
+    required_ids = {p["id"] for p in required}
+    # Then each country's most prominent place, then everything by prominence.
+    priority = required + [by_country[c][0] for c in countries] + places
 
     chosen, names, per_country, us, world = [], set(), {}, 0, 0
+    neighbourhood = _Neighbourhood()
     for p in priority:
         key = lower_cp1252(p["name"].encode("cp1252"))
         if (p["id"] in excluded or key in names or p["country"] not in countries
                 or p["name"].encode("cp1252") < first_name):
+            continue
+        # A place within a few kilometres of one already chosen is usually a
+        # quarter of that town (Brooklyn, Abobo, North York): leave it out,
+        # unless it is a capital or a province's seat of its own.
+        if (p["id"] not in required_ids and p["feature"] not in ("PPLC", "PPLA")
+                and neighbourhood.near(p, NEIGHBOUR_KM)):
             continue
         if p["country"] == "US":
             if us == US_PLACES:
@@ -177,6 +223,7 @@ def _select(places, countries, excluded, first_name):
             per_country[p["country"]] = per_country.get(p["country"], 0) + 1
         names.add(key)
         chosen.append(p)
+        neighbourhood.add(p)
         if us == US_PLACES and world == TOTAL - US_PLACES:
             break
     return chosen
@@ -190,7 +237,7 @@ def select_places(places):
     world = sorted((c for c in totals if c != "US"), key=lambda c: (-totals[c], c))
     countries = ["US"] + world[:COUNTRIES - 1]
     for p in places:
-        p["_rank"] = (-p["population"], p["id"])
+        p["_rank"] = (-prominence(p), p["id"])
     places = sorted(places, key=lambda p: p["_rank"])
     first_name = min(name for name, _ in PINNED_PLACES).encode("cp1252")
 
