@@ -7,7 +7,7 @@ little-endian 16-bit values: width, height (pixels), left, top, right, bottom
 import struct
 
 import numpy as np
-from PIL import Image, ImageDraw, ImageFont
+from PIL import Image, ImageDraw, ImageFilter, ImageFont
 
 from . import dib
 
@@ -182,11 +182,12 @@ def _arrow(direction, width, height):
     shaft = bw * 0.2
     points = [(cx, m), (bw - m, m + head), (cx + shaft, m + head), (cx + shaft, bh - m),
               (cx - shaft, bh - m), (cx - shaft, m + head), (m, m + head)]
+    shape = Image.new("L", (bw, bh))
+    ImageDraw.Draw(shape).polygon(points, fill=255)
+    # The outline: the arrow grown by 1.5 pixels of the sheet on every side.
+    grown = shape.filter(ImageFilter.MaxFilter(2 * (3 * ss // 2) + 1))
     layers = []
-    for grow in (0, ss):
-        image = Image.new("L", (bw, bh))
-        ImageDraw.Draw(image).polygon(points, fill=255, outline=255 if grow else None,
-                                      width=2 * grow if grow else 0)
+    for image in (shape, grown):
         if direction == "down":
             image = image.transpose(Image.Transpose.ROTATE_180)
         elif direction == "left":
