@@ -3,7 +3,7 @@
 Record: country code (u16), 2 padding bytes, region code (u32), name (32 bytes,
 Windows-1252, NUL-terminated), latitude and longitude (float32 degrees),
 standard offset from UTC in whole hours (i8), 3 padding bytes. Unused bytes
-hold 0xCD, as the database files of the first release did.
+hold the filler 0xCD, which the database format's own default data carries.
 """
 import math
 import struct
@@ -20,11 +20,12 @@ PER_COUNTRY_CAP = 14     # places a country other than the US gets at most
 NEIGHBOUR_KM = 12.0      # closer places than this count as one town
 FILL = 0xCD
 
-# Catalogue numbers that older databases and documentation rely on.
+# Fixed catalogue numbers of the database format (Iran's code appears in the
+# first record; 147 marks the places of the United States).
 PINNED_COUNTRY_CODES = {"IR": 63, "US": 147}
 
-# Places whose catalogue values are kept as they were: the first record of the
-# database, and London on the meridian's usual catalogue longitude (0 deg 5' W).
+# Places with fixed values: the database's first record, Abadan, byte for byte,
+# and London at its usual catalogue longitude (0 deg 5' W).
 PINNED_PLACES = {
     ("Abadan", "IR"): {"country": 63, "region": 64, "lat": (30, 21), "lon": (48, 16)},
     ("London", "GB"): {"lon": (-0, -5)},
