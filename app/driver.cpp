@@ -88,6 +88,7 @@ void runFrame() {
     DriverState& d = gDriver;
     FrameClock& clock = d.clock;
     clock.beginFrame(platform::tickCount(), prefs().extraSeconds);
+    d.simClock.update(clock.extraSecondsTotal);
     // Scene, overlays and presentation join the frame as the renderer and the
     // planet scene arrive; the clock, the fade and the pump run already.
     if (clock.fading()) clock.advanceFade();

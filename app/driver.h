@@ -4,6 +4,7 @@
 #include "app/run_mode.h"
 #include "app/system_console.h"
 #include "platform/window.h"
+#include "scene/sim_clock.h"
 
 #include <memory>
 #include <string>
@@ -21,6 +22,7 @@ struct DriverState {
     std::string programFolder;
     bool quitRequested = false;
     FrameClock clock;
+    SimClock simClock;
     uint32_t startTick = 0;
     platform::Rect screen;     // primary screen, from the system metrics
     int width = 0, height = 0; // the chosen display size

@@ -55,7 +55,8 @@ TEST(Log, OverlongReportIsCutAndAnUnwritableFileIsQuiet) {
     const std::string huge(5000, 'z');
     EXPECT_TRUE(log.write("%s", huge.c_str()));
     const std::string text = test::readText(dir.file("l.log"));
-    EXPECT_EQ(count(text, "z"), kLogBufferSize - 1);
+    EXPECT_NE(text.find(std::string(kLogBufferSize - 1, 'z')), std::string::npos);
+    EXPECT_EQ(text.find(std::string(kLogBufferSize, 'z')), std::string::npos);
 
     Log nowhere(dir.file("missing/folder/x.log"));
     EXPECT_FALSE(nowhere.write("lost\n"));
