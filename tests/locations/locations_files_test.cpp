@@ -1,16 +1,12 @@
 #include "formats/selection_file.h"
 #include "locations/locations_files.h"
 #include "platform/resources.h"
+#include "support/kill_during_save.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include "platform/atomic_file.h"
 
 namespace gv {
 namespace {
@@ -88,36 +84,16 @@ TEST_F(LocationsFiles, MissingResourceGivesAnEmptyDatabase) {
     EXPECT_TRUE(locations().database.empty());
 }
 
-int gPipe[2];
-void pauseInsideSave(const std::string&) {
-    char c = 'w';
-    (void)!write(gPipe[1], &c, 1);
-    pause();
-}
-
 TEST_F(LocationsFiles, KilledInTheMiddleOfASaveLeavesTheOldDatabase) {
     const auto old = databaseBytes({"Old one", "Old two"});
     test::writeBytes(dir.file("geovista.loc"), old);
-    ASSERT_EQ(pipe(gPipe), 0);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        platform::setAtomicWriteHook(pauseInsideSave);
+    ASSERT_TRUE(test::killInsideSave([&] {
         initLocations(dir.folder(), false);
         for (int i = 0; i < 50; ++i)
             locations().database.append(makeLocationRecord("new", 0, 0, 0));
         saveCitiesFile(dir.folder());
-        _exit(0);
-    }
-    char c = 0;
-    ASSERT_EQ(read(gPipe[0], &c, 1), 1);
-    kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFSIGNALED(status));
+    }));
     EXPECT_EQ(test::readBytes(dir.file("geovista.loc")), old);
-    close(gPipe[0]);
-    close(gPipe[1]);
 }
 
 } // namespace
