@@ -1,0 +1,89 @@
+#pragma once
+// A host for the overlays that records what they ask for.
+#include "ui/ui_host.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace gv::testing {
+
+struct DrawnText {
+    UiFont font;
+    float x, y, depth;
+    uint32_t argb;
+    float scaleX, scaleY;
+    std::string text;
+};
+
+struct DrawnRect {
+    float left, top, right, bottom;
+    uint32_t argb;
+    float depth;
+};
+
+struct Driver {
+    std::string name, description;
+    std::vector<UiScreenMode> modes;
+};
+
+class FakeUiHost : public UiHost {
+  public:
+    Preferences prefs = defaultPreferences();
+    int width = 640, height = 480;
+    std::vector<std::pair<std::string, std::string>> messages;
+    std::vector<DrawnText> texts;
+    std::vector<DrawnRect> rects;
+    std::vector<std::string> captures;
+    bool captureSucceeds = true;
+
+    std::vector<float> fovs, powers, speculars, ambients;
+    std::vector<bool> filtering;
+    int earthRebuilds = 0, sunMoonRebuilds = 0;
+    bool downloading = false;
+    std::tm now{};
+    std::vector<Driver> drivers;
+    int running = 0;
+    std::vector<int> modeChanges;
+
+    FakeUiHost() { setUiHost(this); }
+    ~FakeUiHost() override { setUiHost(nullptr); }
+
+    Preferences& preferences() override { return prefs; }
+    int displayWidth() override { return width; }
+    int displayHeight() override { return height; }
+    void postMessage(const char* title, const char* subtitle) override {
+        messages.emplace_back(title, subtitle);
+    }
+    void drawText(UiFont font, float x, float y, float depth, uint32_t argb, float sx, float sy,
+                  const char* text) override {
+        texts.push_back({font, x, y, depth, argb, sx, sy, text});
+    }
+    void drawScreenRect(float l, float t, float r, float b, uint32_t argb, float depth) override {
+        rects.push_back({l, t, r, b, argb, depth});
+    }
+    bool captureFrame(const char* path) override {
+        captures.emplace_back(path);
+        return captureSucceeds;
+    }
+    void setFieldOfView(float radians) override { fovs.push_back(radians); }
+    void setEarthSpecularPower(float power) override { powers.push_back(power); }
+    void setEarthSpecularLevel(float level) override { speculars.push_back(level); }
+    void setAmbientLight(float level) override { ambients.push_back(level); }
+    void setBilinearFiltering(bool on) override { filtering.push_back(on); }
+    void rebuildEarth() override { ++earthRebuilds; }
+    void rebuildSunAndMoon() override { ++sunMoonRebuilds; }
+    bool cloudDownloadRunning() override { return downloading; }
+    std::tm simulatedLocalTime() override { return now; }
+    int driverCount() override { return int(drivers.size()); }
+    std::string driverName(int d) override { return drivers.at(std::size_t(d)).name; }
+    std::string driverDescription(int d) override { return drivers.at(std::size_t(d)).description; }
+    int modeCount(int d) override { return int(drivers.at(std::size_t(d)).modes.size()); }
+    UiScreenMode mode(int d, int i) override {
+        return drivers.at(std::size_t(d)).modes.at(std::size_t(i));
+    }
+    int runningDriver() override { return running; }
+    void changeDisplayMode(int modeIndex) override { modeChanges.push_back(modeIndex); }
+};
+
+} // namespace gv::testing
