@@ -44,8 +44,7 @@ bool BitmapFont::loadFont(uint32_t metricsId, uint32_t sheetId) {
         return false;
     }
     texture_ = std::make_unique<Texture>(device_);
-    if (texture_->createFromBitmap("font", *sheet, AlphaMode::ColorKey, 16, 1, 0.1f) !=
-        kResultOk) {
+    if (texture_->createFromBitmap("font", *sheet, AlphaMode::ColorKey, 16, 1, 0.1f) != kResultOk) {
         texture_.reset();
         codes_.clear();
         return false;

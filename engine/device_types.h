@@ -99,16 +99,14 @@ namespace d3d {
 inline constexpr uint32_t kOpDisable = 1, kOpSelectArg1 = 2, kOpSelectArg2 = 3, kOpModulate = 4;
 inline constexpr uint32_t kArgDiffuse = 0, kArgCurrent = 1, kArgTexture = 2;
 // Blend factors.
-inline constexpr uint32_t kBlendZero = 1, kBlendOne = 2, kBlendSrcColor = 3,
-                          kBlendInvSrcColor = 4, kBlendSrcAlpha = 5, kBlendInvSrcAlpha = 6,
-                          kBlendDestAlpha = 7, kBlendInvDestAlpha = 8, kBlendDestColor = 9,
-                          kBlendInvDestColor = 10;
+inline constexpr uint32_t kBlendZero = 1, kBlendOne = 2, kBlendSrcColor = 3, kBlendInvSrcColor = 4,
+                          kBlendSrcAlpha = 5, kBlendInvSrcAlpha = 6, kBlendDestAlpha = 7,
+                          kBlendInvDestAlpha = 8, kBlendDestColor = 9, kBlendInvDestColor = 10;
 inline constexpr uint32_t kCullNone = 1, kCullCW = 2, kCullCCW = 3;
 inline constexpr uint32_t kFillPoint = 1, kFillWireframe = 2, kFillSolid = 3;
 inline constexpr uint32_t kShadeFlat = 1, kShadeGouraud = 2;
 inline constexpr uint32_t kCmpNever = 1, kCmpLess = 2, kCmpEqual = 3, kCmpLessEqual = 4,
-                          kCmpGreater = 5, kCmpNotEqual = 6, kCmpGreaterEqual = 7,
-                          kCmpAlways = 8;
+                          kCmpGreater = 5, kCmpNotEqual = 6, kCmpGreaterEqual = 7, kCmpAlways = 8;
 inline constexpr uint32_t kAddressWrap = 1, kAddressMirror = 2, kAddressClamp = 3;
 inline constexpr uint32_t kFilterNearest = 1, kFilterLinear = 2;
 inline constexpr uint32_t kAntialiasNone = 0;

@@ -114,8 +114,7 @@ bool DisplayDevice::changeMode(uint32_t modeIndex) {
     surfaces_ = false;
     const ScreenMode& mode = driver.modes[modeIndex];
     bool fellBack = false;
-    if (!backend_->setWindowMode(fullScreen_, mode.width, mode.height, mode.bitsPerPixel,
-                                 fellBack))
+    if (!backend_->setWindowMode(fullScreen_, mode.width, mode.height, mode.bitsPerPixel, fellBack))
         return false;
     if (fullScreen_ && !fellBack) {
         width_ = mode.width;

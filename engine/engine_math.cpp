@@ -56,7 +56,8 @@ void Mat4::setLookAt(const Vec3& eye, const Vec3& target, const Vec3& up) {
     const Vec3 yAxis = normalized(cross(zAxis, xAxis));
     const float* axes[3] = {&xAxis.x, &yAxis.x, &zAxis.x};
     for (int c = 0; c < 3; ++c)
-        for (int i = 0; i < 3; ++i) m[i][c] = axes[c][i];
+        for (int i = 0; i < 3; ++i)
+            m[i][c] = axes[c][i];
     m[3][0] = -dot(xAxis, eye);
     m[3][1] = -dot(yAxis, eye);
     m[3][2] = -dot(zAxis, eye);

@@ -12,7 +12,7 @@ namespace gv {
 class RecordingBackend : public RenderBackend {
   public:
     struct Call {
-        std::string op;                  // "setRenderState", "drawScreen", ...
+        std::string op;                      // "setRenderState", "drawScreen", ...
         uint32_t a = 0, b = 0, c = 0, d = 0; // the call's numeric arguments
     };
     struct Draw {

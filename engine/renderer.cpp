@@ -93,7 +93,8 @@ Renderer::Renderer(DisplayDevice& device) : device_(device) {
         const uint16_t b = uint16_t(i * 4);
         const uint16_t quad[6] = {b, uint16_t(b + 2), uint16_t(b + 1),
                                   b, uint16_t(b + 3), uint16_t(b + 2)};
-        for (int k = 0; k < 6; ++k) textIndices_[i * 6 + size_t(k)] = quad[k];
+        for (int k = 0; k < 6; ++k)
+            textIndices_[i * 6 + size_t(k)] = quad[k];
     }
     text_[0] = 0;
 }
@@ -326,7 +327,7 @@ bool Renderer::buildVertexBuffer(const std::vector<MeshVertex>& vertices,
             }
             vb.indices[f * 3 + size_t(k)] = uint16_t(i);
             const MeshVertex& v = vertices[i];
-            out[i] = BufferVertex{v.x, v.y, v.z, v.nx,        v.ny,        v.nz,
+            out[i] = BufferVertex{v.x,    v.y, v.z, v.nx,       v.ny,      v.nz,
                                   colour, v.u, v.v, face.u2[k], face.v2[k]};
         }
     }
@@ -364,7 +365,8 @@ void Renderer::drawTriangle(PrimitiveType type, const float v0[8], const float v
     if (texture) backend().setTexture(0, texture->deviceId());
     const float* in[3] = {v0, v1, v2};
     UnlitVertex v[3];
-    for (int i = 0; i < 3; ++i) v[i] = {in[i][0], in[i][1], in[i][2], 0, 0, 0, in[i][6], in[i][7]};
+    for (int i = 0; i < 3; ++i)
+        v[i] = {in[i][0], in[i][1], in[i][2], 0, 0, 0, in[i][6], in[i][7]};
     backend().drawUnlit(type, v, 3, flags);
 }
 

@@ -136,8 +136,8 @@ class Renderer {
     // Many points in one call (the star field): the same pixels as one call
     // per point.
     void drawPoints(const LitVertex* points, uint32_t count);
-    void drawScreenRect(float left, float top, float right, float bottom, uint32_t argb,
-                        bool zTest, float depth);
+    void drawScreenRect(float left, float top, float right, float bottom, uint32_t argb, bool zTest,
+                        float depth);
     void drawText(const BitmapFont& font, float x, float y, float depth, uint32_t argb,
                   float scaleX, float scaleY, const char* format, ...)
 #if defined(__GNUC__)
@@ -147,8 +147,12 @@ class Renderer {
     void drawTextV(const BitmapFont& font, float x, float y, float depth, uint32_t argb,
                    float scaleX, float scaleY, const char* format, va_list args);
     // The pen position after the last drawText (for layout checks).
-    float lastTextX() const { return penX_; }
-    float lastTextY() const { return penY_; }
+    float lastTextX() const {
+        return penX_;
+    }
+    float lastTextY() const {
+        return penY_;
+    }
 
     // Binds a texture to stage 0 (null binds none).
     void bindTexture(Texture* texture);
@@ -156,18 +160,24 @@ class Renderer {
     void setAmbientLight(float r, float g, float b);
     void getAmbientLight(float& r, float& g, float& b) const;
     void setBilinearFiltering(bool on);
-    bool bilinearFiltering() const { return bilinear_; }
+    bool bilinearFiltering() const {
+        return bilinear_;
+    }
     void textureClamp();
     void textureWrap();
 
     // The start-up console's text, drawn onto the back buffer.
     void drawConsoleText(int x, int y, const char* text, uint32_t rgb);
 
-    DisplayDevice& device() { return device_; }
+    DisplayDevice& device() {
+        return device_;
+    }
     RenderBackend& backend();
 
     // Cameras the scene registers with the renderer (the view cameras).
-    std::vector<Camera*>& viewCameras() { return viewCameras_; }
+    std::vector<Camera*>& viewCameras() {
+        return viewCameras_;
+    }
 
   private:
     struct VertexBuffer {

@@ -19,8 +19,10 @@ struct MaskShape {
 MaskShape shapeOf(uint32_t mask) {
     MaskShape s;
     if (mask == 0) return s;
-    while (!(mask & (1u << s.shift))) ++s.shift;
-    while (s.shift + s.width < 32 && (mask & (1u << (s.shift + s.width)))) ++s.width;
+    while (!(mask & (1u << s.shift)))
+        ++s.shift;
+    while (s.shift + s.width < 32 && (mask & (1u << (s.shift + s.width))))
+        ++s.width;
     s.max = mask >> s.shift;
     return s;
 }
@@ -38,10 +40,10 @@ constexpr size_t kMaxNameLength = 259;
 
 const std::vector<PixelFormat>& textureFormats() {
     static const std::vector<PixelFormat> formats = {
-        {16, 0xF800, 0x07E0, 0x001F, 0},                         // 5-6-5
-        {16, 0x7C00, 0x03E0, 0x001F, 0x8000},                    // 5-5-5-1
-        {16, 0x0F00, 0x00F0, 0x000F, 0xF000},                    // 4-4-4-4
-        {32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000},    // 8-8-8-8
+        {16, 0xF800, 0x07E0, 0x001F, 0},                      // 5-6-5
+        {16, 0x7C00, 0x03E0, 0x001F, 0x8000},                 // 5-5-5-1
+        {16, 0x0F00, 0x00F0, 0x000F, 0xF000},                 // 4-4-4-4
+        {32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}, // 8-8-8-8
     };
     return formats;
 }
@@ -51,7 +53,8 @@ PixelFormat chooseTextureFormat(const PixelFormat& display, uint32_t depth, uint
     offered = true;
     if (alphaBits == 0) return display;
     uint32_t alphaMask = 0;
-    for (uint32_t i = 0; i < alphaBits && i < depth; ++i) alphaMask |= 1u << (depth - 1 - i);
+    for (uint32_t i = 0; i < alphaBits && i < depth; ++i)
+        alphaMask |= 1u << (depth - 1 - i);
     for (const PixelFormat& f : textureFormats())
         if (f.alphaMask != 0 && f.bits == depth && f.alphaMask == alphaMask) return f;
     offered = false;
@@ -76,17 +79,18 @@ uint32_t Texture::pixel(uint32_t x, uint32_t y) const {
     const uint32_t bpp = format_.bits / 8;
     const size_t at = (size_t(y) * width_ + x) * bpp;
     uint32_t v = 0;
-    for (uint32_t i = 0; i < bpp; ++i) v |= uint32_t(surface_[at + i]) << (8 * i);
+    for (uint32_t i = 0; i < bpp; ++i)
+        v |= uint32_t(surface_[at + i]) << (8 * i);
     return v;
 }
 
 void Texture::storePixel(size_t index, uint32_t value) {
     const uint32_t bpp = format_.bits / 8;
-    for (uint32_t i = 0; i < bpp; ++i) surface_[index * bpp + i] = uint8_t(value >> (8 * i));
+    for (uint32_t i = 0; i < bpp; ++i)
+        surface_[index * bpp + i] = uint8_t(value >> (8 * i));
 }
 
-uint32_t Texture::makeSurface(uint32_t width, uint32_t height, uint32_t depth,
-                              uint32_t alphaBits) {
+uint32_t Texture::makeSurface(uint32_t width, uint32_t height, uint32_t depth, uint32_t alphaBits) {
     release();
     if (width == 0 || height == 0 || width > 8192 || height > 8192) return kErrInvalidParams;
     bool offered = true;
@@ -120,8 +124,8 @@ uint32_t Texture::createFromBitmap(const char* name, const Bitmap& bitmap, Alpha
 
     // The copy expands the palette into the surface's layout; alpha bits stay
     // clear until the alpha mode sets them.
-    const PixelFormat colourOnly{format_.bits, format_.redMask, format_.greenMask,
-                                 format_.blueMask, 0};
+    const PixelFormat colourOnly{format_.bits, format_.redMask, format_.greenMask, format_.blueMask,
+                                 0};
     for (size_t i = 0; i < count; ++i)
         storePixel(i, packPixel(colourOnly, bitmap.rgb[i * 3], bitmap.rgb[i * 3 + 1],
                                 bitmap.rgb[i * 3 + 2], 0));
@@ -152,14 +156,26 @@ uint32_t Texture::createFromPixels(uint32_t width, uint32_t height, uint32_t dep
     const uint32_t r = makeSurface(width, height, depth, alphaBits);
     if (r != kResultOk) return r;
     bits_ = uint8_t(depth);
-    if (!pixels || (depth != 24 && depth != 32)) return kErrBadIndex;
+    if (!pixels || (depth != 16 && depth != 24 && depth != 32)) return kErrBadIndex;
     const size_t stride = ((size_t(width) * depth + 31) / 32) * 4;
     const uint32_t bpp = depth / 8;
     for (uint32_t y = 0; y < height; ++y)
         for (uint32_t x = 0; x < width; ++x) {
             const uint8_t* p = pixels + stride * y + size_t(x) * bpp;
-            const uint8_t a = bpp == 4 ? p[3] : 0;
-            storePixel(size_t(y) * width + x, packPixel(format_, p[2], p[1], p[0], a));
+            uint8_t r, g, b, a = 0;
+            if (bpp == 2) {
+                // 16-bit device-independent pixels are 5-5-5.
+                const uint32_t v = uint32_t(p[0] | p[1] << 8);
+                r = uint8_t(((v >> 10) & 31) << 3);
+                g = uint8_t(((v >> 5) & 31) << 3);
+                b = uint8_t((v & 31) << 3);
+            } else {
+                b = p[0];
+                g = p[1];
+                r = p[2];
+                if (bpp == 4) a = p[3];
+            }
+            storePixel(size_t(y) * width + x, packPixel(format_, r, g, b, a));
         }
     return upload();
 }

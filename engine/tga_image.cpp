@@ -50,7 +50,8 @@ bool TgaImage::write(const char* path) const {
     h[0] = header_.idLength;
     h[1] = header_.colorMapType;
     h[2] = header_.imageType;
-    for (int i = 0; i < 5; ++i) h[3 + i] = header_.colorMapSpec[i];
+    for (int i = 0; i < 5; ++i)
+        h[3 + i] = header_.colorMapSpec[i];
     h[8] = uint8_t(header_.xOrigin);
     h[9] = uint8_t(header_.xOrigin >> 8);
     h[10] = uint8_t(header_.yOrigin);
@@ -82,7 +83,8 @@ bool TgaImage::read(const char* path, long offset) {
     hd.idLength = h[0];
     hd.colorMapType = h[1];
     hd.imageType = h[2];
-    for (int i = 0; i < 5; ++i) hd.colorMapSpec[i] = h[3 + i];
+    for (int i = 0; i < 5; ++i)
+        hd.colorMapSpec[i] = h[3 + i];
     hd.xOrigin = uint16_t(h[8] | h[9] << 8);
     hd.yOrigin = uint16_t(h[10] | h[11] << 8);
     hd.width = uint16_t(h[12] | h[13] << 8);

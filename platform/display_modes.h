@@ -15,8 +15,8 @@ struct DisplayMode {
 };
 
 struct DisplayInfo {
-    std::string name;        // the display's own name
-    std::string description; // names the video driver and the display
+    std::string name;               // the display's own name
+    std::string description;        // names the video driver and the display
     std::vector<DisplayMode> modes; // desktop mode first, then the sorted list
 };
 

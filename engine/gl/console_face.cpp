@@ -43,7 +43,8 @@ constexpr uint8_t kGlyphs[95][5] = {
 } // namespace
 
 void buildConsoleSheet(uint8_t* sheet) {
-    for (int i = 0; i < kConsoleSheetWidth * kConsoleSheetHeight; ++i) sheet[i] = 0;
+    for (int i = 0; i < kConsoleSheetWidth * kConsoleSheetHeight; ++i)
+        sheet[i] = 0;
     for (int g = 0; g < 95; ++g) {
         const int cx = (g % 16) * kConsoleCellWidth, cy = (g / 16) * kConsoleCellHeight;
         for (int col = 0; col < 5; ++col)

@@ -290,9 +290,9 @@ class GlBackend final : public RenderBackend {
   private:
     struct Uniforms {
         GLint kind, world, view, proj, clipMap, screen, clipFix, matDiffuse, matAmbient,
-            matSpecular, matEmissive, matPower, ambient, lightOn, lightPos, lightColor,
-            attenuation, specularOn, texture, hasTexture, colorOp, colorArg1, colorArg2, alphaOp,
-            alphaArg1, alphaArg2, console, consoleColor;
+            matSpecular, matEmissive, matPower, ambient, lightOn, lightPos, lightColor, attenuation,
+            specularOn, texture, hasTexture, colorOp, colorArg1, colorArg2, alphaOp, alphaArg1,
+            alphaArg2, console, consoleColor;
     };
     struct VertexBufferObjects {
         GLuint vao = 0, vbo = 0, ibo = 0;
@@ -347,7 +347,8 @@ GlBackend::~GlBackend() {
         glDeleteBuffers(1, &b.vbo);
         glDeleteBuffers(1, &b.ibo);
     }
-    for (auto& [id, t] : textures_) glDeleteTextures(1, &t);
+    for (auto& [id, t] : textures_)
+        glDeleteTextures(1, &t);
     if (consoleTexture_) glDeleteTextures(1, &consoleTexture_);
     releaseSurfaces();
 }
@@ -501,8 +502,9 @@ bool GlBackend::findDevice(bool hardware) {
 }
 
 GLenum depthFormat(uint32_t bits) {
-    return bits == 32 ? GL_DEPTH_COMPONENT32 : bits == 24 ? GL_DEPTH_COMPONENT24
-                                                          : GL_DEPTH_COMPONENT16;
+    return bits == 32   ? GL_DEPTH_COMPONENT32
+           : bits == 24 ? GL_DEPTH_COMPONENT24
+                        : GL_DEPTH_COMPONENT16;
 }
 
 bool GlBackend::zBufferFormatAvailable(uint32_t bits) {
@@ -736,8 +738,10 @@ uint32_t GlBackend::createDevice() {
 }
 
 void GlBackend::applyAllStates() {
-    for (size_t i = 0; i < rs_.size(); ++i) applyRenderState(RenderState(i), rs_[i]);
-    for (size_t i = 0; i < ss_.size(); ++i) applyStage(StageState(i), ss_[i]);
+    for (size_t i = 0; i < rs_.size(); ++i)
+        applyRenderState(RenderState(i), rs_[i]);
+    for (size_t i = 0; i < ss_.size(); ++i)
+        applyStage(StageState(i), ss_[i]);
     applySampler();
     setTexture(0, boundTexture_);
 }
@@ -822,8 +826,10 @@ void GlBackend::applyCull() {
 void GlBackend::applySampler() {
     using namespace d3d;
     if (!sampler_) return;
-    const GLint mag = rs_[size_t(RenderState::TextureMag)] == kFilterLinear ? GL_LINEAR : GL_NEAREST;
-    const GLint min = rs_[size_t(RenderState::TextureMin)] == kFilterLinear ? GL_LINEAR : GL_NEAREST;
+    const GLint mag =
+        rs_[size_t(RenderState::TextureMag)] == kFilterLinear ? GL_LINEAR : GL_NEAREST;
+    const GLint min =
+        rs_[size_t(RenderState::TextureMin)] == kFilterLinear ? GL_LINEAR : GL_NEAREST;
     const uint32_t address = ss_[size_t(StageState::AddressMode)];
     const GLint wrap = address == kAddressClamp    ? GL_CLAMP_TO_EDGE
                        : address == kAddressMirror ? GL_MIRRORED_REPEAT
@@ -1138,9 +1144,10 @@ uint32_t GlBackend::ensureConsoleFace() {
     consoleIndices_.resize(1024 * 6);
     for (size_t i = 0; i < 1024; ++i) {
         const uint16_t b = uint16_t(i * 4);
-        const uint16_t q[6] = {b, uint16_t(b + 2), uint16_t(b + 1), b, uint16_t(b + 3),
-                               uint16_t(b + 2)};
-        for (int k = 0; k < 6; ++k) consoleIndices_[i * 6 + size_t(k)] = q[k];
+        const uint16_t q[6] = {b, uint16_t(b + 2), uint16_t(b + 1),
+                               b, uint16_t(b + 3), uint16_t(b + 2)};
+        for (int k = 0; k < 6; ++k)
+            consoleIndices_[i * 6 + size_t(k)] = q[k];
     }
     return kResultOk;
 }

@@ -57,8 +57,8 @@ void expectPixel(const Image& img, int x, int y, double er, double eg, double eb
     img.pixel(x, y, r, g, b);
     const bool ok = std::abs(r - er) <= tol && std::abs(g - eg) <= tol && std::abs(b - eb) <= tol;
     char line[256];
-    std::snprintf(line, sizeof line, "%s at (%d,%d): got %d,%d,%d expected %.1f,%.1f,%.1f", what,
-                  x, y, r, g, b, er, eg, eb);
+    std::snprintf(line, sizeof line, "%s at (%d,%d): got %d,%d,%d expected %.1f,%.1f,%.1f", what, x,
+                  y, r, g, b, er, eg, eb);
     check(ok, line);
 }
 
@@ -105,9 +105,11 @@ void registerFont() {
     std::vector<uint8_t> idx(32 * 16, 0);
     for (int cell = 0; cell < 2; ++cell)
         for (int y = 1; y < 7; ++y)
-            for (int x = 1; x < 7; ++x) idx[size_t(y) * 32 + size_t(cell * 8 + x)] = 1;
+            for (int x = 1; x < 7; ++x)
+                idx[size_t(y) * 32 + size_t(cell * 8 + x)] = 1;
     gSheet = test::makeDib8(32, 16, {{255, 0, 255}, {255, 255, 255}}, idx);
-    gMetrics = test::makePyxf({{'A', 8, 8, 0, 0, 16384, 32768}, {'B', 8, 8, 16384, 0, 32768, 32768}});
+    gMetrics =
+        test::makePyxf({{'A', 8, 8, 0, 0, 16384, 32768}, {'B', 8, 8, 16384, 0, 32768, 32768}});
     gResources[0] = {platform::kResourceBinary, 900, gMetrics};
     gResources[1] = {platform::kResourceBitmap, 901, gSheet};
     platform::setResourceTable(gResources);
@@ -257,9 +259,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no display\n");
         return 2;
     }
-    auto window = platform::Window::create("GeovistaEngineCheck", "engine render check",
-                                           {0, 0, kWidth, kHeight},
-                                           platform::WindowStyle::Captioned);
+    auto window =
+        platform::Window::create("GeovistaEngineCheck", "engine render check",
+                                 {0, 0, kWidth, kHeight}, platform::WindowStyle::Captioned);
     if (!window) return 2;
     window->show();
     int rc = 0;
@@ -272,7 +274,8 @@ int main(int argc, char** argv) {
         check(device.width() == kWidth && device.height() == kHeight, "back buffer is 320x240");
         Renderer renderer(device);
         const uint32_t r = renderer.create3D(true);
-        check(r == kResultOk, r == kResultOk ? "create 3D" : std::string("create 3D: ") + ErrorName(r));
+        check(r == kResultOk,
+              r == kResultOk ? "create 3D" : std::string("create 3D: ") + ErrorName(r));
         std::printf("device %s, %u-bit z-buffer\n", renderer.hardware() ? "HW" : "SW",
                     renderer.zBufferBits());
         if (r == kResultOk)

@@ -11,7 +11,8 @@ struct Rgb {
 };
 
 inline void put32(std::vector<uint8_t>& v, uint32_t x) {
-    for (int i = 0; i < 4; ++i) v.push_back(uint8_t(x >> (8 * i)));
+    for (int i = 0; i < 4; ++i)
+        v.push_back(uint8_t(x >> (8 * i)));
 }
 inline void put16(std::vector<uint8_t>& v, uint16_t x) {
     v.push_back(uint8_t(x));
@@ -43,8 +44,10 @@ inline std::vector<uint8_t> makeDib8(uint32_t width, uint32_t height,
     }
     const uint32_t stride = (width + 3) & ~3u;
     for (uint32_t row = height; row-- > 0;) {
-        for (uint32_t x = 0; x < width; ++x) v.push_back(indices[row * width + x]);
-        for (uint32_t x = width; x < stride; ++x) v.push_back(0);
+        for (uint32_t x = 0; x < width; ++x)
+            v.push_back(indices[row * width + x]);
+        for (uint32_t x = width; x < stride; ++x)
+            v.push_back(0);
     }
     return v;
 }
@@ -59,7 +62,8 @@ inline std::vector<uint8_t> makePyxf(const std::vector<GlyphSpec>& glyphs,
                                      const char* magic = "PYXF") {
     std::vector<uint8_t> v(magic, magic + 4);
     v.push_back(uint8_t(glyphs.size()));
-    for (const GlyphSpec& g : glyphs) v.push_back(g.code);
+    for (const GlyphSpec& g : glyphs)
+        v.push_back(g.code);
     for (const GlyphSpec& g : glyphs) {
         put16(v, g.width);
         put16(v, g.height);
