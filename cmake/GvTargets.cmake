@@ -30,7 +30,10 @@ function(gv_test name)
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     gv_target_defaults(${name})
+    # The label list is passed with an escaped separator so that it stays one value.
+    set(labels unit ${ARG_LABELS})
+    string(REPLACE ";" "\\;" labels "${labels}")
     gtest_discover_tests(${name} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-                         PROPERTIES LABELS "unit;${ARG_LABELS}" TIMEOUT 120
+                         PROPERTIES LABELS "${labels}" TIMEOUT 120
                          DISCOVERY_TIMEOUT 60)
 endfunction()

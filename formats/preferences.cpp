@@ -189,7 +189,7 @@ Preferences decodePreferences(std::span<const uint8_t, kPreferencesSize> bytes) 
 void overlayPreferences(Preferences& prefs, std::span<const uint8_t> fileBytes) {
     auto bytes = encodePreferences(prefs);
     const std::size_t n = std::min(fileBytes.size(), kPreferencesSize);
-    std::memcpy(bytes.data(), fileBytes.data(), n);
+    if (n > 0) std::memcpy(bytes.data(), fileBytes.data(), n); // an empty span may hold no pointer
     prefs = decodePreferences(bytes);
 }
 

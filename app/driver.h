@@ -1,0 +1,48 @@
+#pragma once
+// The globe program's life: start-up, the frame loop, shut-down.
+#include "app/frame_clock.h"
+#include "app/run_mode.h"
+#include "app/system_console.h"
+#include "platform/window.h"
+#include "scene/sim_clock.h"
+
+#include <memory>
+#include <string>
+
+namespace gv {
+
+inline constexpr const char* kInstanceMutexName = "GvstMut";
+inline constexpr const char* kWindowClassName = "Geovista3D";
+inline constexpr const char* kWindowTitle = "Quorvane Geovista 3D";
+inline constexpr const char* kRegistryKey = "SOFTWARE\\Quorvane\\Geovista3D";
+
+struct DriverState {
+    RunMode runMode = RunMode::Application;
+    uint64_t previewParent = 0;
+    std::string programFolder;
+    bool quitRequested = false;
+    FrameClock clock;
+    SimClock simClock;
+    uint32_t startTick = 0;
+    platform::Rect screen;     // primary screen, from the system metrics
+    int width = 0, height = 0; // the chosen display size
+    bool videoReady = false;
+    std::unique_ptr<platform::Window> window;
+    SystemConsole console;
+    bool cursorsLoaded = false;
+};
+
+DriverState& driver();
+
+// The whole run; 0 after a normal end, another instance or configure mode,
+// -1 when start-up failed.
+int run(const std::string& commandLine);
+bool startUp();
+void shutDown();
+void requestQuit();
+
+// Program folder and run mode from the program file, the registry value and
+// the command line; configure mode launches the editor.
+void resolveFolderAndMode(const std::string& commandLine);
+
+} // namespace gv

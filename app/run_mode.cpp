@@ -1,0 +1,49 @@
+#include "app/run_mode.h"
+
+#include <cctype>
+
+namespace gv {
+
+bool isOrdinaryExecutable(const std::string& programFile) {
+    if (programFile.size() < 3) return false;
+    const std::string tail = programFile.substr(programFile.size() - 3);
+    return tail == "exe" || tail == "EXE";
+}
+
+RunModeChoice parseRunMode(const std::string& programFile, const std::string& commandLine) {
+    RunModeChoice choice;
+    if (commandLine.empty() || isOrdinaryExecutable(programFile)) return choice;
+    const std::string head = commandLine.substr(0, 2);
+    if (head == "/p") {
+        choice.mode = RunMode::Preview;
+        // The decimal number starting at the fourth character; digits only.
+        uint64_t value = 0;
+        for (std::size_t i = 3;
+             i < commandLine.size() && std::isdigit((unsigned char)commandLine[i]); ++i) {
+            value = value * 10 + uint64_t(commandLine[i] - '0');
+        }
+        choice.previewParent = value;
+    } else if (head == "/c") {
+        choice.mode = RunMode::Configure;
+    } else if (head == "/s") {
+        choice.mode = RunMode::ScreenSaver;
+    }
+    return choice;
+}
+
+std::string programFolderFrom(const std::string* appPathValue, const std::string& programFile,
+                              char separator) {
+    std::string folder;
+    if (appPathValue && !appPathValue->empty()) {
+        folder = *appPathValue;
+        // A value written by hand may lack the separator; file names are
+        // appended directly, so add it.
+        if (folder.back() != separator && folder.back() != '/') folder += separator;
+        return folder;
+    }
+    const auto cut = programFile.find_last_of(separator == '\\' ? "\\/" : "/");
+    if (cut == std::string::npos) return std::string(".") + separator;
+    return programFile.substr(0, cut + 1);
+}
+
+} // namespace gv

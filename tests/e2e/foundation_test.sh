@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# The globe's life from start to end under a real X server: start-up report,
+# quitting by Escape and by SIGTERM, one instance at a time, the preview, and a
+# current folder without a log.
+GEOVISTA=$1
+source "$(dirname "$0")/lib.sh"
+start_xvfb
+
+expect_full_log() {
+    local log="${RUN}/geovista.log"
+    grep -q -- '------\[ LOG geovista.log STARTED AT ' "$log" || fail "no header"
+    [ "$(grep -c 'STARTED AT' "$log")" = 1 ] || fail "more than one header"
+    # Labels in order, each a 57-character label followed by its result.
+    local expected=("GEOVISTA Firing Up"
+        "Creating application window ............................ "
+        "Creating device object ................................. "
+        "Creating 3D object ..................................... "
+        "Creating 3D renderer ................................... "
+        "Creating system console ................................ "
+        "Time spent on initialization ........................... ["
+        "System initialized."
+        "Shutting down the system ............................... "
+        "Exiting.")
+    local line=0
+    for text in "${expected[@]}"; do
+        local at
+        at=$(grep -n -F -- "$text" "$log" | head -n1 | cut -d: -f1)
+        [ -n "$at" ] || fail "log lacks '$text'"
+        [ "$at" -gt "$line" ] || fail "'$text' out of order"
+        line=$at
+    done
+    grep -q '^\[[0-9][0-9]:[0-9][0-9]:[0-9][0-9]\] Creating application window \.* \[[0-9:]*\] \[ PASSED \]$' "$log" \
+        || fail "window step not passed with two stamps"
+    [ "$(stat -c %s "${DATA}/geovista.cfg")" = 1196 ] || fail "geovista.cfg is not 1196 bytes"
+}
+
+# --- Escape ends an application run and saves the preferences.
+new_folders escape
+windowed_preferences
+(cd "$RUN" && exec "$GEOVISTA") &
+pid=$!
+wait_for 20 log_has "System initialized." || fail "start-up did not finish"
+wait_for 10 globe_window || fail "no visible window"
+win=$(globe_window)
+xdotool windowfocus --sync "$win" 2>/dev/null || true
+xdotool key --clearmodifiers Escape
+wait_exit "$pid" 15 || fail "Escape did not end the run"
+[ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE after Escape"
+expect_full_log
+pass "Escape quits, the log is complete and geovista.cfg holds 1196 bytes"
+
+# --- SIGTERM (how screen-saver hosts stop a saver) ends the run through shut-down.
+new_folders sigterm
+windowed_preferences
+(cd "$RUN" && exec "$GEOVISTA") &
+pid=$!
+wait_for 20 log_has "System initialized." || fail "start-up did not finish"
+kill -TERM "$pid"
+wait_exit "$pid" 15 || fail "SIGTERM did not end the run"
+[ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE after SIGTERM"
+expect_full_log
+pass "SIGTERM quits through shut-down"
+
+# --- A second start while one runs ends with 0 and touches no file but the log.
+new_folders second
+windowed_preferences
+printf 'x%.0s' $(seq 52) >"${DATA}/geovista.loc"
+printf '\0\0\0\0' >"${DATA}/geovista.sel"
+(cd "$RUN" && exec "$GEOVISTA") &
+first=$!
+wait_for 20 log_has "System initialized." || fail "first start-up did not finish"
+before=$(checksums)
+(cd "$RUN" && exec "$GEOVISTA") &
+second=$!
+wait_exit "$second" 10 || fail "the second start did not end"
+[ "$EXIT_CODE" = 0 ] || fail "second start ended with $EXIT_CODE"
+[ "$(checksums)" = "$before" ] || fail "the second start changed a data file"
+log_has "GEOVISTA Firing Up" || fail "second start did not write its log"
+! log_has "System initialized." || fail "the log was not emptied by the second start"
+kill -0 "$first" || fail "the first instance died"
+kill -TERM "$first"
+wait_exit "$first" 15 || fail "first instance did not end"
+pass "a second start ends with 0 and leaves the files alone"
+
+# --- The preview draws into the host's window and saves nothing.
+new_folders preview
+windowed_preferences
+xmessage -geometry 200x150+10+10 -name gvhost "preview host" &
+host=$!
+wait_for 10 xdotool search --name gvhost || fail "no preview host window"
+hostid=$(xdotool search --name gvhost | head -n1)
+before=$(checksums)
+(cd "$RUN" && exec "$GEOVISTA" /p "$hostid") &
+pid=$!
+wait_for 20 log_has "System initialized." || fail "preview start-up did not finish"
+kill -TERM "$pid"
+wait_exit "$pid" 15 || fail "preview did not end"
+[ "$EXIT_CODE" = 0 ] || fail "preview ended with $EXIT_CODE"
+[ "$(checksums)" = "$before" ] || fail "the preview changed a data file"
+kill "$host" 2>/dev/null || true
+pass "preview leaves every file untouched"
+
+# --- A current folder that cannot hold a log: the program runs all the same.
+new_folders nolog
+windowed_preferences
+(cd /proc && exec "$GEOVISTA") &
+pid=$!
+wait_for 60 globe_window || fail "no window without a log"
+sleep 0.5
+kill -TERM "$pid"
+wait_exit "$pid" 15 || fail "run without a log did not end"
+[ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE without a log"
+[ "$(stat -c %s "${DATA}/geovista.cfg")" = 1196 ] || fail "preferences not saved without a log"
+pass "runs without a log"
+
+echo "all foundation scenarios passed"

@@ -1,0 +1,79 @@
+# Helpers for the end-to-end tests: a private X server, a private data folder,
+# and waiting for the globe.
+set -euo pipefail
+
+E2E_TMP=$(mktemp -d /tmp/gv-e2e.XXXXXX)
+XVFB_PID=""
+cleanup() {
+    local rc=$?
+    [ -n "${XVFB_PID}" ] && kill "${XVFB_PID}" 2>/dev/null || true
+    # Stop whatever a failed scenario left running before its folders go.
+    pkill -TERM -P $$ 2>/dev/null || true
+    sleep 0.5
+    pkill -KILL -P $$ 2>/dev/null || true
+    wait 2>/dev/null || true
+    if [ $rc -ne 0 ]; then
+        echo "--- log of the failed run:"; cat "${E2E_TMP}"/run/geovista.log 2>/dev/null || true
+    fi
+    rm -rf "${E2E_TMP}"
+    exit $rc
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+pass() { echo "ok: $*"; }
+
+start_xvfb() {
+    local size=${1:-1280x720x24}
+    exec 3>"${E2E_TMP}/display"
+    Xvfb -displayfd 3 -screen 0 "$size" -nolisten tcp >"${E2E_TMP}/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    exec 3>&-
+    for _ in $(seq 100); do
+        [ -s "${E2E_TMP}/display" ] && break
+        sleep 0.1
+    done
+    export DISPLAY=":$(head -n1 "${E2E_TMP}/display")"
+}
+
+# A fresh program folder (named by the registry value), runtime folder and
+# current folder; each scenario gets its own.
+new_folders() {
+    local name=$1
+    export GV_HOME="${E2E_TMP}/${name}"
+    export DATA="${GV_HOME}/data" RUN="${GV_HOME}/run"
+    export XDG_CONFIG_HOME="${GV_HOME}/config" XDG_RUNTIME_DIR="${GV_HOME}/runtime"
+    mkdir -p "$DATA" "$RUN" "${XDG_CONFIG_HOME}/Quorvane" "$XDG_RUNTIME_DIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    printf 'AppPath=%s/\n' "$DATA" >"${XDG_CONFIG_HOME}/Quorvane/Geovista3D.reg"
+}
+
+# A 12-byte preferences file: options entry 0, windowed, device 0, desktop size.
+windowed_preferences() { head -c 12 /dev/zero >"${DATA}/geovista.cfg"; }
+
+wait_for() { # wait_for SECONDS COMMAND...
+    local limit=$1; shift
+    for _ in $(seq $((limit * 10))); do
+        if "$@" >/dev/null 2>&1; then return 0; fi
+        sleep 0.1
+    done
+    return 1
+}
+
+log_has() { grep -qF -- "$1" "${RUN}/geovista.log"; }
+
+globe_window() { xdotool search --onlyvisible --name "Quorvane Geovista 3D" | head -n1; }
+
+wait_exit() { # wait_exit PID SECONDS -> sets EXIT_CODE
+    local pid=$1 limit=$2
+    for _ in $(seq $((limit * 10))); do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            set +e; wait "$pid"; EXIT_CODE=$?; set -e
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+checksums() { (cd "$DATA" && find . -type f -print0 | sort -z | xargs -0 -r md5sum); }

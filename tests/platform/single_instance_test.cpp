@@ -1,0 +1,48 @@
+#include "platform/single_instance.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace gv::platform {
+namespace {
+
+TEST(SingleInstance, SecondClaimFailsAndAsksTheFirstToRaise) {
+    test::TempDir dir;
+    setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1);
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The first instance: claims, reports, then waits for a raise request.
+        const bool claimed = claimSingleInstance("GvstTest");
+        char c = claimed ? 'y' : 'n';
+        (void)!write(ready[1], &c, 1);
+        for (int i = 0; i < 500; ++i) {
+            if (takeRaiseRequest()) _exit(0);
+            usleep(10000);
+        }
+        _exit(3);
+    }
+    char c = 0;
+    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    ASSERT_EQ(c, 'y');
+    EXPECT_FALSE(claimSingleInstance("GvstTest"));
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the first instance never saw the raise request";
+
+    // With the first gone, the name is free again.
+    EXPECT_TRUE(claimSingleInstance("GvstTest"));
+    close(ready[0]);
+    close(ready[1]);
+    unsetenv("XDG_RUNTIME_DIR");
+}
+
+} // namespace
+} // namespace gv::platform

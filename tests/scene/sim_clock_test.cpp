@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+#include "scene/calendar.h"
+#include "scene/sim_clock.h"
+
+namespace gv {
+namespace {
+
+// Runs a test body under a given TZ and puts the old one back.
+class ZoneGuard {
+  public:
+    explicit ZoneGuard(const char* zone) {
+        if (const char* old = std::getenv("TZ")) {
+            had_ = true;
+            old_ = old;
+        }
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~ZoneGuard() {
+        if (had_)
+            setenv("TZ", old_.c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+
+  private:
+    bool had_ = false;
+    std::string old_;
+};
+
+std::time_t utcTime(int year, int month, int day, int hour, int minute, int second) {
+    std::tm t{};
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    return static_cast<std::time_t>(utcCalendarSeconds(t));
+}
+
+TEST(Calendar, UtcSecondsMatchTheCLibraryAndCarryOverflow) {
+    for (std::time_t t = -2000000000; t < 4200000000; t += 86400 * 97 + 3671) {
+        std::tm parts{};
+        gmtime_r(&t, &parts);
+        ASSERT_EQ(utcCalendarSeconds(parts), t);
+    }
+    std::tm over{};
+    over.tm_year = 123;
+    over.tm_mon = 11;
+    over.tm_mday = 31;
+    over.tm_hour = 23;
+    over.tm_sec = 3600 + 61;
+    EXPECT_EQ(utcCalendarSeconds(over), utcTime(2024, 1, 1, 0, 1, 1));
+    over.tm_mon = 14;
+    over.tm_sec = 0;
+    EXPECT_EQ(utcCalendarSeconds(over), utcTime(2024, 3, 31, 23, 0, 0));
+    EXPECT_EQ(kJ2000Seconds, utcTime(2000, 1, 1, 12, 0, 0));
+}
+
+TEST(SimClock, RecordsAndDerivedValuesInAFixedZone) {
+    ZoneGuard zone("JST-9");
+    SimClock clock;
+    const ClockSample& s = clock.updateAt(utcTime(2024, 2, 29, 18, 30, 36), 0);
+    EXPECT_EQ(s.utc.tm_hour, 18);
+    EXPECT_EQ(s.utc.tm_mday, 29);
+    EXPECT_EQ(s.utc.tm_yday, 59);
+    EXPECT_EQ(s.local.tm_hour, 3);
+    EXPECT_EQ(s.local.tm_mday, 1);
+    EXPECT_EQ(s.local.tm_mon, 2);
+    EXPECT_FLOAT_EQ(s.zoneOffsetHours, 9.0f);
+    EXPECT_FLOAT_EQ(s.utcDayFraction, (18 + 30 / 60.0f + 36 / 3600.0f) / 24.0f);
+    EXPECT_FLOAT_EQ(s.localHours, 3 + 30 / 60.0f + 36 / 3600.0f);
+    EXPECT_EQ(s.localDayOfYear, 60); // 1 March of a leap year, counted from 0
+    EXPECT_EQ(&clock.sample(), &s);
+}
+
+TEST(SimClock, DaylightSavingKeepsTheUtcRecordTrue) {
+    ZoneGuard zone("CET-1CEST,M3.5.0,M10.5.0/3");
+    const ClockSample summer = sampleClock(utcTime(2025, 7, 14, 12, 0, 0), 0);
+    EXPECT_EQ(summer.utc.tm_hour, 12);
+    EXPECT_EQ(summer.local.tm_hour, 14);
+    EXPECT_FLOAT_EQ(summer.zoneOffsetHours, 2.0f);
+    EXPECT_FLOAT_EQ(summer.localHours - summer.zoneOffsetHours, 12.0f);
+    const ClockSample winter = sampleClock(utcTime(2025, 1, 14, 12, 0, 0), 0);
+    EXPECT_FLOAT_EQ(winter.zoneOffsetHours, 1.0f);
+    // Sixty extra hours carried over the autumn change: the local record
+    // follows the zone's own clock.
+    const std::time_t start = utcTime(2025, 10, 24, 22, 0, 0);
+    const ClockSample over = sampleClock(start, 60 * 3600);
+    std::tm expected{};
+    const std::time_t later = start + 60 * 3600;
+    localtime_r(&later, &expected);
+    EXPECT_EQ(over.local.tm_hour, expected.tm_hour);
+    EXPECT_EQ(over.local.tm_mday, expected.tm_mday);
+    EXPECT_EQ(over.utc.tm_hour, 10);
+    EXPECT_EQ(over.utc.tm_mday, 27);
+    EXPECT_FLOAT_EQ(over.zoneOffsetHours, 1.0f);
+}
+
+// "EXTRA TIME ADVANCING" at 60 and 50 frames a second: the driver's running
+// total grows by 60 a frame, 3000 simulated seconds per real second.
+TEST(SimClock, ExtraTimeAdvancingRollsHoursDaysAndYears) {
+    ZoneGuard zone("UTC0");
+    SimClock clock;
+    const std::time_t start = utcTime(2023, 12, 30, 22, 59, 0);
+    int32_t extraTotal = 0;
+    int previousHour = -1;
+    int hourChanges = 0;
+    // 60 real seconds at 50 fps: 3000 frames, 180000 s = 50 simulated hours.
+    for (int frame = 1; frame <= 3000; ++frame) {
+        extraTotal += 60;
+        const std::time_t wall = start + frame / 50;
+        const ClockSample& s = clock.updateAt(wall, extraTotal);
+        if (s.utc.tm_hour != previousHour) {
+            ++hourChanges;
+            previousHour = s.utc.tm_hour;
+        }
+        ASSERT_GE(s.utc.tm_sec, 0);
+        ASSERT_LT(s.utc.tm_sec, 60);
+        ASSERT_LT(s.utc.tm_min, 60);
+        ASSERT_LT(s.utc.tm_hour, 24);
+        ASSERT_FLOAT_EQ(s.zoneOffsetHours, 0.0f);
+    }
+    EXPECT_EQ(extraTotal, 180000);
+    const ClockSample& end = clock.sample();
+    // 2023-12-30 22:59 + 60 s + 50 h = 2024-01-02 01:00.
+    EXPECT_EQ(end.utc.tm_year, 124);
+    EXPECT_EQ(end.utc.tm_mon, 0);
+    EXPECT_EQ(end.utc.tm_mday, 2);
+    EXPECT_EQ(end.utc.tm_hour, 1);
+    EXPECT_EQ(end.utc.tm_min, 0);
+    EXPECT_EQ(end.localDayOfYear, 1);
+    EXPECT_EQ(hourChanges, 51);
+    EXPECT_EQ(end.simulatedTime, start + 60 + 180000);
+}
+
+TEST(SimClock, SixtyRollingHoursAndLargeOffsets) {
+    ZoneGuard zone("EST5");
+    const std::time_t start = utcTime(2024, 2, 28, 20, 15, 0);
+    const ClockSample s = sampleClock(start, 60 * 3600);
+    // UTC: 2024-03-02 08:15; New York standard time five hours behind.
+    EXPECT_EQ(s.utc.tm_mon, 2);
+    EXPECT_EQ(s.utc.tm_mday, 2);
+    EXPECT_EQ(s.utc.tm_hour, 8);
+    EXPECT_EQ(s.local.tm_mday, 2);
+    EXPECT_EQ(s.local.tm_hour, 3);
+    EXPECT_EQ(s.local.tm_yday, 61);
+    EXPECT_FLOAT_EQ(s.zoneOffsetHours, -5.0f);
+    // A year of extra seconds still lands on the right calendar day.
+    const ClockSample y = sampleClock(start, 366 * 86400);
+    EXPECT_EQ(y.utc.tm_year, 125);
+    EXPECT_EQ(y.utc.tm_mon, 1);
+    EXPECT_EQ(y.utc.tm_mday, 28);
+    // The largest running total the driver can hold (68 years ahead).
+    const ClockSample most = sampleClock(start, INT32_MAX);
+    const std::time_t expectedTime = start + INT32_MAX;
+    std::tm expected{};
+    gmtime_r(&expectedTime, &expected);
+    EXPECT_EQ(most.utc.tm_year, expected.tm_year);
+    EXPECT_EQ(most.utc.tm_yday, expected.tm_yday);
+    EXPECT_EQ(most.utc.tm_sec, expected.tm_sec);
+    EXPECT_FLOAT_EQ(most.zoneOffsetHours, -5.0f);
+}
+
+TEST(SimClock, UpdateReadsTheSystemClock) {
+    SimClock clock;
+    const std::time_t before = std::time(nullptr);
+    const ClockSample& s = clock.update(7200);
+    const std::time_t after = std::time(nullptr);
+    EXPECT_GE(s.simulatedTime, before + 7200);
+    EXPECT_LE(s.simulatedTime, after + 7200);
+}
+
+} // namespace
+} // namespace gv

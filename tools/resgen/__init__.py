@@ -1,0 +1,1 @@
+"""Generators of the resources built into Geovista 3D."""
