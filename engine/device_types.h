@@ -3,7 +3,7 @@
 // factors, vertex records and the material and light records, named and
 // numbered as the renderer's callers know them. Backends map them onto their
 // own interface.
-#include "engine/engine_math.h"
+#include "scene/matrix4.h"
 
 #include <cstdint>
 
@@ -26,8 +26,8 @@ enum class LightType : uint32_t { Point = 1, Spot = 2, Directional = 3 };
 struct LightRecord {
     LightType type = LightType::Point;
     ColorValue color{1.0f, 1.0f, 1.0f, 1.0f};
-    engine::Vec3 position{0.0f, 0.0f, 0.0f};
-    engine::Vec3 direction{0.0f, 0.0f, 1.0f};
+    Vector3 position{0.0f, 0.0f, 0.0f};
+    Vector3 direction{0.0f, 0.0f, 1.0f};
     float range = 1.8446742974197924e19f; // sqrt(FLT_MAX): unlimited
     float falloff = 1.0f;
     float attenuation0 = 1.0f, attenuation1 = 0.0f, attenuation2 = 0.0f;

@@ -7,6 +7,7 @@
 namespace gv {
 
 Mesh::Mesh(Renderer& renderer) : renderer_(renderer) {
+    world_.setIdentity();
     vertices_.reserve(16);
     faces_.reserve(16);
     runLengths_.reserve(16);
@@ -59,7 +60,7 @@ Camera::Camera(float fov, uint16_t width, uint16_t height)
 }
 
 void Camera::updateView() {
-    view_.setLookAt(position_, target_, {0.0f, 1.0f, 0.0f});
+    view_.setLookAt(position_, target_, {0.0f, 1.0f, 0.0f}, 0.0f);
 }
 
 void Camera::updateProjection() {
@@ -81,13 +82,13 @@ void Camera::setFar(float f) {
     updateProjection();
 }
 
-void Camera::setPosition(const engine::Vec3& p) {
+void Camera::setPosition(const Vector3& p) {
     target_ = target_ + (p - position_);
     position_ = p;
     updateView();
 }
 
-void Camera::lookAt(const engine::Vec3& target) {
+void Camera::lookAt(const Vector3& target) {
     target_ = target;
     updateView();
 }

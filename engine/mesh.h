@@ -2,7 +2,7 @@
 // A triangle mesh with its own world matrix, drawn immediately when asked:
 // faces grouped once by material into runs, one material change and one
 // draw call per run.
-#include "engine/engine_math.h"
+#include "scene/matrix4.h"
 
 #include <cstdint>
 #include <vector>
@@ -45,11 +45,11 @@ class Mesh {
 
     void resetTransform() { world_.setIdentity(); }
     void rotate(float ax, float ay, float az) { world_.rotate(ax, ay, az); }
-    void setPosition(const engine::Vec3& p) { world_.setTranslation(p.x, p.y, p.z); }
+    void setPosition(const Vector3& p) { world_.setTranslation(p.x, p.y, p.z); }
     void translate(float x, float y, float z) { world_.translate(x, y, z); }
-    engine::Vec3 position() const { return {world_.m[3][0], world_.m[3][1], world_.m[3][2]}; }
+    Vector3 position() const { return {world_.m[3][0], world_.m[3][1], world_.m[3][2]}; }
 
-    engine::Mat4& world() { return world_; }
+    Matrix4& world() { return world_; }
     const std::vector<MeshVertex>& vertices() const { return vertices_; }
     const std::vector<MeshFace>& faces() const { return faces_; }
     const std::vector<uint32_t>& runLengths() const { return runLengths_; }
@@ -57,7 +57,7 @@ class Mesh {
 
   private:
     Renderer& renderer_;
-    engine::Mat4 world_;
+    Matrix4 world_;
     std::vector<MeshVertex> vertices_;
     std::vector<MeshFace> faces_;
     std::vector<uint32_t> runLengths_;
@@ -72,14 +72,14 @@ class Camera {
     void setNear(float n);
     void setFar(float f);
     // Moves without turning: the target moves by the same offset.
-    void setPosition(const engine::Vec3& p);
-    void lookAt(const engine::Vec3& target);
-    engine::Vec3& position() { return position_; }
-    const engine::Vec3& position() const { return position_; }
-    const engine::Vec3& target() const { return target_; }
+    void setPosition(const Vector3& p);
+    void lookAt(const Vector3& target);
+    Vector3& position() { return position_; }
+    const Vector3& position() const { return position_; }
+    const Vector3& target() const { return target_; }
 
-    const engine::Mat4& view() const { return view_; }
-    const engine::Mat4& projection() const { return projection_; }
+    const Matrix4& view() const { return view_; }
+    const Matrix4& projection() const { return projection_; }
     uint16_t width() const { return width_; }
     uint16_t height() const { return height_; }
     float fov() const { return fov_; }
@@ -90,14 +90,14 @@ class Camera {
     void updateView();
     void updateProjection();
 
-    engine::Mat4 view_;
-    engine::Mat4 projection_;
+    Matrix4 view_;
+    Matrix4 projection_;
     uint16_t width_, height_;
     float fov_;
     float near_ = 1.0f;
     float far_ = 650.0f;
-    engine::Vec3 position_{0.0f, 0.0f, 0.0f};
-    engine::Vec3 target_{0.0f, 0.0f, 10.0f};
+    Vector3 position_{0.0f, 0.0f, 0.0f};
+    Vector3 target_{0.0f, 0.0f, 10.0f};
 };
 
 // The scene container of start-up: one empty mesh and two materials, diffuse

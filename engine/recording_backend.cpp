@@ -91,7 +91,7 @@ void RecordingBackend::endScene() {
     log("endScene");
 }
 
-void RecordingBackend::setTransform(TransformType type, const engine::Mat4&) {
+void RecordingBackend::setTransform(TransformType type, const Matrix4&) {
     log("setTransform", uint32_t(type));
 }
 

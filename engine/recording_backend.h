@@ -74,7 +74,7 @@ class RecordingBackend : public RenderBackend {
     void clear(uint32_t flags, uint32_t color, float z) override;
     void beginScene() override;
     void endScene() override;
-    void setTransform(TransformType type, const engine::Mat4& m) override;
+    void setTransform(TransformType type, const Matrix4& m) override;
     void setRenderState(RenderState state, uint32_t value) override;
     void setLightState(LightState state, uint32_t value) override;
     void setStageState(uint32_t stage, StageState state, uint32_t value) override;

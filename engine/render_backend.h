@@ -43,7 +43,7 @@ class RenderBackend {
     virtual void clear(uint32_t flags, uint32_t color, float z) = 0;
     virtual void beginScene() = 0;
     virtual void endScene() = 0;
-    virtual void setTransform(TransformType type, const engine::Mat4& m) = 0;
+    virtual void setTransform(TransformType type, const Matrix4& m) = 0;
     virtual void setRenderState(RenderState state, uint32_t value) = 0;
     virtual void setLightState(LightState state, uint32_t value) = 0;
     virtual void setStageState(uint32_t stage, StageState state, uint32_t value) = 0;

@@ -216,7 +216,7 @@ void Renderer::endFrame() {
     backend().endScene();
 }
 
-void Renderer::setWorldMatrix(const engine::Mat4& world) {
+void Renderer::setWorldMatrix(const Matrix4& world) {
     backend().setTransform(TransformType::World, world);
 }
 

@@ -79,7 +79,7 @@ class Light {
     void setColour(float r, float g, float b, float a);
     void setPosition(float x, float y, float z);
     ColorValue colour() const { return record_.color; }
-    engine::Vec3 position() const { return record_.position; }
+    Vector3 position() const { return record_.position; }
     const LightRecord& record() const { return record_; }
     // Sends the record to the device again (after the 3D part is re-created).
     void attach();
@@ -107,7 +107,7 @@ class Renderer {
 
     void beginFrame(const Camera& camera, uint32_t clearFlags);
     void endFrame();
-    void setWorldMatrix(const engine::Mat4& world);
+    void setWorldMatrix(const Matrix4& world);
 
     // Material table; meshes refer to materials by index.
     uint32_t createMaterial();

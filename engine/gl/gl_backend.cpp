@@ -262,7 +262,7 @@ class GlBackend final : public RenderBackend {
     void clear(uint32_t flags, uint32_t color, float z) override;
     void beginScene() override {}
     void endScene() override {}
-    void setTransform(TransformType type, const engine::Mat4& m) override;
+    void setTransform(TransformType type, const Matrix4& m) override;
     void setRenderState(RenderState state, uint32_t value) override;
     void setLightState(LightState state, uint32_t value) override;
     void setStageState(uint32_t stage, StageState state, uint32_t value) override;
@@ -661,7 +661,7 @@ uint32_t GlBackend::createDevice() {
     glUniform1i(u_.texture, 0);
     glUniform1i(u_.console, 0);
     glUniform3f(u_.attenuation, 1.0f, 0.0f, 0.0f);
-    const engine::Mat4 identity;
+    const Matrix4 identity = Matrix4::identity();
     glUniformMatrix4fv(u_.world, 1, GL_FALSE, &identity.m[0][0]);
     glUniformMatrix4fv(u_.view, 1, GL_FALSE, &identity.m[0][0]);
     glUniformMatrix4fv(u_.proj, 1, GL_FALSE, &identity.m[0][0]);
@@ -800,7 +800,7 @@ void GlBackend::clear(uint32_t flags, uint32_t color, float z) {
     glDepthMask(depthMask_ ? GL_TRUE : GL_FALSE);
 }
 
-void GlBackend::setTransform(TransformType type, const engine::Mat4& m) {
+void GlBackend::setTransform(TransformType type, const Matrix4& m) {
     if (!program_) return;
     const GLint loc = type == TransformType::World  ? u_.world
                       : type == TransformType::View ? u_.view

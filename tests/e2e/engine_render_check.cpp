@@ -64,7 +64,7 @@ void expectPixel(const Image& img, int x, int y, double er, double eg, double eb
 
 // World point at depth z that lands on the centre of pixel (px, py) with the
 // camera at the origin looking down +z.
-engine::Vec3 worldAt(float px, float py, float z) {
+Vector3 worldAt(float px, float py, float z) {
     const float t = std::tan(kFov * 0.5f);
     const float ndcX = (px + 0.5f) / kWidth * 2.0f - 1.0f;
     const float ndcY = 1.0f - (py + 0.5f) / kHeight * 2.0f;
@@ -142,7 +142,7 @@ int renderCase(Renderer& r, DisplayDevice& device, const char* out) {
     r.material(white).setEmissive(1.0f, 1.0f, 1.0f, 1.0f);
 
     auto light = r.createLight();
-    const engine::Vec3 lightPos{0.0f, 86602.54f, -50000.0f};
+    const Vector3 lightPos{0.0f, 86602.54f, -50000.0f};
     light->setPosition(lightPos.x, lightPos.y, lightPos.z);
     r.setAmbientLight(0.2f, 0.2f, 0.2f);
 
@@ -164,9 +164,9 @@ int renderCase(Renderer& r, DisplayDevice& device, const char* out) {
     r.drawScreenRect(100, 20, 140, 100, 0x80FF0000u, false, 0.5f);
     r.drawText(font, 40, 200, 0.5f, 0xFFFFFFFFu, 2.0f, 2.0f, "A\tFF00FF00B");
     r.bindTexture(nullptr);
-    const engine::Vec3 p = worldAt(300, 30, 10.0f);
+    const Vector3 p = worldAt(300, 30, 10.0f);
     r.drawPoint(p.x, p.y, p.z, 0xFFFFFF00u);
-    const engine::Vec3 a = worldAt(10, 230, 10.0f), b = worldAt(60, 230, 10.0f);
+    const Vector3 a = worldAt(10, 230, 10.0f), b = worldAt(60, 230, 10.0f);
     r.drawLine(a.x, a.y, a.z, b.x, b.y, b.z);
     r.endFrame();
     device.present();
@@ -180,8 +180,8 @@ int renderCase(Renderer& r, DisplayDevice& device, const char* out) {
     if (img.tga.pixels().empty()) return 1;
 
     // Lighting: emissive + ambient * ambient light + diffuse * light * N.L.
-    const engine::Vec3 centre{0.0f, 0.0f, 10.0f};
-    const engine::Vec3 l = engine::normalized(lightPos - centre);
+    const Vector3 centre{0.0f, 0.0f, 10.0f};
+    const Vector3 l = normalize(lightPos - centre);
     const double ndl = std::max(0.0f, -l.z);
     const double lr = 0.5 * 0.2 + 0.8 * ndl, lg = 0.5 * 0.2 + 0.6 * ndl, lb = 0.5 * 0.2 + 0.4 * ndl;
     // Modulated by the texture: left half (200, 100, 50), right (40, 220, 160).

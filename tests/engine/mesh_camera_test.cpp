@@ -104,7 +104,7 @@ TEST_F(MeshFixture, TransformsAndReleaseOfTheBuffer) {
         mesh.resetTransform();
         mesh.rotate(0, float(M_PI / 2), 0);
         // Row vectors: rotation about y carries +x to (cos, 0, sin)... here +z.
-        const engine::Vec3 p = engine::transformPoint({1, 0, 0}, mesh.world());
+        const Vector3 p = transformPoint({1, 0, 0}, mesh.world());
         EXPECT_NEAR(p.z, 1.0f, 1e-6f);
         fill(mesh, {0});
         ASSERT_TRUE(mesh.finalize());
@@ -123,7 +123,7 @@ TEST(Camera, SetPositionMovesWithoutTurning) {
     EXPECT_FLOAT_EQ(cam.target().z, 10.0f);
     EXPECT_FLOAT_EQ(cam.position().x, 5.0f);
     // The view looks down +z from (5, 0, 0): a point ahead lands on the axis.
-    const engine::Vec3 v = engine::transformPoint({5, 0, 7}, cam.view());
+    const Vector3 v = transformPoint({5, 0, 7}, cam.view());
     EXPECT_NEAR(v.x, 0.0f, 1e-6f);
     EXPECT_NEAR(v.z, 7.0f, 1e-6f);
     cam.lookAt({5, 3, 0});
@@ -134,12 +134,12 @@ TEST(Camera, ProjectionMapsNearAndFarToZeroAndOne) {
     Camera cam(1.2f, 640, 480);
     cam.setNear(2.0f);
     cam.setFar(100.0f);
-    EXPECT_NEAR(engine::transformPoint({0, 0, 2}, cam.projection()).z, 0.0f, 1e-6f);
-    EXPECT_NEAR(engine::transformPoint({0, 0, 100}, cam.projection()).z, 1.0f, 1e-5f);
+    EXPECT_NEAR(transformPoint({0, 0, 2}, cam.projection()).z, 0.0f, 1e-6f);
+    EXPECT_NEAR(transformPoint({0, 0, 100}, cam.projection()).z, 1.0f, 1e-5f);
     // Full vertical angle: a point on the edge of the view maps to y = cos/sin
     // scaled back, i.e. tan(fov/2) * z gives 1.
     const float y = std::tan(0.6f) * 10.0f;
-    EXPECT_NEAR(engine::transformPoint({0, y, 10}, cam.projection()).y, 1.0f, 1e-5f);
+    EXPECT_NEAR(transformPoint({0, y, 10}, cam.projection()).y, 1.0f, 1e-5f);
     cam.setFov(0.5f);
     EXPECT_FLOAT_EQ(cam.projection().m[0][0], std::cos(0.25f));
 }
