@@ -61,8 +61,9 @@ test)
     build build-asan -DCMAKE_BUILD_TYPE=Debug -DGV_SANITIZE=ON -DGV_BENCHMARKS=OFF
     (cd build-asan && ctest -L unit -j "$jobs" --output-on-failure)
     if [ -d fuzz ]; then
-        build build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-            -DCMAKE_C_COMPILER=clang -DGV_FUZZ=ON -DGV_BUILD_TESTS=ON -DGV_BENCHMARKS=OFF
+        cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+            -DCMAKE_C_COMPILER=clang -DGV_FUZZ=ON -DGV_BUILD_TESTS=OFF -DGV_BENCHMARKS=OFF
+        cmake --build build-fuzz -j "$jobs" --target gv_fuzzers
         (cd build-fuzz && ctest -L fuzz -j "$jobs" --output-on-failure)
     fi
     build build -DCMAKE_BUILD_TYPE=RelWithDebInfo

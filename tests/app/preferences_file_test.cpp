@@ -1,13 +1,10 @@
 #include "app/preferences_file.h"
 #include "formats/byte_io.h"
 #include "platform/atomic_file.h"
+#include "support/kill_during_save.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
-
-#include <csignal>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace gv {
 namespace {
@@ -60,37 +57,16 @@ TEST_F(PreferencesFile, UnwritableFolderFailsWithoutHarm) {
     EXPECT_FALSE(savePreferences(dir.folder() + "missing/"));
 }
 
-// A process killed in the middle of a save must leave the old file whole.
-int gPipe[2];
-void pauseInsideSave(const std::string&) {
-    char c = 'w';
-    (void)!write(gPipe[1], &c, 1);
-    pause();
-}
-
 TEST_F(PreferencesFile, KilledInTheMiddleOfASaveLeavesTheOldFile) {
     std::vector<uint8_t> old(1196, 0x5A);
     test::writeBytes(cfg(), old);
-    ASSERT_EQ(pipe(gPipe), 0);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        platform::setAtomicWriteHook(pauseInsideSave);
+    ASSERT_TRUE(test::killInsideSave([&] {
         resetPreferencesForRun();
         loadPreferences(dir.folder());
         prefs().optionsSelection = 12345;
         savePreferences(dir.folder());
-        _exit(0);
-    }
-    char c = 0;
-    ASSERT_EQ(read(gPipe[0], &c, 1), 1); // the child is inside the save now
-    kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFSIGNALED(status));
+    }));
     EXPECT_EQ(test::readBytes(cfg()), old);
-    close(gPipe[0]);
-    close(gPipe[1]);
 
     // The next save, not interrupted, replaces it.
     ASSERT_TRUE(loadPreferences(dir.folder()));

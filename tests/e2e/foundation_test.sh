@@ -113,4 +113,20 @@ wait_exit "$pid" 15 || fail "run without a log did not end"
 [ "$(stat -c %s "${DATA}/geovista.cfg")" = 1196 ] || fail "preferences not saved without a log"
 pass "runs without a log"
 
+# --- Configure mode starts the settings editor from the program folder and ends.
+new_folders configure
+cat >"${DATA}/GeovistaC" <<EDITOR
+#!/bin/sh
+echo started >"${DATA}/editor-started"
+EDITOR
+chmod +x "${DATA}/GeovistaC"
+(cd "$RUN" && exec "$GEOVISTA" /c) &
+pid=$!
+wait_exit "$pid" 10 || fail "configure mode did not end"
+[ "$EXIT_CODE" = 0 ] || fail "configure mode ended with $EXIT_CODE"
+wait_for 10 test -f "${DATA}/editor-started" || fail "the editor was not started"
+[ ! -e "${DATA}/geovista.cfg" ] || fail "configure mode wrote preferences"
+! log_has "Creating application window" || fail "configure mode started the globe"
+pass "configure mode starts the editor and ends with 0"
+
 echo "all foundation scenarios passed"

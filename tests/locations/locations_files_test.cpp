@@ -1,6 +1,7 @@
 #include "formats/selection_file.h"
 #include "locations/locations_files.h"
 #include "platform/resources.h"
+#include "support/kill_during_save.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -81,6 +82,18 @@ TEST_F(LocationsFiles, MissingResourceGivesAnEmptyDatabase) {
     platform::setResourceTable({});
     ASSERT_TRUE(initLocations(dir.folder(), false));
     EXPECT_TRUE(locations().database.empty());
+}
+
+TEST_F(LocationsFiles, KilledInTheMiddleOfASaveLeavesTheOldDatabase) {
+    const auto old = databaseBytes({"Old one", "Old two"});
+    test::writeBytes(dir.file("geovista.loc"), old);
+    ASSERT_TRUE(test::killInsideSave([&] {
+        initLocations(dir.folder(), false);
+        for (int i = 0; i < 50; ++i)
+            locations().database.append(makeLocationRecord("new", 0, 0, 0));
+        saveCitiesFile(dir.folder());
+    }));
+    EXPECT_EQ(test::readBytes(dir.file("geovista.loc")), old);
 }
 
 } // namespace
