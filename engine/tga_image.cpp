@@ -92,8 +92,14 @@ bool TgaImage::read(const char* path, long offset) {
     hd.depth = h[16];
     hd.descriptor = h[17];
     if (hd.imageType != 2 || !validDepth(hd.depth)) return false;
-    // Sizes come from 16-bit fields, so the product fits comfortably.
+    // Sizes come from 16-bit fields, so the product fits comfortably; the
+    // file must hold all of it before anything is allocated.
     const size_t row = size_t(hd.width) * (hd.depth / 8);
+    const size_t need = row * hd.height + (hd.depth == 8 ? 768 : 0);
+    const long at = std::ftell(f.get());
+    if (at < 0 || std::fseek(f.get(), 0, SEEK_END) != 0) return false;
+    const long end = std::ftell(f.get());
+    if (end < at || size_t(end - at) < need || std::fseek(f.get(), at, SEEK_SET) != 0) return false;
     std::vector<uint8_t> pixels(row * hd.height);
     for (size_t y = hd.height; y-- > 0;)
         if (row && std::fread(pixels.data() + y * row, 1, row, f.get()) != row) return false;

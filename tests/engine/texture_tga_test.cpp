@@ -105,6 +105,14 @@ TEST(Tga, RefusesOtherImageTypesAndShortFiles) {
     EXPECT_TRUE(a.pixels().empty()); // no partial image
     EXPECT_EQ(a.header().imageType, 2);
 
+    // A header that claims far more than the file holds is refused before
+    // anything of that size is allocated.
+    auto huge = fileBytes(path);
+    huge[12] = huge[13] = huge[14] = huge[15] = 0xFF;
+    huge[16] = 32;
+    writeBytes(path, huge);
+    EXPECT_FALSE(a.read(path.c_str()));
+
     EXPECT_FALSE(a.read("/nonexistent/dir/x.tga"));
     EXPECT_FALSE(img.setImage(2, 2, 12, px));
     img.release();
