@@ -5,6 +5,9 @@
 //                                         rectangle, text with colour escape,
 //                                         point and line
 //   engine_render_check depth OUT.tga    near hides far; depth read-back
+//   engine_render_check console OUT.tga  the start-up console's text face
+//   engine_render_check modechange OUT.tga  a run-time mode change restores
+//                                         textures and the 3D part
 #include "engine/bitmap_font.h"
 #include "engine/display_device.h"
 #include "engine/engine_log.h"
@@ -245,11 +248,97 @@ int depthCase(Renderer& r, DisplayDevice& device, const char* out) {
     return 0;
 }
 
+int consoleCase(Renderer& r, DisplayDevice& device, const char* out) {
+    // The console draws outside the frame, straight onto the back buffer.
+    device.clearSurface(0);
+    r.drawConsoleText(10, 10, "Creating 3D renderer ....", 0xFFFF80u);
+    r.drawConsoleText(10, 24, "I", 0xFFFF80u);
+    device.present();
+    check(captureFrame(device, out), "capture frame");
+    Image img;
+    check(img.tga.read(out), "captured TGA reads back");
+    if (img.tga.pixels().empty()) return 1;
+    int lit = 0, other = 0;
+    for (int y = 10; y < 18; ++y)
+        for (int x = 10; x < 10 + 25 * 6; ++x) {
+            int cr, cg, cb;
+            img.pixel(x, y, cr, cg, cb);
+            if (cr == 255 && cg == 255 && cb == 128)
+                ++lit;
+            else if (cr || cg || cb)
+                ++other;
+        }
+    check(lit > 100 && other == 0,
+          "console line drawn in 255, 255, 128 only (" + std::to_string(lit) + " pixels)");
+    // "I" in a 6 x 8 cell: its middle column is set from the top row to the
+    // seventh, and nothing lies outside the cell.
+    expectPixel(img, 12, 24, 255, 255, 128, 0, "console glyph I, top");
+    expectPixel(img, 12, 30, 255, 255, 128, 0, "console glyph I, bottom");
+    expectPixel(img, 12, 31, 0, 0, 0, 0, "below the console glyph");
+    expectPixel(img, 16, 27, 0, 0, 0, 0, "beside the console glyph");
+
+    // The renderer's own states are intact afterwards: an alpha rectangle
+    // still blends.
+    Camera camera(kFov, kWidth, kHeight);
+    r.beginFrame(camera, kClearTarget | kClearZBuffer);
+    r.bindTexture(nullptr);
+    r.drawScreenRect(0, 100, 50, 150, 0x80FFFFFFu, true, 0.5f);
+    r.endFrame();
+    check(captureFrame(device, out), "capture frame after the console");
+    Image after;
+    check(after.tga.read(out), "second capture reads back");
+    if (after.tga.pixels().empty()) return 1;
+    expectPixel(after, 20, 120, 128, 128, 128, 1, "alpha rectangle after console drawing");
+    return 0;
+}
+
+int modeChangeCase(Renderer& r, DisplayDevice& device, const char* out) {
+    uint8_t pixels[2 * 2 * 4];
+    for (int i = 0; i < 4; ++i) {
+        pixels[i * 4 + 0] = 30;
+        pixels[i * 4 + 1] = 60;
+        pixels[i * 4 + 2] = 90;
+        pixels[i * 4 + 3] = 255;
+    }
+    Texture texture(device);
+    check(texture.createFromPixelsRegistered(2, 2, 32, 8, pixels) == kResultOk,
+          "registered texture");
+    const uint32_t firstId = texture.deviceId();
+    const uint32_t mat = r.createMaterial();
+    r.material(mat).setDiffuse(0, 0, 0, 1);
+    r.material(mat).setAmbient(0, 0, 0, 1);
+    r.material(mat).setEmissive(1, 1, 1, 1);
+    r.material(mat).setTexture(&texture);
+    Mesh quad(r);
+    addQuad(quad, -3, -2, 3, 2, 10.0f, int(mat), false);
+    check(quad.finalize(), "mesh finalize");
+
+    // What the options overlay does on Enter: release the 3D part, change
+    // the mode, create the 3D part again.
+    r.release3D();
+    check(device.changeMode(0), "change mode");
+    check(r.create3D(true) == kResultOk, "3D part created again");
+    check(texture.deviceId() != 0 && texture.deviceId() != firstId,
+          "registered texture uploaded again");
+
+    Camera camera(kFov, device.width(), device.height());
+    r.beginFrame(camera, kClearTarget | kClearZBuffer);
+    quad.draw();
+    r.endFrame();
+    device.present();
+    check(captureFrame(device, out), "capture frame");
+    Image img;
+    check(img.tga.read(out), "captured TGA reads back");
+    if (img.tga.pixels().empty()) return 1;
+    expectPixel(img, 160, 120, 90, 60, 30, 0, "textured mesh after the mode change");
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s render|depth OUT.tga\n", argv[0]);
+        std::fprintf(stderr, "usage: %s render|depth|console|modechange OUT.tga\n", argv[0]);
         return 2;
     }
     const std::string mode = argv[1];
@@ -279,8 +368,10 @@ int main(int argc, char** argv) {
         std::printf("device %s, %u-bit z-buffer\n", renderer.hardware() ? "HW" : "SW",
                     renderer.zBufferBits());
         if (r == kResultOk)
-            rc = mode == "depth" ? depthCase(renderer, device, argv[2])
-                                 : renderCase(renderer, device, argv[2]);
+            rc = mode == "depth"        ? depthCase(renderer, device, argv[2])
+                 : mode == "console"    ? consoleCase(renderer, device, argv[2])
+                 : mode == "modechange" ? modeChangeCase(renderer, device, argv[2])
+                                        : renderCase(renderer, device, argv[2]);
     }
     window.reset();
     platform::shutdownVideo();
