@@ -4,6 +4,7 @@
 #include "engine/renderer.h"
 #include "engine/texture.h"
 #include "platform/resources.h"
+#include "resources/builtin_resources.h"
 #include "tests/engine/test_images.h"
 
 #include <gtest/gtest.h>
@@ -296,4 +297,21 @@ TEST_F(FontFixture, LoadFontMakesAColourKeyedSheetTexture) {
     EXPECT_EQ(t->pixel(3, 1) & 0x8000u, 0u);
     EXPECT_EQ(t->pixel(1, 0), 0xFFFFu);
     EXPECT_EQ(t->pixel(7, 3), 0xFFFFu);
+}
+
+TEST_F(FontFixture, BuiltInFontsLoadWithTheirMetrics) {
+    resources::registerBuiltinResources();
+    BitmapFont main(*device), keys(*device);
+    ASSERT_TRUE(main.loadFont(resources::kMainFontMetrics, resources::kMainFontSheet));
+    ASSERT_TRUE(keys.loadFont(resources::kKeyHintFontMetrics, resources::kKeyHintFontSheet));
+    EXPECT_EQ(main.lineHeight(), 27);
+    EXPECT_EQ(keys.lineHeight(), 31);
+    EXPECT_EQ(main.glyphWidth(0xE1), 16);
+    EXPECT_EQ(keys.glyphWidth(0xE1), 26);
+    EXPECT_EQ(keys.glyphWidth(0xDF), 28);
+    EXPECT_FLOAT_EQ(main.texRight(' '), 9.0f / 256.0f);
+    renderer->drawText(main, 8, 0, 0.5f, 0xFFFFFFFFu, 1, 1, "AB");
+    EXPECT_FLOAT_EQ(renderer->lastTextX(), 49.0f);
+    // The sheet's background (its top-left pixel) is transparent.
+    EXPECT_EQ(main.texture()->pixel(0, 0) & main.texture()->format().alphaMask, 0u);
 }
