@@ -78,7 +78,7 @@ void main() {
     float nl = length(n);
     n = nl > 0.0 ? n / nl : vec3(0.0);
     vec3 colour = uMatEmissive.rgb + uMatAmbient.rgb * uAmbient;
-    vec3 spec = vec3(0.0);
+    vec3 highlight = vec3(0.0);
     if (uLightOn) {
         vec3 lp = (uView * vec4(uLightPos, 1.0)).xyz;
         vec3 l = lp - viewPos.xyz;
@@ -89,11 +89,11 @@ void main() {
         colour += uMatDiffuse.rgb * uLightColor * ndl * att;
         if (uSpecularOn && ndl > 0.0) {
             vec3 h = normalize(l + normalize(-viewPos.xyz));
-            spec = uMatSpecular.rgb * uLightColor * pow(max(dot(n, h), 0.0), uMatPower) * att;
+            highlight = uMatSpecular.rgb * uLightColor * pow(max(dot(n, h), 0.0), uMatPower) * att;
         }
     }
     vDiffuse = clamp(vec4(colour, uMatDiffuse.a), 0.0, 1.0);
-    vSpecular = vec4(clamp(spec, 0.0, 1.0), 0.0);
+    vSpecular = vec4(clamp(highlight, 0.0, 1.0), 0.0);
 }
 )";
 
