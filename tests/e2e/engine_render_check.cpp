@@ -6,6 +6,7 @@
 //                                         point and line
 //   engine_render_check depth OUT.tga    near hides far; depth read-back
 //   engine_render_check console OUT.tga  the start-up console's text face
+//   engine_render_check specular OUT.tga per-vertex specular highlight
 //   engine_render_check modechange OUT.tga  a run-time mode change restores
 //                                         textures and the 3D part
 #include "engine/bitmap_font.h"
@@ -14,6 +15,7 @@
 #include "engine/error_name.h"
 #include "engine/gl/gl_backend.h"
 #include "engine/mesh.h"
+#include "engine/render_backend.h"
 #include "engine/renderer.h"
 #include "engine/texture.h"
 #include "engine/tga_image.h"
@@ -292,6 +294,46 @@ int consoleCase(Renderer& r, DisplayDevice& device, const char* out) {
     return 0;
 }
 
+int specularCase(Renderer& r, DisplayDevice& device, const char* out) {
+    // The software device starts with specular off; switch it on at the device
+    // to check the highlight term of the lighting.
+    device.backend().setRenderState(RenderState::SpecularEnable, 1);
+    const uint32_t mat = r.createMaterial();
+    Material& m = r.material(mat);
+    m.setDiffuse(0.2f, 0.2f, 0.2f, 1.0f);
+    m.setAmbient(0, 0, 0, 1);
+    m.setSpecular(0.75f, 0.5f, 0.25f, 1.0f);
+    m.setPower(3.0f);
+    auto light = r.createLight();
+    const Vector3 lightPos{0.0f, 0.0f, -1000.0f}; // behind the camera
+    light->setPosition(lightPos.x, lightPos.y, lightPos.z);
+    r.setAmbientLight(0, 0, 0);
+    Mesh quad(r);
+    addQuad(quad, -3, -2, 3, 2, 10.0f, int(mat), false);
+    check(quad.finalize(), "mesh finalize");
+    Camera camera(kFov, kWidth, kHeight);
+    r.beginFrame(camera, kClearTarget | kClearZBuffer);
+    r.bindTexture(nullptr);
+    quad.draw();
+    r.endFrame();
+    check(captureFrame(device, out), "capture frame");
+    Image img;
+    check(img.tga.read(out), "captured TGA reads back");
+    if (img.tga.pixels().empty()) return 1;
+    // Lit per vertex: all four corners see the same light, so the centre has
+    // the corners' value. Half vector between the light and the eye.
+    const Vector3 corner{3.0f, 2.0f, 10.0f};
+    const Vector3 l = normalize(lightPos - corner);
+    const Vector3 v = normalize(Vector3{0, 0, 0} - corner);
+    const Vector3 h = normalize(l + v);
+    const double ndl = -l.z, ndh = -h.z;
+    const double hl = std::pow(ndh, 3.0);
+    expectPixel(img, 160, 120, 255 * std::min(1.0, 0.2 * ndl + 0.75 * hl),
+                255 * std::min(1.0, 0.2 * ndl + 0.5 * hl),
+                255 * std::min(1.0, 0.2 * ndl + 0.25 * hl), 2, "diffuse plus specular highlight");
+    return 0;
+}
+
 int modeChangeCase(Renderer& r, DisplayDevice& device, const char* out) {
     uint8_t pixels[2 * 2 * 4];
     for (int i = 0; i < 4; ++i) {
@@ -338,7 +380,8 @@ int modeChangeCase(Renderer& r, DisplayDevice& device, const char* out) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s render|depth|console|modechange OUT.tga\n", argv[0]);
+        std::fprintf(stderr, "usage: %s render|depth|console|modechange|specular OUT.tga\n",
+                     argv[0]);
         return 2;
     }
     const std::string mode = argv[1];
@@ -371,6 +414,7 @@ int main(int argc, char** argv) {
             rc = mode == "depth"        ? depthCase(renderer, device, argv[2])
                  : mode == "console"    ? consoleCase(renderer, device, argv[2])
                  : mode == "modechange" ? modeChangeCase(renderer, device, argv[2])
+                 : mode == "specular"   ? specularCase(renderer, device, argv[2])
                                         : renderCase(renderer, device, argv[2]);
     }
     window.reset();
