@@ -28,6 +28,7 @@ DisplayDevice::DisplayDevice(std::unique_ptr<RenderBackend> backend,
 
 DisplayDevice::~DisplayDevice() {
     release();
+    *alive_ = false;
 }
 
 uint32_t DisplayDevice::selectDriver(uint32_t index) {

@@ -70,6 +70,9 @@ class DisplayDevice {
     Renderer* renderer() const { return renderer_; }
 
     RenderBackend& backend() { return *backend_; }
+    // False once the device is gone: textures that outlive it (objects that
+    // go with the process) then only drop their own memory.
+    std::shared_ptr<const bool> aliveToken() const { return alive_; }
     PixelFormat displayFormat() { return backend_->displayFormat(); }
 
   private:
@@ -87,6 +90,7 @@ class DisplayDevice {
     uint16_t desktopBits_ = 24;
     std::vector<Texture*> registry_;
     Renderer* renderer_ = nullptr;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 // Title case in place: upper case after a space or at the start, lower case

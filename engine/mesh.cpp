@@ -6,7 +6,7 @@
 
 namespace gv {
 
-Mesh::Mesh(Renderer& renderer) : renderer_(renderer) {
+Mesh::Mesh(Renderer& renderer) : renderer_(renderer), rendererAlive_(renderer.aliveToken()) {
     world_.setIdentity();
     vertices_.reserve(16);
     faces_.reserve(16);
@@ -14,7 +14,8 @@ Mesh::Mesh(Renderer& renderer) : renderer_(renderer) {
 }
 
 Mesh::~Mesh() {
-    if (bufferHandle_ != -1) renderer_.releaseVertexBuffer(uint32_t(bufferHandle_));
+    if (bufferHandle_ != -1 && *rendererAlive_)
+        renderer_.releaseVertexBuffer(uint32_t(bufferHandle_));
 }
 
 bool Mesh::finalize() {

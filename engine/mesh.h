@@ -5,6 +5,7 @@
 #include "scene/matrix4.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace gv {
@@ -57,6 +58,7 @@ class Mesh {
 
   private:
     Renderer& renderer_;
+    std::shared_ptr<const bool> rendererAlive_;
     Matrix4 world_;
     std::vector<MeshVertex> vertices_;
     std::vector<MeshFace> faces_;

@@ -54,16 +54,18 @@ void Material::setEmissive(float r, float g, float b, float a) {
 
 // --- Light ---
 
-Light::Light(Renderer& renderer) : renderer_(renderer) {
+Light::Light(Renderer& renderer) : renderer_(renderer), rendererAlive_(renderer.aliveToken()) {
     attach();
 }
 
 Light::~Light() {
+    if (!*rendererAlive_) return;
     renderer_.backend().setLight(record_, false);
     if (renderer_.light_ == this) renderer_.light_ = nullptr;
 }
 
 void Light::attach() {
+    if (!*rendererAlive_) return;
     renderer_.backend().setLight(record_, true);
 }
 
@@ -103,6 +105,7 @@ Renderer::~Renderer() {
     for (VertexBuffer& vb : buffers_)
         if (vb.id) backend().releaseVertexBuffer(vb.id);
     release3D();
+    *alive_ = false;
 }
 
 RenderBackend& Renderer::backend() {

@@ -86,6 +86,7 @@ class Light {
 
   private:
     Renderer& renderer_;
+    std::shared_ptr<const bool> rendererAlive_;
     LightRecord record_;
 };
 
@@ -174,6 +175,12 @@ class Renderer {
     }
     RenderBackend& backend();
 
+    // False once the renderer is gone: meshes and lights that outlive it
+    // (objects that go with the process) then leave it alone.
+    std::shared_ptr<const bool> aliveToken() const {
+        return alive_;
+    }
+
     // Cameras the scene registers with the renderer (the view cameras).
     std::vector<Camera*>& viewCameras() {
         return viewCameras_;
@@ -205,6 +212,7 @@ class Renderer {
     std::vector<ScreenVertex> textVertices_;
     std::vector<uint16_t> textIndices_;
     float penX_ = 0.0f, penY_ = 0.0f;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     friend class Light;
 };
 

@@ -69,7 +69,7 @@ uint32_t packPixel(const PixelFormat& f, uint8_t r, uint8_t g, uint8_t b, uint8_
            packChannel(f.alphaMask, a);
 }
 
-Texture::Texture(DisplayDevice& device) : device_(device) {}
+Texture::Texture(DisplayDevice& device) : device_(device), deviceAlive_(device.aliveToken()) {}
 
 Texture::~Texture() {
     release();
@@ -193,10 +193,12 @@ uint32_t Texture::restore() {
 }
 
 void Texture::release() {
-    if (id_) device_.backend().releaseTexture(id_);
+    if (*deviceAlive_) {
+        if (id_) device_.backend().releaseTexture(id_);
+        // Whoever registered it, a released texture leaves the registry.
+        device_.unregisterTexture(this);
+    }
     id_ = 0;
-    // Whoever registered it, a released texture leaves the registry.
-    device_.unregisterTexture(this);
     surface_.clear();
     surface_.shrink_to_fit();
     width_ = height_ = 0;

@@ -5,6 +5,7 @@
 #include "engine/device_types.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,7 @@ class Texture {
     uint32_t upload();
 
     DisplayDevice& device_;
+    std::shared_ptr<const bool> deviceAlive_;
     std::string name_;
     PixelFormat format_;
     std::vector<uint8_t> surface_;

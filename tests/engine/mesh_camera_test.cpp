@@ -2,6 +2,7 @@
 #include "engine/mesh.h"
 #include "engine/recording_backend.h"
 #include "engine/renderer.h"
+#include "engine/texture.h"
 
 #include <gtest/gtest.h>
 
@@ -151,4 +152,27 @@ TEST_F(MeshFixture, SceneContainerHoldsTwoMaterials) {
     EXPECT_FLOAT_EQ(renderer->material(scene.redMaterial()).diffuse().g, 0.0f);
     EXPECT_FLOAT_EQ(renderer->material(scene.whiteMaterial()).diffuse().g, 1.0f);
     EXPECT_TRUE(scene.mesh().faces().empty());
+}
+
+TEST(Lifetimes, ObjectsThatGoWithTheProcessMayOutliveTheirDevice) {
+    // Fonts, planet meshes and the light are not destroyed at shut-down; when
+    // they go after the renderer and the display device they must not touch
+    // them.
+    auto device = std::make_unique<DisplayDevice>(std::make_unique<RecordingBackend>(),
+                                                  std::vector<platform::DisplayInfo>{}, 32);
+    auto renderer = std::make_unique<Renderer>(*device);
+    auto texture = std::make_unique<Texture>(*device);
+    const uint8_t px[4] = {1, 2, 3, 4};
+    ASSERT_EQ(texture->createFromPixelsRegistered(1, 1, 32, 8, px), 0u);
+    auto mesh = std::make_unique<Mesh>(*renderer);
+    mesh->appendVertex({0, 0, 0, 0, 0, 1, 0, 0});
+    mesh->appendFace(MeshFace{});
+    ASSERT_TRUE(mesh->finalize());
+    auto light = renderer->createLight();
+    renderer.reset();
+    device.reset();
+    light.reset();
+    mesh.reset();
+    texture.reset(); // under the sanitizers a stale device would show here
+    SUCCEED();
 }
