@@ -103,42 +103,30 @@ in vec4 vSpecular;
 in vec2 vTex;
 out vec4 fragColor;
 
+// Stage 0 without branches: each argument picks texture or diffuse (the
+// current colour at stage 0), and the operation weighs arg1, arg2, their
+// product and plain diffuse (disable). The weights are set when the stage
+// states change.
 uniform sampler2D uTexture;
-uniform bool uHasTexture;
-uniform int uColorOp;
-uniform int uColorArg1;
-uniform int uColorArg2;
-uniform int uAlphaOp;
-uniform int uAlphaArg1;
-uniform int uAlphaArg2;
-uniform bool uSpecularOn;
-uniform bool uConsole;        // console face: red channel is coverage
-uniform vec4 uConsoleColor;
-
-vec4 arg(int a, vec4 tex) {
-    return a == 2 ? tex : vDiffuse; // texture, or diffuse (= current at stage 0)
-}
+uniform float uHasTexture;
+uniform vec2 uColorArgs;   // 1 where the argument is the texture
+uniform vec4 uColorWeights;
+uniform vec2 uAlphaArgs;
+uniform vec4 uAlphaWeights;
+uniform float uSpecularAdd;
 
 void main() {
-    if (uConsole) {
-        float c = texture(uTexture, vTex).r;
-        if (c < 0.5) discard;
-        fragColor = uConsoleColor;
-        return;
-    }
     // A stage without a texture reads opaque white.
-    vec4 tex = uHasTexture ? texture(uTexture, vTex) : vec4(1.0);
-    vec3 rgb;
-    if (uColorOp == 2) rgb = arg(uColorArg1, tex).rgb;
-    else if (uColorOp == 3) rgb = arg(uColorArg2, tex).rgb;
-    else if (uColorOp == 4) rgb = arg(uColorArg1, tex).rgb * arg(uColorArg2, tex).rgb;
-    else rgb = vDiffuse.rgb;
-    float a;
-    if (uAlphaOp == 2) a = arg(uAlphaArg1, tex).a;
-    else if (uAlphaOp == 3) a = arg(uAlphaArg2, tex).a;
-    else if (uAlphaOp == 4) a = arg(uAlphaArg1, tex).a * arg(uAlphaArg2, tex).a;
-    else a = vDiffuse.a;
-    if (uSpecularOn) rgb = min(rgb + vSpecular.rgb, vec3(1.0));
+    vec4 tex = mix(vec4(1.0), texture(uTexture, vTex), uHasTexture);
+    vec3 c1 = mix(vDiffuse.rgb, tex.rgb, uColorArgs.x);
+    vec3 c2 = mix(vDiffuse.rgb, tex.rgb, uColorArgs.y);
+    vec3 rgb = c1 * uColorWeights.x + c2 * uColorWeights.y + c1 * c2 * uColorWeights.z +
+               vDiffuse.rgb * uColorWeights.w;
+    float a1 = mix(vDiffuse.a, tex.a, uAlphaArgs.x);
+    float a2 = mix(vDiffuse.a, tex.a, uAlphaArgs.y);
+    float a = a1 * uAlphaWeights.x + a2 * uAlphaWeights.y + a1 * a2 * uAlphaWeights.z +
+              vDiffuse.a * uAlphaWeights.w;
+    rgb = min(rgb + vSpecular.rgb * uSpecularAdd, vec3(1.0));
     fragColor = vec4(rgb, a);
 }
 )";
@@ -291,8 +279,8 @@ class GlBackend final : public RenderBackend {
     struct Uniforms {
         GLint kind, world, view, proj, clipMap, screen, clipFix, matDiffuse, matAmbient,
             matSpecular, matEmissive, matPower, ambient, lightOn, lightPos, lightColor, attenuation,
-            specularOn, texture, hasTexture, colorOp, colorArg1, colorArg2, alphaOp, alphaArg1,
-            alphaArg2, console, consoleColor;
+            specularOn, specularOnFragment, texture, hasTexture, colorArgs, colorWeights, alphaArgs,
+            alphaWeights;
     };
     struct VertexBufferObjects {
         GLuint vao = 0, vbo = 0, ibo = 0;
@@ -651,15 +639,14 @@ uint32_t GlBackend::createDevice() {
     }
     glUseProgram(program_);
     auto loc = [&](const char* n) { return glGetUniformLocation(program_, n); };
-    u_ = {loc("uKind"),        loc("uWorld"),       loc("uView"),        loc("uProj"),
-          loc("uClipMap"),     loc("uScreen"),      loc("uClipFix"),     loc("uMatDiffuse"),
-          loc("uMatAmbient"),  loc("uMatSpecular"), loc("uMatEmissive"), loc("uMatPower"),
-          loc("uAmbient"),     loc("uLightOn"),     loc("uLightPos"),    loc("uLightColor"),
-          loc("uAttenuation"), loc("uSpecularOn"),  loc("uTexture"),     loc("uHasTexture"),
-          loc("uColorOp"),     loc("uColorArg1"),   loc("uColorArg2"),   loc("uAlphaOp"),
-          loc("uAlphaArg1"),   loc("uAlphaArg2"),   loc("uConsole"),     loc("uConsoleColor")};
+    u_ = {loc("uKind"),        loc("uWorld"),       loc("uView"),         loc("uProj"),
+          loc("uClipMap"),     loc("uScreen"),      loc("uClipFix"),      loc("uMatDiffuse"),
+          loc("uMatAmbient"),  loc("uMatSpecular"), loc("uMatEmissive"),  loc("uMatPower"),
+          loc("uAmbient"),     loc("uLightOn"),     loc("uLightPos"),     loc("uLightColor"),
+          loc("uAttenuation"), loc("uSpecularOn"),  loc("uSpecularAdd"),  loc("uTexture"),
+          loc("uHasTexture"),  loc("uColorArgs"),   loc("uColorWeights"), loc("uAlphaArgs"),
+          loc("uAlphaWeights")};
     glUniform1i(u_.texture, 0);
-    glUniform1i(u_.console, 0);
     glUniform3f(u_.attenuation, 1.0f, 0.0f, 0.0f);
     const Matrix4 identity = Matrix4::identity();
     glUniformMatrix4fv(u_.world, 1, GL_FALSE, &identity.m[0][0]);
@@ -868,6 +855,7 @@ void GlBackend::applyRenderState(RenderState state, uint32_t value) {
         break;
     case RenderState::SpecularEnable:
         glUniform1i(u_.specularOn, value ? 1 : 0);
+        glUniform1f(u_.specularOnFragment, value ? 1.0f : 0.0f);
         break;
     case RenderState::ZEnable:
         if (value)
@@ -920,25 +908,37 @@ void GlBackend::setLightState(LightState state, uint32_t value) {
     // The material handle needs nothing more: setMaterial carried its record.
 }
 
-void GlBackend::applyStage(StageState state, uint32_t value) {
+// Weights of arg1, arg2, arg1 x arg2 and plain diffuse for an operation.
+void opWeights(uint32_t op, float w[4]) {
+    using namespace d3d;
+    w[0] = op == kOpSelectArg1 ? 1.0f : 0.0f;
+    w[1] = op == kOpSelectArg2 ? 1.0f : 0.0f;
+    w[2] = op == kOpModulate ? 1.0f : 0.0f;
+    w[3] = (op != kOpSelectArg1 && op != kOpSelectArg2 && op != kOpModulate) ? 1.0f : 0.0f;
+}
+
+void GlBackend::applyStage(StageState state, uint32_t) {
+    using namespace d3d;
+    auto isTexture = [&](StageState s) { return ss_[size_t(s)] == kArgTexture ? 1.0f : 0.0f; };
+    float w[4];
     switch (state) {
     case StageState::ColorOp:
-        glUniform1i(u_.colorOp, GLint(value));
+        opWeights(ss_[size_t(StageState::ColorOp)], w);
+        glUniform4f(u_.colorWeights, w[0], w[1], w[2], w[3]);
         break;
     case StageState::ColorArg1:
-        glUniform1i(u_.colorArg1, GLint(value));
-        break;
     case StageState::ColorArg2:
-        glUniform1i(u_.colorArg2, GLint(value));
+        glUniform2f(u_.colorArgs, isTexture(StageState::ColorArg1),
+                    isTexture(StageState::ColorArg2));
         break;
     case StageState::AlphaOp:
-        glUniform1i(u_.alphaOp, GLint(value));
+        opWeights(ss_[size_t(StageState::AlphaOp)], w);
+        glUniform4f(u_.alphaWeights, w[0], w[1], w[2], w[3]);
         break;
     case StageState::AlphaArg1:
-        glUniform1i(u_.alphaArg1, GLint(value));
-        break;
     case StageState::AlphaArg2:
-        glUniform1i(u_.alphaArg2, GLint(value));
+        glUniform2f(u_.alphaArgs, isTexture(StageState::AlphaArg1),
+                    isTexture(StageState::AlphaArg2));
         break;
     case StageState::AddressMode:
         applySampler();
@@ -962,7 +962,7 @@ void GlBackend::setTexture(uint32_t stage, uint32_t textureId) {
     const GLuint t = it == textures_.end() ? 0 : it->second;
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, t);
-    glUniform1i(u_.hasTexture, t ? 1 : 0);
+    glUniform1f(u_.hasTexture, t ? 1.0f : 0.0f);
 }
 
 void GlBackend::setMaterial(const MaterialRecord& m) {
@@ -1140,6 +1140,14 @@ uint32_t GlBackend::ensureConsoleFace() {
     glTexImage2D(GL_TEXTURE_2D, 0, GL_R8, kConsoleSheetWidth, kConsoleSheetHeight, 0, GL_RED,
                  GL_UNSIGNED_BYTE, sheet.data());
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    // White glyphs whose coverage is the alpha.
+    const GLint swizzle[4] = {GL_ONE, GL_ONE, GL_ONE, GL_RED};
+    glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, swizzle);
+    // Put back the texture the stage had.
+    auto bound = textures_.find(boundTexture_);
+    glBindTexture(GL_TEXTURE_2D, bound == textures_.end() ? 0 : bound->second);
     consoleVertices_.resize(1024 * 4);
     consoleIndices_.resize(1024 * 6);
     for (size_t i = 0; i < 1024; ++i) {
@@ -1173,23 +1181,28 @@ void GlBackend::drawConsoleText(int x, int y, const char* text, uint32_t rgb) {
     }
     if (!quads) return;
     // Drawn like the platform's text output: straight onto the back buffer,
-    // no depth, no blending; every state touched is put back afterwards.
+    // no depth, only the glyph pixels (coverage is 0 or 1, so blending by it
+    // is exact); every state touched is put back afterwards.
+    const uint32_t colour = 0xFF000000u | (rgb & 0xFFFFFFu);
+    for (size_t i = 0; i < quads * 4; ++i)
+        consoleVertices_[i].color = colour;
     bindDrawTarget();
     glDisable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glDisable(GL_CULL_FACE);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, consoleTexture_);
     glBindSampler(0, 0);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glUniform1i(u_.console, 1);
-    glUniform4f(u_.consoleColor, float((rgb >> 16) & 0xFF) / 255.0f,
-                float((rgb >> 8) & 0xFF) / 255.0f, float(rgb & 0xFF) / 255.0f, 1.0f);
+    glUniform1f(u_.hasTexture, 1.0f);
+    glUniform1f(u_.specularOnFragment, 0.0f);
+    glUniform2f(u_.colorArgs, 0.0f, 0.0f);
+    glUniform4f(u_.colorWeights, 1.0f, 0.0f, 0.0f, 0.0f); // diffuse
+    glUniform2f(u_.alphaArgs, 1.0f, 0.0f);
+    glUniform4f(u_.alphaWeights, 0.0f, 0.0f, 1.0f, 0.0f); // coverage x diffuse
     drawScreen(PrimitiveType::TriangleList, consoleVertices_.data(), uint32_t(quads * 4),
                consoleIndices_.data(), uint32_t(quads * 6), 0);
-    glUniform1i(u_.console, 0);
     glBindSampler(0, sampler_);
     applyAllStates();
 }
