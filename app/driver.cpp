@@ -4,7 +4,11 @@
 #include "app/preferences_file.h"
 #include "app/startup_step.h"
 #include "app/window_proc.h"
+#include "engine/engine_log.h"
+#include "engine/error_name.h"
+#include "engine/gl/gl_backend.h"
 #include "locations/locations_files.h"
+#include "platform/display_modes.h"
 #include "platform/program_file.h"
 #include "platform/registry.h"
 #include "platform/single_instance.h"
@@ -46,16 +50,110 @@ bool stepApplicationWindow() {
     return true;
 }
 
+void engineReport(const char* text) {
+    logWrite("%s", text);
+}
+
+// The console draws with the renderer's small text face onto the back buffer
+// and presents it directly, outside the frame.
+class RendererConsoleSurface final : public ConsoleSurface {
+  public:
+    void clear(uint32_t colour) override {
+        if (gDriver.display) gDriver.display->clearSurface(colour);
+    }
+    void drawPlainText(int x, int y, const std::string& text, uint32_t rgb) override {
+        if (gDriver.renderer) gDriver.renderer->drawConsoleText(x, y, text.c_str(), rgb);
+    }
+    void present() override {
+        if (gDriver.display) gDriver.display->present();
+    }
+};
+RendererConsoleSurface gConsoleSurface;
+
 bool stepDeviceObject() {
-    // The display device selects the driver and mode and sizes the window.
-    notYetAvailable("Creating device object");
-    gDriver.window->show();
+    DriverState& d = gDriver;
+    Preferences& p = prefs();
+    logStepLabel("Creating device object");
+    setEngineLog(engineReport);
+    d.display = std::make_unique<DisplayDevice>(
+        createGlBackend(*d.window), platform::enumerateDisplays(), platform::desktopBitsPerPixel());
+    if (!d.display) {
+        logWrite("[ FAILED: object ]\n");
+        return false;
+    }
+    if (d.display->drivers().empty()) {
+        logWrite("[ FAILED: no devices found ]\n");
+        return false;
+    }
+    if (d.display->selectDriver(p.deviceIndex) != kResultOk) {
+        logWrite("[ FAILED: cannot select device %u ]\n", unsigned(p.deviceIndex));
+        return false;
+    }
+    d.display->titleCaseDriverNames();
+
+    const auto& modes = d.display->drivers()[d.display->selectedDriver()].modes;
+    if (p.screenModeIndex == kFirstRunModeMarker) {
+        p.screenModeIndex = 1;
+        for (size_t i = 0; i < modes.size(); ++i)
+            if (modes[i].width == 640 && modes[i].height == 480 && modes[i].bitsPerPixel == 16) {
+                p.screenModeIndex = uint16_t(i);
+                break;
+            }
+    }
+    const bool preview = d.runMode == RunMode::Preview;
+    if (!preview) {
+        // Centred on the screen with the chosen size; mode 0 is the desktop.
+        int w = d.screen.width(), h = d.screen.height();
+        if (p.screenModeIndex != 0 && p.screenModeIndex < modes.size()) {
+            w = modes[p.screenModeIndex].width;
+            h = modes[p.screenModeIndex].height;
+        }
+        const int left = d.screen.left + (d.screen.width() - w) / 2;
+        const int top = d.screen.top + (d.screen.height() - h) / 2;
+        d.window->setBounds({left, top, left + w, top + h});
+    }
+    d.window->show();
+    const bool fullScreen = d.runMode == RunMode::ScreenSaver || (!preview && isOn(p.fullScreen));
+    if (d.display->selectMode(p.screenModeIndex, fullScreen, isOn(p.doubleBuffered)) != kResultOk) {
+        logWrite("[ FAILED: cannot select screen mode %u ]\n", unsigned(p.screenModeIndex));
+        return false;
+    }
+    d.width = d.display->width();
+    d.height = d.display->height();
+    if (fullScreen) {
+        while (platform::showCursor(false) >= 0) {
+        }
+        platform::setCursorPosition(d.width + 2, d.height + 2);
+    }
+    logWrite("%s", kPassed);
+    return true;
+}
+
+bool step3DObject() {
+    logStepLabel("Creating 3D object");
+    gDriver.renderer = std::make_unique<Renderer>(*gDriver.display);
+    if (!gDriver.renderer) {
+        logWrite("[ FAILED : not enough memory ]\n");
+        return false;
+    }
+    logWrite("%s", kPassed);
+    return true;
+}
+
+bool step3DRenderer() {
+    logStepLabel("Creating 3D renderer");
+    if (gDriver.renderer->create3D(true) != kResultOk) {
+        logWrite("[ FAILED ]\n");
+        return false;
+    }
+    logWrite("[ PASSED - %s device selected ]\n", gDriver.renderer->hardware() ? "HW" : "SW");
+    gDriver.display->setRenderer(gDriver.renderer.get());
     return true;
 }
 
 bool stepSystemConsole() {
     logStepLabel("Creating system console");
-    gDriver.console.init({0, 0, gDriver.width, gDriver.height - 17}, nullptr);
+    gDriver.console.init({0, 0, gDriver.width, gDriver.height - 17}, &gConsoleSurface);
     logWrite("%s", kPassed);
     return true;
 }
@@ -89,9 +187,17 @@ void runFrame() {
     FrameClock& clock = d.clock;
     clock.beginFrame(platform::tickCount(), prefs().extraSeconds);
     d.simClock.update(clock.extraSecondsTotal);
-    // Scene, overlays and presentation join the frame as the renderer and the
-    // planet scene arrive; the clock, the fade and the pump run already.
-    if (clock.fading()) clock.advanceFade();
+    // The planet scene and the overlays join the frame as they arrive.
+    Renderer& r = *d.renderer;
+    r.beginFrame(*d.mainCamera, kClearTarget | kClearZBuffer);
+    if (clock.fading()) {
+        r.bindTexture(nullptr);
+        r.drawScreenRect(0.0f, 0.0f, float(d.width), float(d.height),
+                         uint32_t(clock.curtainAlpha()) << 24, false, 0.001f);
+        clock.advanceFade();
+    }
+    r.endFrame();
+    d.display->present();
     clock.countFrames();
 
     platform::WindowMessage msg;
@@ -149,8 +255,9 @@ bool startUp() {
         return false;
     if (!guardedStep("*** FATAL ERROR while initializing device object ***\n", stepDeviceObject))
         return false;
-    notYetAvailable("Creating 3D object");
-    notYetAvailable("Creating 3D renderer");
+    if (!guardedStep("*** FATAL ERROR while initializing 3D renderer object ***\n",
+                     [] { return step3DObject() && step3DRenderer(); }))
+        return false;
     if (!guardedStep("*** FATAL ERROR while initializing console object ***\n", stepSystemConsole))
         return false;
 
@@ -160,6 +267,9 @@ bool startUp() {
     notYetAvailable("Creating city mesh");
     notYetAvailable("Creating scene object");
     notYetAvailable("Creating cameras");
+    if (!d.mainCamera)
+        d.mainCamera =
+            std::make_unique<Camera>(prefs().fieldOfView, uint16_t(d.width), uint16_t(d.height));
     notYetAvailable("Creating scene illumination");
     notYetAvailable("Creating fonts");
     notYetAvailable("Creating star field");
@@ -188,6 +298,10 @@ void shutDown() {
         if (d.videoReady)
             while (platform::showCursor(true) < 0) {
             }
+        d.mainCamera.reset();
+        d.renderer.reset();
+        d.display.reset(); // back to the desktop's mode in full screen
+        setEngineLog(nullptr);
         d.window.reset();
         if (d.videoReady) platform::shutdownVideo();
         d.videoReady = false;

@@ -3,6 +3,9 @@
 #include "app/frame_clock.h"
 #include "app/run_mode.h"
 #include "app/system_console.h"
+#include "engine/display_device.h"
+#include "engine/mesh.h"
+#include "engine/renderer.h"
 #include "platform/window.h"
 #include "scene/sim_clock.h"
 
@@ -29,6 +32,11 @@ struct DriverState {
     bool videoReady = false;
     std::unique_ptr<platform::Window> window;
     SystemConsole console;
+    std::unique_ptr<DisplayDevice> display;
+    std::unique_ptr<Renderer> renderer;
+    // Made by the cameras step; until that step is real a default camera
+    // stands in so that frames can begin.
+    std::unique_ptr<Camera> mainCamera;
     bool cursorsLoaded = false;
 };
 

@@ -1,0 +1,424 @@
+// Renders a small scene through the engine's public operations on a real
+// window, captures the frame to TGA and checks chosen pixels against values
+// worked out from the lighting and blending rules.
+//   engine_render_check render OUT.tga   lit textured mesh, culling, alpha
+//                                         rectangle, text with colour escape,
+//                                         point and line
+//   engine_render_check depth OUT.tga    near hides far; depth read-back
+//   engine_render_check console OUT.tga  the start-up console's text face
+//   engine_render_check specular OUT.tga per-vertex specular highlight
+//   engine_render_check modechange OUT.tga  a run-time mode change restores
+//                                         textures and the 3D part
+#include "engine/bitmap_font.h"
+#include "engine/display_device.h"
+#include "engine/engine_log.h"
+#include "engine/error_name.h"
+#include "engine/gl/gl_backend.h"
+#include "engine/mesh.h"
+#include "engine/render_backend.h"
+#include "engine/renderer.h"
+#include "engine/texture.h"
+#include "engine/tga_image.h"
+#include "platform/display_modes.h"
+#include "platform/resources.h"
+#include "platform/window.h"
+#include "tests/engine/test_images.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+using namespace gv;
+
+namespace {
+
+constexpr int kWidth = 320, kHeight = 240;
+constexpr float kFov = 1.0f;
+int gFailures = 0;
+
+void logToStdout(const char* text) {
+    std::printf("engine log: %s\n", text);
+}
+
+void check(bool ok, const std::string& what) {
+    std::printf("%s %s\n", ok ? "PASS" : "FAIL", what.c_str());
+    if (!ok) ++gFailures;
+}
+
+struct Image {
+    TgaImage tga;
+    void pixel(int x, int y, int& r, int& g, int& b) const {
+        const uint8_t* p = tga.pixels().data() + (size_t(y) * tga.width() + size_t(x)) * 3;
+        b = p[0];
+        g = p[1];
+        r = p[2];
+    }
+};
+
+void expectPixel(const Image& img, int x, int y, double er, double eg, double eb, int tol,
+                 const char* what) {
+    int r, g, b;
+    img.pixel(x, y, r, g, b);
+    const bool ok = std::abs(r - er) <= tol && std::abs(g - eg) <= tol && std::abs(b - eb) <= tol;
+    char line[256];
+    std::snprintf(line, sizeof line, "%s at (%d,%d): got %d,%d,%d expected %.1f,%.1f,%.1f", what, x,
+                  y, r, g, b, er, eg, eb);
+    check(ok, line);
+}
+
+// World point at depth z that lands on the centre of pixel (px, py) with the
+// camera at the origin looking down +z.
+Vector3 worldAt(float px, float py, float z) {
+    const float t = std::tan(kFov * 0.5f);
+    const float ndcX = (px + 0.5f) / kWidth * 2.0f - 1.0f;
+    const float ndcY = 1.0f - (py + 0.5f) / kHeight * 2.0f;
+    return {ndcX * z * t, ndcY * z * t * float(kHeight) / float(kWidth), z};
+}
+
+void addQuad(Mesh& mesh, float x0, float y0, float x1, float y1, float z, int material,
+             bool reversed) {
+    const uint32_t base = uint32_t(mesh.vertices().size());
+    // Top left, top right, bottom right, bottom left; normals face the camera.
+    mesh.appendVertex({x0, y1, z, 0, 0, -1, 0, 0});
+    mesh.appendVertex({x1, y1, z, 0, 0, -1, 1, 0});
+    mesh.appendVertex({x1, y0, z, 0, 0, -1, 1, 1});
+    mesh.appendVertex({x0, y0, z, 0, 0, -1, 0, 1});
+    MeshFace f1, f2;
+    // Clockwise on screen is the front under counter-clockwise culling.
+    f1.a = base;
+    f1.b = base + 1;
+    f1.c = base + 2;
+    f2.a = base;
+    f2.b = base + 2;
+    f2.c = base + 3;
+    if (reversed) {
+        std::swap(f1.b, f1.c);
+        std::swap(f2.b, f2.c);
+    }
+    f1.material = f2.material = material;
+    mesh.appendFace(f1);
+    mesh.appendFace(f2);
+}
+
+// A font sheet of two 8 x 8 cells, 'A' and 'B', each a 6 x 6 white block in
+// a one-pixel border of the background colour (the top-left pixel).
+std::vector<uint8_t> gSheet, gMetrics;
+platform::ResourceEntry gResources[2];
+
+void registerFont() {
+    std::vector<uint8_t> idx(32 * 16, 0);
+    for (int cell = 0; cell < 2; ++cell)
+        for (int y = 1; y < 7; ++y)
+            for (int x = 1; x < 7; ++x)
+                idx[size_t(y) * 32 + size_t(cell * 8 + x)] = 1;
+    gSheet = test::makeDib8(32, 16, {{255, 0, 255}, {255, 255, 255}}, idx);
+    gMetrics =
+        test::makePyxf({{'A', 8, 8, 0, 0, 16384, 32768}, {'B', 8, 8, 16384, 0, 32768, 32768}});
+    gResources[0] = {platform::kResourceBinary, 900, gMetrics};
+    gResources[1] = {platform::kResourceBitmap, 901, gSheet};
+    platform::setResourceTable(gResources);
+}
+
+int renderCase(Renderer& r, DisplayDevice& device, const char* out) {
+    Camera camera(kFov, kWidth, kHeight);
+
+    // Texture: left half one colour, right half another.
+    uint8_t pixels[4 * 4 * 4];
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) {
+            uint8_t* p = pixels + (y * 4 + x) * 4;
+            const bool left = x < 2;
+            p[0] = left ? 50 : 160; // blue
+            p[1] = left ? 100 : 220;
+            p[2] = left ? 200 : 40; // red
+            p[3] = 255;
+        }
+    Texture texture(device);
+    check(texture.createFromPixels(4, 4, 32, 0, pixels) == kResultOk, "texture from pixels");
+
+    const uint32_t lit = r.createMaterial();
+    Material& m = r.material(lit);
+    m.setDiffuse(0.8f, 0.6f, 0.4f, 1.0f);
+    m.setAmbient(0.5f, 0.5f, 0.5f, 1.0f);
+    m.setEmissive(0.0f, 0.0f, 0.0f, 1.0f);
+    m.setTexture(&texture);
+    const uint32_t white = r.createMaterial();
+    r.material(white).setEmissive(1.0f, 1.0f, 1.0f, 1.0f);
+
+    auto light = r.createLight();
+    const Vector3 lightPos{0.0f, 86602.54f, -50000.0f};
+    light->setPosition(lightPos.x, lightPos.y, lightPos.z);
+    r.setAmbientLight(0.2f, 0.2f, 0.2f);
+
+    Mesh quad(r);
+    addQuad(quad, -3.0f, -2.0f, 3.0f, 2.0f, 10.0f, int(lit), false);
+    check(quad.finalize(), "lit mesh finalize");
+    Mesh markers(r);
+    addQuad(markers, -4.5f, -0.5f, -3.5f, 0.5f, 10.0f, int(white), false);
+    addQuad(markers, 3.5f, -0.5f, 4.5f, 0.5f, 10.0f, int(white), true);
+    check(markers.finalize(), "marker mesh finalize");
+
+    BitmapFont font(device);
+    check(font.loadFont(900, 901), "font loads");
+
+    r.beginFrame(camera, kClearTarget | kClearZBuffer);
+    quad.draw();
+    markers.draw();
+    r.bindTexture(nullptr);
+    r.drawScreenRect(100, 20, 140, 100, 0x80FF0000u, false, 0.5f);
+    r.drawText(font, 40, 200, 0.5f, 0xFFFFFFFFu, 2.0f, 2.0f, "A\tFF00FF00B");
+    r.bindTexture(nullptr);
+    const Vector3 p = worldAt(300, 30, 10.0f);
+    r.drawPoint(p.x, p.y, p.z, 0xFFFFFF00u);
+    const Vector3 a = worldAt(10, 230, 10.0f), b = worldAt(60, 230, 10.0f);
+    r.drawLine(a.x, a.y, a.z, b.x, b.y, b.z);
+    r.endFrame();
+    device.present();
+    // The capture comes after the present, as a screenshot does.
+    check(captureFrame(device, out), "capture frame");
+
+    Image img;
+    check(img.tga.read(out), "captured TGA reads back");
+    check(img.tga.width() == kWidth && img.tga.height() == kHeight && img.tga.depth() == 24,
+          "captured TGA is 320x240x24");
+    if (img.tga.pixels().empty()) return 1;
+
+    // Lighting: emissive + ambient * ambient light + diffuse * light * N.L.
+    const Vector3 centre{0.0f, 0.0f, 10.0f};
+    const Vector3 l = normalize(lightPos - centre);
+    const double ndl = std::max(0.0f, -l.z);
+    const double lr = 0.5 * 0.2 + 0.8 * ndl, lg = 0.5 * 0.2 + 0.6 * ndl, lb = 0.5 * 0.2 + 0.4 * ndl;
+    // Modulated by the texture: left half (200, 100, 50), right (40, 220, 160).
+    expectPixel(img, 90, 150, lr * 200, lg * 100, lb * 50, 2, "lit textured mesh, left texel");
+    expectPixel(img, 230, 150, lr * 40, lg * 220, lb * 160, 2, "lit textured mesh, right texel");
+    expectPixel(img, 40, 120, 255, 255, 255, 0, "front-facing marker");
+    expectPixel(img, 277, 120, 0, 0, 0, 0, "back-facing marker culled");
+    // Alpha 0x80 over black and over the lit mesh.
+    const double alpha = 128.0 / 255.0;
+    expectPixel(img, 120, 40, 255 * alpha, 0, 0, 1, "alpha rectangle over background");
+    expectPixel(img, 120, 90, 255 * alpha + lr * 200 * (1 - alpha), lg * 100 * (1 - alpha),
+                lb * 50 * (1 - alpha), 2, "alpha rectangle over mesh");
+    expectPixel(img, 48, 208, 255, 255, 255, 0, "glyph A in the starting colour");
+    expectPixel(img, 64, 208, 0, 255, 0, 0, "glyph B after the colour escape");
+    expectPixel(img, 41, 201, 0, 0, 0, 0, "glyph border transparent");
+    expectPixel(img, 300, 30, 255, 255, 0, 0, "point");
+    expectPixel(img, 301, 30, 0, 0, 0, 0, "beside the point");
+    expectPixel(img, 35, 230, 255, 255, 255, 0, "line");
+    expectPixel(img, 35, 228, 0, 0, 0, 0, "beside the line");
+    expectPixel(img, 5, 5, 0, 0, 0, 0, "cleared background");
+    return 0;
+}
+
+int depthCase(Renderer& r, DisplayDevice& device, const char* out) {
+    Camera camera(kFov, kWidth, kHeight);
+    const uint32_t red = r.createMaterial(), blue = r.createMaterial();
+    for (uint32_t i : {red, blue}) {
+        r.material(i).setDiffuse(0, 0, 0, 1);
+        r.material(i).setAmbient(0, 0, 0, 1);
+    }
+    r.material(red).setEmissive(1, 0, 0, 1);
+    r.material(blue).setEmissive(0, 0, 1, 1);
+    Mesh nearQuad(r), farQuad(r);
+    addQuad(nearQuad, -1, -1, 1, 1, 5.0f, int(red), false);
+    addQuad(farQuad, -8, -6, 8, 6, 20.0f, int(blue), false);
+    check(nearQuad.finalize() && farQuad.finalize(), "depth meshes finalize");
+    r.beginFrame(camera, kClearTarget | kClearZBuffer);
+    r.bindTexture(nullptr);
+    nearQuad.draw(); // nearer first: the far one must fail the depth test
+    farQuad.draw();
+    r.endFrame();
+    device.present();
+    check(captureFrame(device, out), "capture frame");
+    Image img;
+    check(img.tga.read(out), "captured TGA reads back");
+    if (img.tga.pixels().empty()) return 1;
+    expectPixel(img, 160, 120, 255, 0, 0, 0, "near quad hides far quad");
+    expectPixel(img, 60, 60, 0, 0, 255, 0, "far quad beside the near one");
+
+    // Depth of a point at view z: Q (z - n) / (s z) with Q = s / (1 - n/f).
+    auto expected = [](double z) { return (z - 1.0) / (z * (1.0 - 1.0 / 650.0)); };
+    float dNear = -1, dFar = -1;
+    check(device.backend().readDepth(160, 120, dNear), "depth read at the near quad");
+    check(device.backend().readDepth(60, 60, dFar), "depth read at the far quad");
+    char line[200];
+    std::snprintf(line, sizeof line, "near depth %.5f expected %.5f", dNear, expected(5.0));
+    check(std::fabs(dNear - expected(5.0)) < 1e-3, line);
+    std::snprintf(line, sizeof line, "far depth %.5f expected %.5f", dFar, expected(20.0));
+    check(std::fabs(dFar - expected(20.0)) < 1e-3, line);
+    check(dNear < dFar, "depth orders near before far");
+    return 0;
+}
+
+int consoleCase(Renderer& r, DisplayDevice& device, const char* out) {
+    // The console draws outside the frame, straight onto the back buffer.
+    device.clearSurface(0);
+    r.drawConsoleText(10, 10, "Creating 3D renderer ....", 0xFFFF80u);
+    r.drawConsoleText(10, 24, "I", 0xFFFF80u);
+    device.present();
+    check(captureFrame(device, out), "capture frame");
+    Image img;
+    check(img.tga.read(out), "captured TGA reads back");
+    if (img.tga.pixels().empty()) return 1;
+    int lit = 0, other = 0;
+    for (int y = 10; y < 18; ++y)
+        for (int x = 10; x < 10 + 25 * 6; ++x) {
+            int cr, cg, cb;
+            img.pixel(x, y, cr, cg, cb);
+            if (cr == 255 && cg == 255 && cb == 128)
+                ++lit;
+            else if (cr || cg || cb)
+                ++other;
+        }
+    check(lit > 100 && other == 0,
+          "console line drawn in 255, 255, 128 only (" + std::to_string(lit) + " pixels)");
+    // "I" in a 6 x 8 cell: its middle column is set from the top row to the
+    // seventh, and nothing lies outside the cell.
+    expectPixel(img, 12, 24, 255, 255, 128, 0, "console glyph I, top");
+    expectPixel(img, 12, 30, 255, 255, 128, 0, "console glyph I, bottom");
+    expectPixel(img, 12, 31, 0, 0, 0, 0, "below the console glyph");
+    expectPixel(img, 16, 27, 0, 0, 0, 0, "beside the console glyph");
+
+    // The renderer's own states are intact afterwards: an alpha rectangle
+    // still blends.
+    Camera camera(kFov, kWidth, kHeight);
+    r.beginFrame(camera, kClearTarget | kClearZBuffer);
+    r.bindTexture(nullptr);
+    r.drawScreenRect(0, 100, 50, 150, 0x80FFFFFFu, true, 0.5f);
+    r.endFrame();
+    check(captureFrame(device, out), "capture frame after the console");
+    Image after;
+    check(after.tga.read(out), "second capture reads back");
+    if (after.tga.pixels().empty()) return 1;
+    expectPixel(after, 20, 120, 128, 128, 128, 1, "alpha rectangle after console drawing");
+    return 0;
+}
+
+int specularCase(Renderer& r, DisplayDevice& device, const char* out) {
+    // The software device starts with specular off; switch it on at the device
+    // to check the highlight term of the lighting.
+    device.backend().setRenderState(RenderState::SpecularEnable, 1);
+    const uint32_t mat = r.createMaterial();
+    Material& m = r.material(mat);
+    m.setDiffuse(0.2f, 0.2f, 0.2f, 1.0f);
+    m.setAmbient(0, 0, 0, 1);
+    m.setSpecular(0.75f, 0.5f, 0.25f, 1.0f);
+    m.setPower(3.0f);
+    auto light = r.createLight();
+    const Vector3 lightPos{0.0f, 0.0f, -1000.0f}; // behind the camera
+    light->setPosition(lightPos.x, lightPos.y, lightPos.z);
+    r.setAmbientLight(0, 0, 0);
+    Mesh quad(r);
+    addQuad(quad, -3, -2, 3, 2, 10.0f, int(mat), false);
+    check(quad.finalize(), "mesh finalize");
+    Camera camera(kFov, kWidth, kHeight);
+    r.beginFrame(camera, kClearTarget | kClearZBuffer);
+    r.bindTexture(nullptr);
+    quad.draw();
+    r.endFrame();
+    check(captureFrame(device, out), "capture frame");
+    Image img;
+    check(img.tga.read(out), "captured TGA reads back");
+    if (img.tga.pixels().empty()) return 1;
+    // Lit per vertex: all four corners see the same light, so the centre has
+    // the corners' value. Half vector between the light and the eye.
+    const Vector3 corner{3.0f, 2.0f, 10.0f};
+    const Vector3 l = normalize(lightPos - corner);
+    const Vector3 v = normalize(Vector3{0, 0, 0} - corner);
+    const Vector3 h = normalize(l + v);
+    const double ndl = -l.z, ndh = -h.z;
+    const double hl = std::pow(ndh, 3.0);
+    expectPixel(img, 160, 120, 255 * std::min(1.0, 0.2 * ndl + 0.75 * hl),
+                255 * std::min(1.0, 0.2 * ndl + 0.5 * hl),
+                255 * std::min(1.0, 0.2 * ndl + 0.25 * hl), 2, "diffuse plus specular highlight");
+    return 0;
+}
+
+int modeChangeCase(Renderer& r, DisplayDevice& device, const char* out) {
+    uint8_t pixels[2 * 2 * 4];
+    for (int i = 0; i < 4; ++i) {
+        pixels[i * 4 + 0] = 30;
+        pixels[i * 4 + 1] = 60;
+        pixels[i * 4 + 2] = 90;
+        pixels[i * 4 + 3] = 255;
+    }
+    Texture texture(device);
+    check(texture.createFromPixelsRegistered(2, 2, 32, 8, pixels) == kResultOk,
+          "registered texture");
+    const uint32_t firstId = texture.deviceId();
+    const uint32_t mat = r.createMaterial();
+    r.material(mat).setDiffuse(0, 0, 0, 1);
+    r.material(mat).setAmbient(0, 0, 0, 1);
+    r.material(mat).setEmissive(1, 1, 1, 1);
+    r.material(mat).setTexture(&texture);
+    Mesh quad(r);
+    addQuad(quad, -3, -2, 3, 2, 10.0f, int(mat), false);
+    check(quad.finalize(), "mesh finalize");
+
+    // What the options overlay does on Enter: release the 3D part, change
+    // the mode, create the 3D part again.
+    r.release3D();
+    check(device.changeMode(0), "change mode");
+    check(r.create3D(true) == kResultOk, "3D part created again");
+    check(texture.deviceId() != 0 && texture.deviceId() != firstId,
+          "registered texture uploaded again");
+
+    Camera camera(kFov, device.width(), device.height());
+    r.beginFrame(camera, kClearTarget | kClearZBuffer);
+    quad.draw();
+    r.endFrame();
+    device.present();
+    check(captureFrame(device, out), "capture frame");
+    Image img;
+    check(img.tga.read(out), "captured TGA reads back");
+    if (img.tga.pixels().empty()) return 1;
+    expectPixel(img, 160, 120, 90, 60, 30, 0, "textured mesh after the mode change");
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s render|depth|console|modechange|specular OUT.tga\n",
+                     argv[0]);
+        return 2;
+    }
+    const std::string mode = argv[1];
+    setEngineLog(logToStdout);
+    registerFont();
+    if (!platform::initVideo()) {
+        std::fprintf(stderr, "no display\n");
+        return 2;
+    }
+    auto window =
+        platform::Window::create("GeovistaEngineCheck", "engine render check",
+                                 {0, 0, kWidth, kHeight}, platform::WindowStyle::Captioned);
+    if (!window) return 2;
+    window->show();
+    int rc = 0;
+    {
+        DisplayDevice device(createGlBackend(*window), platform::enumerateDisplays(),
+                             platform::desktopBitsPerPixel());
+        check(!device.drivers().empty(), "a display driver is found");
+        check(device.selectDriver(0) == kResultOk, "select driver 0");
+        check(device.selectMode(0, false, false) == kResultOk, "select windowed mode");
+        check(device.width() == kWidth && device.height() == kHeight, "back buffer is 320x240");
+        Renderer renderer(device);
+        const uint32_t r = renderer.create3D(true);
+        check(r == kResultOk,
+              r == kResultOk ? "create 3D" : std::string("create 3D: ") + ErrorName(r));
+        std::printf("device %s, %u-bit z-buffer\n", renderer.hardware() ? "HW" : "SW",
+                    renderer.zBufferBits());
+        if (r == kResultOk)
+            rc = mode == "depth"        ? depthCase(renderer, device, argv[2])
+                 : mode == "console"    ? consoleCase(renderer, device, argv[2])
+                 : mode == "modechange" ? modeChangeCase(renderer, device, argv[2])
+                 : mode == "specular"   ? specularCase(renderer, device, argv[2])
+                                        : renderCase(renderer, device, argv[2]);
+    }
+    window.reset();
+    platform::shutdownVideo();
+    std::printf("%d failure(s)\n", gFailures);
+    return rc != 0 || gFailures != 0 ? 1 : 0;
+}

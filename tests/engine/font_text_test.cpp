@@ -1,0 +1,317 @@
+#include "engine/bitmap_font.h"
+#include "engine/display_device.h"
+#include "engine/recording_backend.h"
+#include "engine/renderer.h"
+#include "engine/texture.h"
+#include "platform/resources.h"
+#include "resources/builtin_resources.h"
+#include "tests/engine/test_images.h"
+
+#include <gtest/gtest.h>
+
+using namespace gv;
+
+namespace {
+
+// The main font's metrics: glyph codes with their widths, row by row as they
+// lie on the 256 x 256 sheet (27 high, rows 28 apart, one pixel between).
+const std::vector<std::vector<std::pair<int, int>>> kMainRows = {
+    {{' ', 9},
+     {'!', 10},
+     {'"', 9},
+     {'#', 18},
+     {'$', 18},
+     {'%', 23},
+     {'&', 23},
+     {'\'', 5},
+     {'(', 10},
+     {')', 10},
+     {'*', 14},
+     {'+', 19},
+     {',', 9},
+     {'-', 11},
+     {'.', 9},
+     {'/', 10},
+     {'0', 18}},
+    {{'1', 18},
+     {'2', 18},
+     {'3', 18},
+     {'4', 18},
+     {'5', 18},
+     {'6', 18},
+     {'7', 18},
+     {'8', 18},
+     {'9', 18},
+     {':', 10},
+     {';', 10},
+     {'<', 19},
+     {'=', 19},
+     {'>', 19}},
+    {{'?', 15},
+     {'@', 23},
+     {'A', 21},
+     {'B', 20},
+     {'C', 19},
+     {'D', 22},
+     {'E', 17},
+     {'F', 17},
+     {'G', 21},
+     {'H', 21},
+     {'I', 9},
+     {'J', 17},
+     {'K', 19}},
+    {{'L', 16},
+     {'M', 27},
+     {'N', 22},
+     {'O', 22},
+     {'P', 18},
+     {'Q', 22},
+     {'R', 19},
+     {'S', 18},
+     {'T', 18},
+     {'U', 21},
+     {'V', 19}},
+    {{'W', 28},
+     {'X', 20},
+     {'Y', 18},
+     {'Z', 19},
+     {'[', 10},
+     {'\\', 10},
+     {']', 10},
+     {'^', 23},
+     {'_', 12},
+     {'`', 12},
+     {'a', 16},
+     {'b', 18},
+     {'c', 16},
+     {'d', 18}},
+    {{'e', 16},
+     {'f', 11},
+     {'g', 18},
+     {'h', 18},
+     {'i', 8},
+     {'j', 8},
+     {'k', 17},
+     {'l', 8},
+     {'m', 26},
+     {'n', 18},
+     {'o', 18},
+     {'p', 18},
+     {'q', 18},
+     {'r', 12},
+     {'s', 15}},
+    {{'t', 12},
+     {'u', 18},
+     {'v', 16},
+     {'w', 25},
+     {'x', 16},
+     {'y', 16},
+     {'z', 15},
+     {'{', 12},
+     {'|', 12},
+     {'}', 12},
+     {'~', 19},
+     {0xA6, 12},
+     {0xA9, 19},
+     {0xE1, 16},
+     {0xE9, 16}},
+    {{0xED, 8},
+     {0xF3, 18},
+     {0xFA, 18},
+     {0xC1, 21},
+     {0xC9, 17},
+     {0xCD, 9},
+     {0xD3, 22},
+     {0xDA, 21},
+     {0xE0, 16},
+     {0xC0, 21},
+     {0xE3, 16},
+     {0xF5, 18},
+     {0xC3, 21}},
+    {{0xD5, 22},
+     {0xE2, 16},
+     {0xF4, 18},
+     {0xC2, 21},
+     {0xD4, 22},
+     {0xF1, 18},
+     {0xD1, 22},
+     {0xE7, 16},
+     {0xC7, 19},
+     {0xFC, 18},
+     {0xDC, 21}},
+};
+
+std::vector<uint8_t> mainFontMetrics() {
+    std::vector<test::GlyphSpec> glyphs;
+    for (size_t row = 0; row < kMainRows.size(); ++row) {
+        int x = 0;
+        for (auto [code, width] : kMainRows[row]) {
+            const int top = int(row) * 28;
+            glyphs.push_back({uint8_t(code), uint16_t(width), 27, uint16_t(x * 256),
+                              uint16_t(top * 256), uint16_t((x + width) * 256),
+                              uint16_t((top + 27) * 256)});
+            x += width + 1;
+        }
+    }
+    return test::makePyxf(glyphs);
+}
+
+struct FontFixture : ::testing::Test {
+    RecordingBackend* backend = nullptr;
+    std::unique_ptr<DisplayDevice> device;
+    std::unique_ptr<Renderer> renderer;
+    void SetUp() override {
+        auto b = std::make_unique<RecordingBackend>();
+        backend = b.get();
+        platform::DisplayInfo info;
+        info.modes = {{640, 480, 16, 0}};
+        device = std::make_unique<DisplayDevice>(std::move(b), std::vector{info}, 16);
+        ASSERT_EQ(device->selectDriver(0), 0u);
+        ASSERT_EQ(device->selectMode(0, true, false), 0u);
+        renderer = std::make_unique<Renderer>(*device);
+        ASSERT_EQ(renderer->create3D(true), 0u);
+    }
+    void TearDown() override { platform::setResourceTable({}); }
+};
+
+} // namespace
+
+TEST_F(FontFixture, MainFontMetricsGiveTheGlyphQueries) {
+    BitmapFont font(*device);
+    const auto metrics = mainFontMetrics();
+    ASSERT_TRUE(font.loadMetrics(metrics));
+    EXPECT_EQ(font.codes().size(), 123u);
+    EXPECT_EQ(font.lineHeight(), 27);
+    EXPECT_EQ(font.glyphWidth('A'), 21);
+    EXPECT_EQ(font.glyphWidth(0xE1), 16); // á
+    EXPECT_EQ(font.glyphWidth(0xB0), 0);  // the degree sign is not in the font
+    EXPECT_EQ(font.glyphWidth(-1), 0);
+    EXPECT_EQ(font.glyphHeight(256), 0);
+    EXPECT_FLOAT_EQ(font.texLeft(256), 0.0f);
+    EXPECT_FLOAT_EQ(font.texLeft(' '), 0.0f);
+    EXPECT_FLOAT_EQ(font.texTop(' '), 0.0f);
+    EXPECT_FLOAT_EQ(font.texRight(' '), 9.0f / 256.0f);
+    EXPECT_FLOAT_EQ(font.texBottom(' '), 27.0f / 256.0f);
+    EXPECT_FLOAT_EQ(font.texTop('?'), 56.0f / 256.0f);
+}
+
+TEST_F(FontFixture, TextAdvancesByGlyphWidthsAndEscapesChangeTheColour) {
+    BitmapFont font(*device);
+    ASSERT_TRUE(font.loadMetrics(mainFontMetrics()));
+    backend->clearLog();
+    renderer->drawText(font, 8, 100, 0.5f, 0xFFFFFFFFu, 1.0f, 1.0f, "AB");
+    EXPECT_FLOAT_EQ(renderer->lastTextX(), 49.0f);
+    ASSERT_EQ(backend->draws.size(), 1u); // one batched draw for the whole text
+    const auto& d = backend->draws[0];
+    ASSERT_EQ(d.screen.size(), 8u);
+    EXPECT_FLOAT_EQ(d.screen[0].sx, 8);
+    EXPECT_FLOAT_EQ(d.screen[2].sx, 29);
+    EXPECT_FLOAT_EQ(d.screen[2].sy, 127);
+    EXPECT_FLOAT_EQ(d.screen[4].sx, 29);
+    EXPECT_FLOAT_EQ(d.screen[0].rhw, 2.0f); // 1 / depth
+    EXPECT_EQ(d.indices, (std::vector<uint16_t>{0, 2, 1, 0, 3, 2, 4, 6, 5, 4, 7, 6}));
+    EXPECT_EQ(backend->renderStates[RenderState::AlphaBlendEnable], 0u);
+
+    backend->clearLog();
+    renderer->drawText(font, 10, 20, 0.5f, 0xFFFFFFFFu, 2.0f, 0.5f, "[\tFF00FF00I\tFFFFFFFF]\nA%d",
+                       7);
+    const auto& e = backend->draws.at(0);
+    ASSERT_EQ(e.screen.size(), 5u * 4u);
+    EXPECT_EQ(e.screen[0].color, 0xFFFFFFFFu); // [
+    EXPECT_EQ(e.screen[4].color, 0xFF00FF00u); // I, green and opaque
+    EXPECT_EQ(e.screen[8].color, 0xFFFFFFFFu); // ]
+    EXPECT_FLOAT_EQ(e.screen[4].sx, 10 + 2 * 10.0f);
+    // The line feed goes back to the starting x, one scaled line lower.
+    EXPECT_FLOAT_EQ(e.screen[12].sx, 10);
+    EXPECT_FLOAT_EQ(e.screen[12].sy, 20 + 27 * 0.5f);
+    EXPECT_FLOAT_EQ(e.screen[13].sy, 20 + 27 * 0.5f + 27 * 0.5f);
+    EXPECT_FLOAT_EQ(renderer->lastTextX(), 10 + 2 * (21.0f + 18.0f));
+}
+
+TEST_F(FontFixture, UnknownCodesNeitherDrawNorMoveThePen) {
+    BitmapFont font(*device);
+    ASSERT_TRUE(font.loadMetrics(mainFontMetrics()));
+    backend->clearLog();
+    renderer->drawText(font, 0, 0, 1.0f, 0xFFFFFFFFu, 1, 1, "%s",
+                       "\xB0"
+                       "A");
+    EXPECT_FLOAT_EQ(renderer->lastTextX(), 21.0f);
+    ASSERT_EQ(backend->draws.size(), 1u);
+    EXPECT_EQ(backend->draws[0].screen.size(), 4u);
+    backend->clearLog();
+    renderer->drawText(font, 0, 0, 1.0f, 0xFFFFFFFFu, 1, 1, "%s", "");
+    EXPECT_TRUE(backend->draws.empty());
+    // A tab cut short by the end of the text changes nothing and reads no further.
+    renderer->drawText(font, 0, 0, 1.0f, 0xFF0000FFu, 1, 1, "A\tFF");
+    EXPECT_EQ(backend->draws.back().screen[0].color, 0xFF0000FFu);
+}
+
+TEST_F(FontFixture, MetricsEdgeCases) {
+    BitmapFont font(*device);
+    EXPECT_FALSE(font.loadMetrics(test::makePyxf({{'A', 5, 6, 0, 0, 10, 10}}, "PYXG")));
+    EXPECT_FALSE(font.loadMetrics(std::vector<uint8_t>{'P', 'Y', 'X'}));
+    // A count that promises more records than the block holds is refused.
+    auto shortBlock = test::makePyxf({{'A', 5, 6, 0, 0, 10, 10}, {'B', 5, 6, 0, 0, 10, 10}});
+    shortBlock.resize(shortBlock.size() - 1);
+    EXPECT_FALSE(font.loadMetrics(shortBlock));
+
+    BitmapFont empty(*device);
+    ASSERT_TRUE(empty.loadMetrics(test::makePyxf({})));
+    EXPECT_EQ(empty.lineHeight(), 0);
+    backend->clearLog();
+    renderer->drawText(empty, 0, 0, 1.0f, 0xFFFFFFFFu, 1, 1, "ABC");
+    EXPECT_EQ(backend->countCalls("drawScreen"), 0u);
+
+    // A code listed twice takes the later record; trailing bytes are ignored.
+    BitmapFont twice(*device);
+    auto block = test::makePyxf({{'A', 5, 6, 0, 0, 10, 10}, {'A', 7, 8, 0, 0, 10, 10}});
+    block.insert(block.end(), {1, 2, 3});
+    ASSERT_TRUE(twice.loadMetrics(block));
+    EXPECT_EQ(twice.glyphWidth('A'), 7);
+    EXPECT_EQ(twice.lineHeight(), 8);
+}
+
+TEST_F(FontFixture, LoadFontMakesAColourKeyedSheetTexture) {
+    // Sheet: background index 0 at the top left, glyph pixels index 1, and an
+    // inner background pixel that must turn transparent too.
+    std::vector<uint8_t> idx(8 * 4, 1);
+    idx[0] = 0;
+    idx[8 + 3] = 0;
+    const auto sheet = test::makeDib8(8, 4, {{0, 0, 0}, {255, 255, 255}}, idx);
+    const auto metrics = test::makePyxf({{'A', 4, 4, 0, 0, 32768, 65535}});
+    const platform::ResourceEntry table[] = {{platform::kResourceBinary, 135, metrics},
+                                             {platform::kResourceBitmap, 134, sheet}};
+    platform::setResourceTable(table);
+    BitmapFont font(*device);
+    EXPECT_FALSE(font.loadFont(135, 999)); // no sheet
+    EXPECT_FALSE(font.loaded());
+    EXPECT_FALSE(font.loadFont(999, 134)); // no metrics
+    ASSERT_TRUE(font.loadFont(135, 134));
+    EXPECT_TRUE(font.loaded());
+    Texture* t = font.texture();
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->name(), "font");
+    EXPECT_EQ(t->format().bits, 16u);
+    EXPECT_EQ(t->format().alphaMask, 0x8000u);
+    EXPECT_EQ(t->pixel(0, 0) & 0x8000u, 0u);
+    EXPECT_EQ(t->pixel(3, 1) & 0x8000u, 0u);
+    EXPECT_EQ(t->pixel(1, 0), 0xFFFFu);
+    EXPECT_EQ(t->pixel(7, 3), 0xFFFFu);
+}
+
+TEST_F(FontFixture, BuiltInFontsLoadWithTheirMetrics) {
+    resources::registerBuiltinResources();
+    BitmapFont main(*device), keys(*device);
+    ASSERT_TRUE(main.loadFont(resources::kMainFontMetrics, resources::kMainFontSheet));
+    ASSERT_TRUE(keys.loadFont(resources::kKeyHintFontMetrics, resources::kKeyHintFontSheet));
+    EXPECT_EQ(main.lineHeight(), 27);
+    EXPECT_EQ(keys.lineHeight(), 31);
+    EXPECT_EQ(main.glyphWidth(0xE1), 16);
+    EXPECT_EQ(keys.glyphWidth(0xE1), 26);
+    EXPECT_EQ(keys.glyphWidth(0xDF), 28);
+    EXPECT_FLOAT_EQ(main.texRight(' '), 9.0f / 256.0f);
+    renderer->drawText(main, 8, 0, 0.5f, 0xFFFFFFFFu, 1, 1, "AB");
+    EXPECT_FLOAT_EQ(renderer->lastTextX(), 49.0f);
+    // The sheet's background (its top-left pixel) is transparent.
+    EXPECT_EQ(main.texture()->pixel(0, 0) & main.texture()->format().alphaMask, 0u);
+}
