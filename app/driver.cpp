@@ -13,6 +13,9 @@
 #include "platform/registry.h"
 #include "platform/single_instance.h"
 #include "platform/tick_count.h"
+#include "ui/help_overlay.h"
+#include "ui/options_overlay.h"
+#include "ui/screenshot.h"
 
 namespace gv {
 
@@ -151,6 +154,34 @@ bool step3DRenderer() {
     return true;
 }
 
+bool loadFontStep(std::unique_ptr<BitmapFont>& font, uint32_t metricsId, uint32_t sheetId) {
+    font = std::make_unique<BitmapFont>(*gDriver.display);
+    if (!font) {
+        logWrite("[ FAILED: font ]\n");
+        return false;
+    }
+    if (!font->loadFont(metricsId, sheetId)) {
+        logWrite("[ FAILED: texture ]\n");
+        return false;
+    }
+    return true;
+}
+
+bool stepFonts() {
+    logStepLabel("Creating fonts");
+    if (!loadFontStep(gDriver.mainFont, 108, 107)) return false;
+    if (!loadFontStep(gDriver.hintFont, 135, 134)) return false;
+    logWrite("%s", kPassed);
+    return true;
+}
+
+// The screen overlays in their order; the message, the performance line and
+// the clock join between them as they arrive.
+void drawOverlays() {
+    if (inputState().optionsVisible) drawOptions();
+    drawHelp(gDriver.clock.smoothedMs);
+}
+
 bool stepSystemConsole() {
     logStepLabel("Creating system console");
     gDriver.console.init({0, 0, gDriver.width, gDriver.height - 17}, &gConsoleSurface);
@@ -190,6 +221,7 @@ void runFrame() {
     // The planet scene and the overlays join the frame as they arrive.
     Renderer& r = *d.renderer;
     r.beginFrame(*d.mainCamera, kClearTarget | kClearZBuffer);
+    if (d.runMode != RunMode::Preview) drawOverlays();
     if (clock.fading()) {
         r.bindTexture(nullptr);
         r.drawScreenRect(0.0f, 0.0f, float(d.width), float(d.height),
@@ -198,6 +230,7 @@ void runFrame() {
     }
     r.endFrame();
     d.display->present();
+    takeScreenshotIfRequested();
     clock.countFrames();
 
     platform::WindowMessage msg;
@@ -271,7 +304,7 @@ bool startUp() {
         d.mainCamera =
             std::make_unique<Camera>(prefs().fieldOfView, uint16_t(d.width), uint16_t(d.height));
     notYetAvailable("Creating scene illumination");
-    notYetAvailable("Creating fonts");
+    if (!guardedStep("*** FATAL ERROR while initializing fonts ***\n", stepFonts)) return false;
     notYetAvailable("Creating star field");
 
     platform::setSystemCursor(platform::SystemCursor::Arrow);
@@ -281,6 +314,11 @@ bool startUp() {
 
     logWrite("Time spent on initialization ........................... [ %3.2f seconds ]\n",
              double(platform::tickCount() - d.startTick) * 0.001);
+
+    const float ambient = float(prefs().ambientPercent) * 0.01f;
+    d.renderer->setAmbientLight(ambient, ambient, ambient);
+    d.renderer->setBilinearFiltering(isOn(prefs().textureFiltering));
+    helpLayout();
     return true;
 }
 
@@ -299,6 +337,9 @@ void shutDown() {
             while (platform::showCursor(true) < 0) {
             }
         d.mainCamera.reset();
+        // The fonts' sheets are textures of the display: they go before it.
+        d.hintFont.reset();
+        d.mainFont.reset();
         d.renderer.reset();
         d.display.reset(); // back to the desktop's mode in full screen
         setEngineLog(nullptr);
@@ -318,6 +359,11 @@ int run(const std::string& commandLine) {
 
     resolveFolderAndMode(commandLine);
     if (gDriver.runMode == RunMode::Configure) return 0;
+
+    connectProgramServices();
+    resetInputForRun();
+    resetHelpForRun();
+    resetScreenshotsForRun();
 
     if (!startUp()) {
         shutDown();

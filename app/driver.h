@@ -3,6 +3,7 @@
 #include "app/frame_clock.h"
 #include "app/run_mode.h"
 #include "app/system_console.h"
+#include "engine/bitmap_font.h"
 #include "engine/display_device.h"
 #include "engine/mesh.h"
 #include "engine/renderer.h"
@@ -37,6 +38,8 @@ struct DriverState {
     // Made by the cameras step; until that step is real a default camera
     // stands in so that frames can begin.
     std::unique_ptr<Camera> mainCamera;
+    std::unique_ptr<BitmapFont> mainFont; // resources 108 and 107
+    std::unique_ptr<BitmapFont> hintFont; // resources 135 and 134: the key-hint arrows
     bool cursorsLoaded = false;
 };
 

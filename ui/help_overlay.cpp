@@ -77,7 +77,10 @@ void helpToggle() {
 }
 
 bool helpClose() {
-    if (!gPanel.shown && !gPanel.showing) return false;
+    // A panel already on its way out counts as closed, so that the next
+    // Escape quits instead of sending it away again.
+    const bool open = gPanel.showing || (gPanel.shown && !gPanel.hiding);
+    if (!open) return false;
     gPanel.showing = false;
     gPanel.hiding = true;
     return true;

@@ -36,7 +36,8 @@ void resetHelpForRun();
 void helpLayout();
 // F1: hide when shown, else show; posts "HELP OVERLAY" "ON" / "OFF".
 void helpToggle();
-// Escape: turns a shown or arriving panel round; false when there was none.
+// Escape: turns a shown or arriving panel round; false when there was none
+// (a panel already leaving counts as none).
 bool helpClose();
 // The locations manager opening sends a fully shown panel away.
 void helpHideForManager();

@@ -27,7 +27,8 @@ struct Driver {
     std::vector<UiScreenMode> modes;
 };
 
-class FakeUiHost : public UiHost {
+// Base is UiHost, or an interface derived from it whose own part a test adds.
+template <class Base> class FakeHost : public Base {
   public:
     Preferences prefs = defaultPreferences();
     int width = 640, height = 480;
@@ -46,8 +47,8 @@ class FakeUiHost : public UiHost {
     int running = 0;
     std::vector<int> modeChanges;
 
-    FakeUiHost() { setUiHost(this); }
-    ~FakeUiHost() override { setUiHost(nullptr); }
+    FakeHost() { setUiHost(this); }
+    ~FakeHost() override { setUiHost(nullptr); }
 
     Preferences& preferences() override { return prefs; }
     int displayWidth() override { return width; }
@@ -85,5 +86,7 @@ class FakeUiHost : public UiHost {
     int runningDriver() override { return running; }
     void changeDisplayMode(int modeIndex) override { modeChanges.push_back(modeIndex); }
 };
+
+using FakeUiHost = FakeHost<UiHost>;
 
 } // namespace gv::testing
