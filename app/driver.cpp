@@ -11,6 +11,7 @@
 #include "platform/display_modes.h"
 #include "platform/program_file.h"
 #include "platform/registry.h"
+#include "platform/saver_host.h"
 #include "platform/single_instance.h"
 #include "platform/tick_count.h"
 #include "ui/help_overlay.h"
@@ -35,6 +36,9 @@ bool stepApplicationWindow() {
     DriverState& d = gDriver;
     if (d.runMode == RunMode::Preview) {
         d.window = d.videoReady ? platform::Window::adopt(d.previewParent) : nullptr;
+    } else if (d.runMode == RunMode::ScreenSaver && d.saverWindow != 0) {
+        // The host's own full-screen window (XScreenSaver): drawn into as it is.
+        d.window = d.videoReady ? platform::Window::adopt(d.saverWindow) : nullptr;
     } else if (d.videoReady) {
         const bool popup = isOn(prefs().fullScreen) || d.runMode == RunMode::ScreenSaver;
         d.window = platform::Window::create(kWindowClassName, kWindowTitle, d.screen,
@@ -45,6 +49,8 @@ bool stepApplicationWindow() {
         logWrite("[ FAILED ]\n");
         return false;
     }
+    if (!d.window->owned())
+        platform::listenToHostWindow(*d.window, d.runMode == RunMode::ScreenSaver);
     platform::setForegroundTarget(d.window.get());
     const platform::Rect client = d.window->clientRect();
     d.width = client.width();
@@ -104,7 +110,9 @@ bool stepDeviceObject() {
             }
     }
     const bool preview = d.runMode == RunMode::Preview;
-    if (!preview) {
+    // A host's window keeps its size and place, and no mode is changed for it.
+    const bool hostWindow = !d.window->owned();
+    if (!hostWindow) {
         // Centred on the screen with the chosen size; mode 0 is the desktop.
         int w = d.screen.width(), h = d.screen.height();
         if (p.screenModeIndex != 0 && p.screenModeIndex < modes.size()) {
@@ -116,7 +124,8 @@ bool stepDeviceObject() {
         d.window->setBounds({left, top, left + w, top + h});
     }
     d.window->show();
-    const bool fullScreen = d.runMode == RunMode::ScreenSaver || (!preview && isOn(p.fullScreen));
+    const bool fullScreen =
+        !hostWindow && (d.runMode == RunMode::ScreenSaver || (!preview && isOn(p.fullScreen)));
     if (d.display->selectMode(p.screenModeIndex, fullScreen, isOn(p.doubleBuffered)) != kResultOk) {
         logWrite("[ FAILED: cannot select screen mode %u ]\n", unsigned(p.screenModeIndex));
         return false;
@@ -231,6 +240,8 @@ void runFrame() {
     r.endFrame();
     d.display->present();
     takeScreenshotIfRequested();
+    // A host may destroy the window it lent us without a word.
+    if (!d.window->owned() && platform::hostWindowGone(d.window->nativeHandle())) requestQuit();
     clock.countFrames();
 
     platform::WindowMessage msg;

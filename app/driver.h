@@ -23,6 +23,7 @@ inline constexpr const char* kRegistryKey = "SOFTWARE\\Quorvane\\Geovista3D";
 struct DriverState {
     RunMode runMode = RunMode::Application;
     uint64_t previewParent = 0;
+    uint64_t saverWindow = 0; // a host's full-screen window to draw into ("/s" on X11)
     std::string programFolder;
     bool quitRequested = false;
     FrameClock clock;

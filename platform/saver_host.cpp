@@ -1,0 +1,84 @@
+#include "platform/saver_host.h"
+
+#include <cctype>
+
+namespace gv::platform {
+
+std::optional<uint64_t> parseWindowId(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const std::size_t start = hex ? 2 : 0;
+    const uint64_t base = hex ? 16 : 10;
+    uint64_t value = 0;
+    for (std::size_t i = start; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        uint64_t digit = 0;
+        if (std::isdigit(c))
+            digit = uint64_t(c - '0');
+        else if (hex && std::isxdigit(c))
+            digit = uint64_t(std::tolower(c) - 'a' + 10);
+        else
+            return std::nullopt;
+        if (value > (UINT64_MAX - digit) / base) return std::nullopt;
+        value = value * base + digit;
+    }
+    return value;
+}
+
+SaverLaunch interpretSaverArguments(const std::vector<std::string>& args,
+                                    const char* xscreensaverWindow, SaverHostDisplay& display) {
+    SaverLaunch launch;
+    if (args.empty()) return launch; // a desktop start: the application
+
+    // The Windows letters keep their meaning everywhere.
+    if (!args[0].empty() && args[0][0] == '/') {
+        for (std::size_t i = 0; i < args.size(); ++i) {
+            if (i) launch.commandLine += ' ';
+            launch.commandLine += args[i];
+        }
+        return launch;
+    }
+
+    bool named = false;
+    uint64_t window = 0;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "-root" || a == "--root") {
+            const auto fromHost =
+                xscreensaverWindow ? parseWindowId(xscreensaverWindow) : std::nullopt;
+            window = fromHost ? *fromHost : display.rootWindow();
+            named = true;
+        } else if (a == "-window-id" || a == "--window-id") {
+            if (i + 1 >= args.size()) {
+                launch.error = "-window-id needs a window number";
+                return launch;
+            }
+            const auto id = parseWindowId(args[++i]);
+            if (!id) {
+                launch.error = "not a window number: " + args[i];
+                return launch;
+            }
+            window = *id;
+            named = true;
+        }
+        // Other options of screen-saver hosts (-fps, -window, ...) mean
+        // nothing here.
+    }
+    if (!named) return launch;
+
+    int w = 0, h = 0, sw = 0, sh = 0;
+    if (!display.windowSize(window, w, h)) {
+        launch.error = "no such window: " + std::to_string(window);
+        return launch;
+    }
+    display.screenSize(sw, sh);
+    if (w == sw && h == sh) {
+        launch.commandLine = "/s";
+        launch.saverWindow = window;
+    } else {
+        launch.commandLine = "/p " + std::to_string(window);
+    }
+    return launch;
+}
+
+} // namespace gv::platform

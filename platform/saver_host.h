@@ -1,0 +1,54 @@
+#pragma once
+// How a screen-saver host starts the globe. The driver understands the
+// Windows command line ("/s", "/p N", "/c", nothing = application); on X11 a
+// host such as XScreenSaver starts its savers with "-root" (draw into the
+// window named by XSCREENSAVER_WINDOW, else the root window) or
+// "-window-id ID". Those are turned into the same command line: a window as
+// large as the screen is the full-screen saver, a smaller one the preview.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace gv::platform {
+
+struct SaverLaunch {
+    std::string commandLine;  // what the driver's run gets
+    uint64_t saverWindow = 0; // for "/s": the host's window to draw into (0: our own)
+    std::string error;        // set when the arguments cannot be used
+};
+
+// What the host's window system says about its windows.
+class SaverHostDisplay {
+  public:
+    virtual ~SaverHostDisplay() = default;
+    virtual uint64_t rootWindow() = 0;
+    virtual bool screenSize(int& width, int& height) = 0;
+    // False when the window does not exist.
+    virtual bool windowSize(uint64_t window, int& width, int& height) = 0;
+};
+
+// A window number in decimal or in 0x-prefixed hexadecimal, nothing else.
+std::optional<uint64_t> parseWindowId(const std::string& text);
+
+// The launch for the program's arguments (without the program name).
+// xscreensaverWindow is the environment variable's value, or null.
+SaverLaunch interpretSaverArguments(const std::vector<std::string>& args,
+                                    const char* xscreensaverWindow, SaverHostDisplay& display);
+
+// The same with the process's environment and the window system's own
+// answers; on systems without X11 the arguments are only joined.
+SaverLaunch saverLaunchFromArguments(int argc, char** argv);
+
+class Window;
+
+// A window lent by the host sends its events to its owner only; ask for the
+// keys and the pointer's movement as well (the full-screen saver), or only
+// for its structure (the preview).
+void listenToHostWindow(Window& window, bool input);
+
+// In the preview the host may destroy its window without telling us: true
+// once the window is gone (checked at most every few hundred milliseconds).
+bool hostWindowGone(uint64_t window);
+
+} // namespace gv::platform
