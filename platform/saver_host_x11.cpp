@@ -19,6 +19,16 @@ int ignoreErrors(Display*, XErrorEvent*) {
     return 0;
 }
 
+// Once the host destroys the window it lent us, drawing into it fails until
+// the run notices and ends; those failures must not end the process.
+XErrorHandler gPreviousHandler = nullptr;
+int tolerateLostWindow(Display* display, XErrorEvent* e) {
+    if (e->error_code == BadWindow || e->error_code == BadDrawable || e->error_code == BadMatch ||
+        e->error_code == BadValue)
+        return 0;
+    return gPreviousHandler ? gPreviousHandler(display, e) : 0;
+}
+
 class X11HostDisplay final : public SaverHostDisplay {
   public:
     X11HostDisplay() : display_(XOpenDisplay(nullptr)) {}
@@ -78,6 +88,7 @@ void listenToHostWindow(Window& window, bool input) {
     XSelectInput(display, w, mask);
     XSync(display, False);
     XSetErrorHandler(previous);
+    gPreviousHandler = XSetErrorHandler(tolerateLostWindow);
 }
 
 bool hostWindowGone(uint64_t window) {
