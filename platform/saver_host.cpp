@@ -4,6 +4,12 @@
 
 namespace gv::platform {
 
+std::string saverCommandLine(int windowRight, int windowBottom, int screenWidth, int screenHeight,
+                             uint64_t window) {
+    if (windowRight == screenWidth && windowBottom == screenHeight) return "/s";
+    return "/p " + std::to_string(window);
+}
+
 std::optional<uint64_t> parseWindowId(const std::string& text) {
     if (text.empty()) return std::nullopt;
     const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
@@ -72,12 +78,8 @@ SaverLaunch interpretSaverArguments(const std::vector<std::string>& args,
         return launch;
     }
     display.screenSize(sw, sh);
-    if (w == sw && h == sh) {
-        launch.commandLine = "/s";
-        launch.saverWindow = window;
-    } else {
-        launch.commandLine = "/p " + std::to_string(window);
-    }
+    launch.commandLine = saverCommandLine(w, h, sw, sh, window);
+    if (launch.commandLine == "/s") launch.saverWindow = window;
     return launch;
 }
 

@@ -28,6 +28,12 @@ class SaverHostDisplay {
     virtual bool windowSize(uint64_t window, int& width, int& height) = 0;
 };
 
+// The screen-saver library's rule for its saver window: as large as the
+// screen is the full-screen saver ("/s"), anything smaller the preview
+// ("/p" and the window's number in decimal).
+std::string saverCommandLine(int windowRight, int windowBottom, int screenWidth, int screenHeight,
+                             uint64_t window);
+
 // A window number in decimal or in 0x-prefixed hexadecimal, nothing else.
 std::optional<uint64_t> parseWindowId(const std::string& text);
 

@@ -44,6 +44,12 @@ TEST(WindowId, DecimalOrHexadecimalAndNothingElse) {
     EXPECT_FALSE(parseWindowId("0x1ffffffffffffffff")) << "overflow";
 }
 
+TEST(SaverWindow, ScreenSizedIsTheSaverAndSmallerThePreviewWithItsNumber) {
+    EXPECT_EQ(saverCommandLine(1280, 720, 1280, 720, 99), "/s");
+    EXPECT_EQ(saverCommandLine(152, 112, 1280, 720, 4660), "/p 4660");
+    EXPECT_EQ(saverCommandLine(1280, 719, 1280, 720, 7), "/p 7");
+}
+
 TEST(SaverArguments, NoneIsTheApplicationAndTheWindowsLettersPassThrough) {
     EXPECT_EQ(launch({}).commandLine, "");
     EXPECT_EQ(launch({"/s"}).commandLine, "/s");
