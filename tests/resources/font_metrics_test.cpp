@@ -1,6 +1,7 @@
 #include "resources/builtin_resources.h"
 
 #include "tests/resources/resource_views.h"
+#include "tests/support/main_font_layout.h"
 
 #include <gtest/gtest.h>
 
@@ -10,129 +11,6 @@
 
 namespace gv {
 namespace {
-
-using Row = std::vector<std::pair<uint8_t, uint16_t>>; // Windows-1252 code, width
-
-// The main font's sheet, row by row as the glyphs lie on it.
-std::vector<Row> mainFontRows() {
-    std::vector<Row> rows = {
-        {{' ', 9},
-         {'!', 10},
-         {'"', 9},
-         {'#', 18},
-         {'$', 18},
-         {'%', 23},
-         {'&', 23},
-         {'\'', 5},
-         {'(', 10},
-         {')', 10},
-         {'*', 14},
-         {'+', 19},
-         {',', 9},
-         {'-', 11},
-         {'.', 9},
-         {'/', 10},
-         {'0', 18}},
-        {},
-        {{'?', 15},
-         {'@', 23},
-         {'A', 21},
-         {'B', 20},
-         {'C', 19},
-         {'D', 22},
-         {'E', 17},
-         {'F', 17},
-         {'G', 21},
-         {'H', 21},
-         {'I', 9},
-         {'J', 17},
-         {'K', 19}},
-        {{'L', 16},
-         {'M', 27},
-         {'N', 22},
-         {'O', 22},
-         {'P', 18},
-         {'Q', 22},
-         {'R', 19},
-         {'S', 18},
-         {'T', 18},
-         {'U', 21},
-         {'V', 19}},
-        {{'W', 28},
-         {'X', 20},
-         {'Y', 18},
-         {'Z', 19},
-         {'[', 10},
-         {'\\', 10},
-         {']', 10},
-         {'^', 23},
-         {'_', 12},
-         {'`', 12},
-         {'a', 16},
-         {'b', 18},
-         {'c', 16},
-         {'d', 18}},
-        {{'e', 16},
-         {'f', 11},
-         {'g', 18},
-         {'h', 18},
-         {'i', 8},
-         {'j', 8},
-         {'k', 17},
-         {'l', 8},
-         {'m', 26},
-         {'n', 18},
-         {'o', 18},
-         {'p', 18},
-         {'q', 18},
-         {'r', 12},
-         {'s', 15}},
-        {{'t', 12},
-         {'u', 18},
-         {'v', 16},
-         {'w', 25},
-         {'x', 16},
-         {'y', 16},
-         {'z', 15},
-         {'{', 12},
-         {'|', 12},
-         {'}', 12},
-         {'~', 19},
-         {0xA6, 12},
-         {0xA9, 19},
-         {0xE1, 16},
-         {0xE9, 16}},
-        {{0xED, 8},
-         {0xF3, 18},
-         {0xFA, 18},
-         {0xC1, 21},
-         {0xC9, 17},
-         {0xCD, 9},
-         {0xD3, 22},
-         {0xDA, 21},
-         {0xE0, 16},
-         {0xC0, 21},
-         {0xE3, 16},
-         {0xF5, 18},
-         {0xC3, 21}},
-        {{0xD5, 22},
-         {0xE2, 16},
-         {0xF4, 18},
-         {0xC2, 21},
-         {0xD4, 22},
-         {0xF1, 18},
-         {0xD1, 22},
-         {0xE7, 16},
-         {0xC7, 19},
-         {0xFC, 18},
-         {0xDC, 21}},
-    };
-    for (uint8_t d = '1'; d <= '9'; ++d)
-        rows[1].push_back({d, 18});
-    for (auto [c, w] : Row{{':', 10}, {';', 10}, {'<', 19}, {'=', 19}, {'>', 19}})
-        rows[1].push_back({c, w});
-    return rows;
-}
 
 std::vector<test::GlyphRecord> loadMetrics(uint32_t id) {
     resources::registerBuiltinResources();
@@ -152,10 +30,11 @@ TEST(MainFont, GlyphsLieOnTheSheetRowByRowWithTheirWidths) {
     const auto glyphs = loadMetrics(108);
     ASSERT_EQ(glyphs.size(), 123u);
     std::size_t i = 0;
-    const auto rows = mainFontRows();
+    const auto& rows = test::kMainFontRows;
     for (std::size_t row = 0; row < rows.size(); ++row) {
         uint32_t x = 0;
-        for (auto [code, width] : rows[row]) {
+        for (auto [code, w] : rows[row]) {
+            const uint32_t width = uint32_t(w);
             SCOPED_TRACE("glyph " + std::to_string(i) + ", code " + std::to_string(code));
             ASSERT_LT(i, glyphs.size());
             const test::GlyphRecord& g = glyphs[i++];
