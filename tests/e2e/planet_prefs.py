@@ -4,6 +4,7 @@ desktop size, then the fields named on the command line (name=value).
 
     planet_prefs.py OUT currentCamera=4 cameraChangingAutomatic=0
 """
+import re
 import struct
 import sys
 
@@ -65,6 +66,12 @@ def record(changes):
         data[base + 4:base + 36] = name.encode().ljust(32, b"\0")
         struct.pack_into("<iff", data, base + 36, distance, speed, 0.0)
     for name, value in changes.items():
+        if re.match(r"cam[0-7]\.", name):  # camN.distance / camN.speed / camN.angle
+            index, field = name[3:].split(".")
+            at = {"distance": (36, "<i"), "speed": (40, "<f"), "angle": (44, "<f")}[field]
+            struct.pack_into(at[1], data, 20 + 48 * int(index) + at[0],
+                             float(value) if at[1] == "<f" else int(value))
+            continue
         offset, fmt, _ = FIELDS[name]
         struct.pack_into(fmt, data, offset, float(value) if "f" in fmt else int(value))
     return bytes(data)

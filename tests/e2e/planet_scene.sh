@@ -1,0 +1,184 @@
+#!/usr/bin/env bash
+# The planet scene on screen under a real X server at 1280 x 720, windowed,
+# checked by the pixels of screenshots: the fade, day and night at a faked
+# instant, the terminator at the solstices, the sun with its flares and the
+# earth hiding them, the camera glide with its messages, and the clock.
+#   planet_scene.sh GEOVISTA SCENARIO [PICTURES_DIR]
+GEOVISTA=$1
+SCENARIO=$2
+PICTURES=${3:-}
+HERE=$(cd "$(dirname "$0")" && pwd)
+source "${HERE}/lib.sh"
+PY=/usr/bin/python3
+export TZ=UTC
+start_xvfb 1280x720x24
+
+FAKETIME_LIB=$(ls /usr/lib/*/faketime/libfaketime.so.1 | head -n1)
+[ -n "$FAKETIME_LIB" ] || fail "libfaketime is not installed"
+pixels() { "$PY" "${HERE}/planet_pixels.py" "$@"; }
+
+# run_globe NAME FAKETIME FIELD=VALUE...: a fresh folder, the preferences,
+# the globe started at the faked instant; T0 is when its frames begin.
+run_globe() {
+    local name=$1 when=$2; shift 2
+    new_folders "$name"
+    "$PY" "${HERE}/planet_prefs.py" "${DATA}/geovista.cfg" "$@"
+    # The library itself rather than the faketime wrapper, so that the
+    # process signalled is the globe.
+    (cd "$RUN" && LD_PRELOAD="$FAKETIME_LIB" FAKETIME="$when" exec "$GEOVISTA") &
+    GLOBE=$!
+    wait_for 30 log_has "System initialized." || fail "$name: start-up did not finish"
+    T0=$(date +%s.%N)
+    wait_for 10 globe_window || fail "$name: no visible window"
+}
+# at SECONDS: sleeps until that long after T0.
+at() { local left; left=$(echo "$T0 + $1 - $(date +%s.%N)" | bc); [ "${left:0:1}" = "-" ] || sleep "$left"; }
+shot() { import -window root "$1"; }
+stop_globe() {
+    kill -TERM "$GLOBE"
+    wait_exit "$GLOBE" 20 || fail "the globe did not end"
+    [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE"
+}
+keep() { [ -n "$PICTURES" ] && mkdir -p "$PICTURES" && cp "$1" "$PICTURES/$2"; return 0; }
+
+# The sun stays out of the way of the day and night pictures.
+QUIET="moonShown=0 sunShown=0 starsShown=0 cameraChangingAutomatic=0"
+# The user view over a place (radians); it follows the earth.
+over() { echo "currentCamera=6 userLatitude=$1 userLongitude=$2 cam6.distance=500"; }
+
+case "$SCENARIO" in
+startup)
+    run_globe startup '@2026-03-20 12:00:00 x10'
+    stop_globe
+    for label in "Creating planet earth .................................. " \
+        "Creating sun ........................................... " \
+        "Creating lens flares ................................... " \
+        "Creating moon .......................................... " \
+        "Creating scene object .................................. " \
+        "Creating cameras ....................................... " \
+        "Creating scene illumination ............................ " \
+        "Creating fonts ......................................... " \
+        "Creating star field .................................... "; do
+        grep -q -- "${label}\[[0-9:]*\] \[ PASSED \]" "${RUN}/geovista.log" \
+            || fail "'$label' did not pass"
+    done
+    grep -q "Creating earth clouds .................................. \[[0-9:]*\] \[ FAILED: non-fatal error \]" \
+        "${RUN}/geovista.log" || fail "the missing cloud layer is not reported as non-fatal"
+    pass "planet start-up steps pass; the cloud layer is reported missing, not fatal"
+    ;;
+fade)
+    # Real speed: the curtain takes ten seconds. The sun view looks at the
+    # day side.
+    run_globe fade '@2026-03-20 12:00:00' currentCamera=4 cameraChangingAutomatic=0 moonShown=0
+    shot "${E2E_TMP}/f0.png"
+    at 4.95; shot "${E2E_TMP}/f5.png"
+    at 11; shot "${E2E_TMP}/f10.png"
+    stop_globe
+    pixels fade "${E2E_TMP}/f0.png" "${E2E_TMP}/f5.png" "${E2E_TMP}/f10.png" 640 350 40 \
+        || fail "fade"
+    keep "${E2E_TMP}/f10.png" day-side.png
+    pass "black at the start, about half at 5 s, gone after 10 s"
+    ;;
+daynight)
+    # Over Greenwich (51.48 N, 0): lit at noon UTC at the equinox, dark at
+    # midnight.
+    run_globe noon '@2026-03-20 12:00:00 x10' $QUIET $(over 0.8985 0)
+    at 2.5; shot "${E2E_TMP}/noon.png"; stop_globe
+    run_globe midnight '@2026-03-21 00:00:00 x10' $QUIET $(over 0.8985 0)
+    at 2.5; shot "${E2E_TMP}/midnight.png"; stop_globe
+    noon=$(pixels mean "${E2E_TMP}/noon.png" 640 360 30)
+    night=$(pixels mean "${E2E_TMP}/midnight.png" 640 360 30)
+    echo "Greenwich: noon $noon, midnight $night"
+    keep "${E2E_TMP}/noon.png" greenwich-noon.png
+    [ "$(echo "$noon > 20 && $night < 0.2 * $noon" | bc)" = 1 ] \
+        || fail "Greenwich is not lit at noon and dark at midnight"
+    pass "Greenwich lit at 12:00 UTC and dark at 00:00 UTC at the equinox"
+    # Solstices: the subsolar longitude is 90 E at 06:00 UTC and 90 W at
+    # 18:00 UTC, so over longitude 0 (June) and 180 (December, open ocean
+    # on both sides) the terminator runs down the middle, the half towards
+    # the subsolar point (east, on the right) lit.
+    run_globe june '@2026-06-21 06:00:00 x10' $QUIET $(over 0 0)
+    at 2.5; shot "${E2E_TMP}/june.png"; stop_globe
+    keep "${E2E_TMP}/june.png" june.png
+    pixels terminator "${E2E_TMP}/june.png" right || fail "June solstice terminator"
+    run_globe december '@2026-12-21 18:00:00 x10' $QUIET $(over 0 3.14159)
+    at 2.5; shot "${E2E_TMP}/december.png"; stop_globe
+    keep "${E2E_TMP}/december.png" december.png
+    pixels terminator "${E2E_TMP}/december.png" right || fail "December solstice terminator"
+    pass "terminator on the meridian 90 degrees from the subsolar point at both solstices"
+    ;;
+sun)
+    # The sun view shows the sun; with the smallest sun it stands near
+    # enough to the centre for the flares.
+    run_globe sunview '@2026-03-20 12:00:00 x10' currentCamera=4 cameraChangingAutomatic=0 \
+        sunSize=1 lensFlareSize=5
+    at 2.5; shot "${E2E_TMP}/sun_on.png"; stop_globe
+    run_globe sunview_noflares '@2026-03-20 12:00:00 x10' currentCamera=4 \
+        cameraChangingAutomatic=0 sunSize=1 lensFlareSize=5 lensFlares=0
+    at 2.5; shot "${E2E_TMP}/sun_off.png"; stop_globe
+    keep "${E2E_TMP}/sun_on.png" sun-view.png
+    pixels differ "${E2E_TMP}/sun_on.png" "${E2E_TMP}/sun_off.png" || fail "no flares in the sun view"
+    keep "${E2E_TMP}/sun_on.png" sun-view.png
+    pass "the sun view shows the sun with its flares"
+
+    # Orbit 1 held still on the night side: at angle pi/2 - theta the earth
+    # stands exactly between camera and sun (theta = the earth's orbit angle
+    # on 20 March at noon); a little further round the sun is hidden behind
+    # the limb, further still it is beside the earth.
+    theta=$(echo "78.5 * 0.0172142" | bc -l)
+    hidden=$(echo "1.5708 - $theta + 0.2" | bc -l)
+    beside=$(echo "1.5708 - $theta + 0.4" | bc -l)
+    common="currentCamera=0 cameraChangingAutomatic=0 cam0.speed=0 moonShown=0 earthGlow=0 sunSize=1 lensFlareSize=5"
+    for c in "hidden_on $hidden 1" "hidden_off $hidden 0" "beside_on $beside 1" "beside_off $beside 0"; do
+        set -- $c
+        run_globe "$1" '@2026-03-20 12:00:00 x10' $common "cam0.angle=$2" "lensFlares=$3"
+        at 2.5; shot "${E2E_TMP}/$1.png"; stop_globe
+    done
+    pixels differ "${E2E_TMP}/beside_on.png" "${E2E_TMP}/beside_off.png" \
+        || fail "the sun beside the earth shows no flares"
+    pixels same "${E2E_TMP}/hidden_on.png" "${E2E_TMP}/hidden_off.png" \
+        || fail "flares shine through the earth"
+    pass "flares beside the earth, none while the earth hides the sun"
+    ;;
+glide)
+    # Orbit 1 to Orbit 2 at SMOOTH, automatically after 12 s (the fade is
+    # over by then), at real speed.
+    run_globe glide '@2026-03-20 12:00:00' currentCamera=0 cameraChangingAutomatic=1 \
+        cameraChangeTime=12000 cameraSmoothness=1 moonShown=0
+    at 11.5
+    n=0
+    while [ "$(echo "$(date +%s.%N) < $T0 + 18" | bc)" = 1 ]; do
+        t=$(echo "$(date +%s.%N) - $T0" | bc)
+        shot "${E2E_TMP}/g_${n}.png"
+        echo "$n $t" >>"${E2E_TMP}/times"
+        n=$((n + 1))
+    done
+    stop_globe
+    start="" end="" mid="" gone=""
+    while read -r i t; do
+        w=$(pixels extent "${E2E_TMP}/g_${i}.png")
+        echo "shot $i at $t s: subtitle ends at $w"
+        if [ -z "$start" ] && [ "$w" -gt 0 ]; then start=$t; first=$w; mid=$i; continue; fi
+        if [ -n "$start" ] && [ -z "$end" ] && [ "$w" -gt $((first + 15)) ]; then end=$t; endshot=$i; fi
+        if [ -n "$end" ] && [ "$w" = -1 ] && [ -z "$gone" ]; then gone=$t; fi
+    done <"${E2E_TMP}/times"
+    [ -n "$start" ] || fail "no CAMERA SELECTED message"
+    [ -n "$end" ] || fail "no CAMERA CHANGING / COMPLETED message"
+    took=$(echo "$end - $start" | bc)
+    echo "glide from $start s to $end s: $took s"
+    [ "$(echo "$took > 1.5 && $took < 2.7" | bc)" = 1 ] || fail "the glide took $took s, not 2"
+    pixels message "${E2E_TMP}/g_${mid}.png" || fail "CAMERA SELECTED message"
+    pixels message "${E2E_TMP}/g_${endshot}.png" || fail "COMPLETED message"
+    pixels clock "${E2E_TMP}/g_${mid}.png" || fail "clock"
+    [ -n "$gone" ] || fail "the message did not go away"
+    shown=$(echo "$gone - $end" | bc)
+    [ "$(echo "$shown > 2.0 && $shown < 3.3" | bc)" = 1 ] || fail "message shown $shown s, not 2.5"
+    # A shot half way through the glide.
+    half=$(awk -v s="$start" '$2 >= s + 1.0 { print $1; exit }' "${E2E_TMP}/times")
+    keep "${E2E_TMP}/g_${half}.png" glide.png
+    pass "Orbit 1 to Orbit 2 in about 2 s with CAMERA SELECTED, then COMPLETED for 2.5 s; clock at the bottom right"
+    ;;
+*)
+    fail "unknown scenario $SCENARIO"
+    ;;
+esac
