@@ -256,9 +256,6 @@ bool buildBody(bool& reserved, uint32_t& material, std::unique_ptr<Texture>& tex
         m.setBlendMode(MaterialBlendMode::Opaque);
         if (isSun) {
             // Self-lit: the light sits inside it.
-            m.setDiffuse(0, 0, 0, 1);
-            m.setAmbient(0, 0, 0, 1);
-            m.setSpecular(0, 0, 0, 1);
             m.setEmissive(1, 1, 1, 1);
         } else {
             m.setDiffuse(1, 1, 1, 1);
