@@ -11,6 +11,7 @@ picture is not what it should be.
     planet_pixels.py message IMAGE                 title and subtitle at (8, 8) / (8, 25)
     planet_pixels.py clock IMAGE                   clock at the bottom right
     planet_pixels.py extent IMAGE                  right end of the subtitle (prints it)
+    planet_pixels.py glide TIMES DIR               glide length and message time from shots
 """
 import sys
 
@@ -135,6 +136,58 @@ def cmd_clock(path):
     # Size 1: it starts 90 pixels from the right edge and 22.5 above the bottom.
     if not (1190 <= x0 <= 1196 and 697 <= y0 <= 704):
         fail("the clock does not start at (1190, 697.5)")
+
+
+def subtitle_end(path):
+    sub = coloured(load(path), (0xFF, 0xFF, 0x00))
+    xs = np.nonzero(sub[25:60, :400])[1]
+    return int(xs.max()) if len(xs) > 20 else -1
+
+
+def cmd_glide(times_path, folder):
+    """Shots g_N.png taken between the two times of line "N before after".
+    The subtitle is first the new camera's name ("Orbit 2"), then the wider
+    "COMPLETED", then nothing. Each change happened between the last shot
+    before it and the first after it, so every duration is an interval."""
+    shots = []
+    for line in open(times_path):
+        i, before, after = line.split()
+        shots.append((int(i), float(before), float(after), subtitle_end(f"{folder}/g_{i}.png")))
+    for i, b, a, w in shots:
+        print(f"shot {i} at {b:.2f}..{a:.2f} s: subtitle ends at {w}")
+    named = [k for k, s in enumerate(shots) if s[3] > 0]
+    if not named:
+        fail("no CAMERA SELECTED message")
+    first = named[0]
+    if first == 0:
+        fail("the message was already there at the first shot")
+    width = shots[first][3]
+    done = [k for k in range(first, len(shots)) if shots[k][3] > width + 15]
+    if not done:
+        fail("no CAMERA CHANGING / COMPLETED message")
+    end = done[0]
+    gone = [k for k in range(end, len(shots)) if shots[k][3] == -1]
+    if not gone:
+        fail("the COMPLETED message did not go away")
+    off = gone[0]
+
+    def interval(from_last, from_first, to_last, to_first):
+        return shots[to_last][1] - shots[from_first][2], shots[to_first][2] - shots[from_last][1]
+
+    glide = interval(first - 1, first, end - 1, end)
+    shown = interval(end - 1, end, off - 1, off)
+    print(f"glide {glide[0]:.2f}..{glide[1]:.2f} s, message {shown[0]:.2f}..{shown[1]:.2f} s")
+    if glide[1] - glide[0] > 1.2 or shown[1] - shown[0] > 1.2:
+        # A busy machine can hold a capture back for seconds: the caller may
+        # try again (exit status 3), as nothing was measured.
+        print("FAIL: the shots were too far apart to time the glide")
+        sys.exit(3)
+    if not glide[0] - 0.1 <= 2.0 <= glide[1] + 0.1:
+        fail("the glide did not take 2 seconds")
+    if not shown[0] - 0.1 <= 2.5 <= shown[1] + 0.1:
+        fail("COMPLETED was not shown for 2.5 seconds")
+    half = next(k for k in range(first, end + 1) if shots[k][1] >= shots[first][1] + 1.0)
+    print(shots[first][0], shots[end][0], shots[half][0])
 
 
 if __name__ == "__main__":

@@ -147,38 +147,35 @@ sun)
 glide)
     # Orbit 1 to Orbit 2 at SMOOTH, automatically after 12 s (the fade is
     # over by then), at real speed.
-    run_globe glide '@2026-03-20 12:00:00' currentCamera=0 cameraChangingAutomatic=1 \
-        cameraChangeTime=12000 cameraSmoothness=1 moonShown=0
-    at 11.5
-    n=0
-    while holds "$(now) < $T0 + 18"; do
-        t=$(calc "$(now) - $T0")
-        shot "${E2E_TMP}/g_${n}.png"
-        echo "$n $t" >>"${E2E_TMP}/times"
-        n=$((n + 1))
+    for attempt in 1 2 3; do
+        run_globe "glide${attempt}" '@2026-03-20 12:00:00' currentCamera=0 \
+            cameraChangingAutomatic=1 cameraChangeTime=12000 cameraSmoothness=1 moonShown=0
+        at 11.5
+        n=0
+        rm -f "${E2E_TMP}/times"
+        while holds "$(now) < $T0 + 18"; do
+            before=$(calc "$(now) - $T0")
+            shot "${E2E_TMP}/g_${n}.png"
+            echo "$n $before $(calc "$(now) - $T0")" >>"${E2E_TMP}/times"
+            n=$((n + 1))
+        done
+        stop_globe
+        # Which message each shot shows, and from that the glide's length
+        # and the message time, each known within the shots' spacing.
+        set +e
+        pixels glide "${E2E_TMP}/times" "${E2E_TMP}" >"${E2E_TMP}/glide.txt"
+        status=$?
+        set -e
+        [ $status = 3 ] || break
+        cat "${E2E_TMP}/glide.txt"
+        echo "captures too slow on attempt $attempt; again"
     done
-    stop_globe
-    start="" end="" mid="" gone=""
-    while read -r i t; do
-        w=$(pixels extent "${E2E_TMP}/g_${i}.png")
-        echo "shot $i at $t s: subtitle ends at $w"
-        if [ -z "$start" ] && [ "$w" -gt 0 ]; then start=$t; first=$w; mid=$i; continue; fi
-        if [ -n "$start" ] && [ -z "$end" ] && [ "$w" -gt $((first + 15)) ]; then end=$t; endshot=$i; fi
-        if [ -n "$end" ] && [ "$w" = -1 ] && [ -z "$gone" ]; then gone=$t; fi
-    done <"${E2E_TMP}/times"
-    [ -n "$start" ] || fail "no CAMERA SELECTED message"
-    [ -n "$end" ] || fail "no CAMERA CHANGING / COMPLETED message"
-    took=$(calc "$end - $start")
-    echo "glide from $start s to $end s: $took s"
-    holds "$took > 1.5 && $took < 2.7" || fail "the glide took $took s, not 2"
+    [ $status = 0 ] || { cat "${E2E_TMP}/glide.txt"; fail "glide"; }
+    cat "${E2E_TMP}/glide.txt"
+    read -r mid endshot half < <(tail -n1 "${E2E_TMP}/glide.txt")
     pixels message "${E2E_TMP}/g_${mid}.png" || fail "CAMERA SELECTED message"
     pixels message "${E2E_TMP}/g_${endshot}.png" || fail "COMPLETED message"
     pixels clock "${E2E_TMP}/g_${mid}.png" || fail "clock"
-    [ -n "$gone" ] || fail "the message did not go away"
-    shown=$(calc "$gone - $end")
-    holds "$shown > 2.0 && $shown < 3.3" || fail "message shown $shown s, not 2.5"
-    # A shot half way through the glide.
-    half=$(awk -v s="$start" '$2 >= s + 1.0 { print $1; exit }' "${E2E_TMP}/times")
     keep "${E2E_TMP}/g_${half}.png" glide.png
     pass "Orbit 1 to Orbit 2 in about 2 s with CAMERA SELECTED, then COMPLETED for 2.5 s; clock at the bottom right"
     ;;
