@@ -4,7 +4,7 @@ window, 1280 x 720). Each subcommand exits non-zero with a reason when the
 picture is not what it should be.
 
     planet_pixels.py mean IMAGE X Y HALF           mean brightness of a box
-    planet_pixels.py fade BLACK HALF FULL X Y HALF curtain at 0, ~5 and 10 s
+    planet_pixels.py fade BLACK HALF FULL X Y R T0 T1  curtain at 0, ~5 and 10 s
     planet_pixels.py terminator IMAGE LIT_SIDE     day/night split at x = 640
     planet_pixels.py same A B                      nearly identical frames
     planet_pixels.py differ A B                    clearly different frames
@@ -41,18 +41,23 @@ def cmd_mean(path, x, y, half):
     print(f"{box_mean(load(path), int(x), int(y), int(half)):.2f}")
 
 
-def cmd_fade(black, half, full, x, y, r):
+def cmd_fade(black, half, full, x, y, r, before, after):
+    """half was captured between before and after seconds of the frame loop
+    (its start known to a tenth of a second): the curtain's alpha then was
+    255 - 25.5 per second, letting that share of the picture through."""
     x, y, r = int(x), int(y), int(r)
     b, h, f = (box_mean(load(p), x, y, r) for p in (black, half, full))
-    print(f"start {b:.1f}  about 5 s {h:.1f}  after 10 s {f:.1f}")
+    lo, hi = float(before) / 10.0, (float(after) + 0.15) / 10.0
+    print(f"start {b:.1f}  at {before}..{after} s {h:.1f}  after 10 s {f:.1f}")
     if f < 40:
         fail(f"the lit earth is too dark after the fade ({f:.1f})")
     if b > 0.08 * f:
         fail("the first frames are not black")
-    # Alpha 127 at 5 s lets half the picture through; the capture's moment
-    # is known to a few tenths of a second.
-    if not 0.30 * f < h < 0.70 * f:
-        fail(f"the curtain at about 5 s lets {h / f:.2f} through, not about half")
+    if hi - lo > 0.15:
+        print("FAIL: the capture took too long to time the curtain")
+        sys.exit(3)
+    if not lo - 0.08 <= h / f <= hi + 0.08:
+        fail(f"{h / f:.2f} of the picture comes through, not {lo:.2f}..{hi:.2f}")
 
 
 def cmd_terminator(path, lit_side):
