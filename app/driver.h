@@ -3,10 +3,12 @@
 #include "app/frame_clock.h"
 #include "app/run_mode.h"
 #include "app/system_console.h"
+#include "engine/bitmap_font.h"
 #include "engine/display_device.h"
 #include "engine/mesh.h"
 #include "engine/renderer.h"
 #include "platform/window.h"
+#include "scene/scene_state.h"
 #include "scene/sim_clock.h"
 
 #include <memory>
@@ -34,9 +36,14 @@ struct DriverState {
     SystemConsole console;
     std::unique_ptr<DisplayDevice> display;
     std::unique_ptr<Renderer> renderer;
-    // Made by the cameras step; until that step is real a default camera
-    // stands in so that frames can begin.
-    std::unique_ptr<Camera> mainCamera;
+    // The scene's shared positions (earth, moon) written each frame.
+    SceneState scene;
+    std::unique_ptr<SceneContainer> sceneContainer;
+    // The main camera belongs to the cameras (scene/cameras.h); this is it.
+    Camera* mainCamera = nullptr;
+    std::unique_ptr<Light> light;
+    std::unique_ptr<BitmapFont> mainFont;
+    std::unique_ptr<BitmapFont> hintFont;
     bool cursorsLoaded = false;
 };
 
