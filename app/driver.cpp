@@ -24,7 +24,9 @@ namespace gv {
 
 namespace {
 
-DriverState gDriver;
+// Never destroyed: if the X server goes away, Xlib ends the process with exit(),
+// and destroying the window then would wait forever on the dead connection.
+DriverState& gDriver = *new DriverState;
 
 // A step whose subsystem this build does not have yet: its label and an
 // honest result, and the sequence goes on.
