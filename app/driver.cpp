@@ -14,7 +14,13 @@
 #include "platform/saver_host.h"
 #include "platform/single_instance.h"
 #include "platform/tick_count.h"
+#include "scene/cameras.h"
+#include "scene/frame_composition.h"
+#include "scene/planet_motion.h"
+#include "scene/planet_objects.h"
+#include "scene/sun_effects.h"
 #include "ui/help_overlay.h"
+#include "ui/on_screen_messages.h"
 #include "ui/options_overlay.h"
 #include "ui/screenshot.h"
 
@@ -22,7 +28,9 @@ namespace gv {
 
 namespace {
 
-DriverState gDriver;
+// Never destroyed: if the X server goes away, Xlib ends the process with exit(),
+// and destroying the window then would wait forever on the dead connection.
+DriverState& gDriver = *new DriverState;
 
 // A step whose subsystem this build does not have yet: its label and an
 // honest result, and the sequence goes on.
@@ -163,34 +171,6 @@ bool step3DRenderer() {
     return true;
 }
 
-bool loadFontStep(std::unique_ptr<BitmapFont>& font, uint32_t metricsId, uint32_t sheetId) {
-    font = std::make_unique<BitmapFont>(*gDriver.display);
-    if (!font) {
-        logWrite("[ FAILED: font ]\n");
-        return false;
-    }
-    if (!font->loadFont(metricsId, sheetId)) {
-        logWrite("[ FAILED: texture ]\n");
-        return false;
-    }
-    return true;
-}
-
-bool stepFonts() {
-    logStepLabel("Creating fonts");
-    if (!loadFontStep(gDriver.mainFont, 108, 107)) return false;
-    if (!loadFontStep(gDriver.hintFont, 135, 134)) return false;
-    logWrite("%s", kPassed);
-    return true;
-}
-
-// The screen overlays in their order; the message, the performance line and
-// the clock join between them as they arrive.
-void drawOverlays() {
-    if (inputState().optionsVisible) drawOptions();
-    drawHelp(gDriver.clock.smoothedMs);
-}
-
 bool stepSystemConsole() {
     logStepLabel("Creating system console");
     gDriver.console.init({0, 0, gDriver.width, gDriver.height - 17}, &gConsoleSurface);
@@ -215,22 +195,106 @@ void applyPreviewOverrides(Preferences& p) {
 }
 
 bool stepPlanets() {
-    notYetAvailable("Creating planet earth");
-    notYetAvailable("Creating sun");
-    notYetAvailable("Creating lens flares");
-    notYetAvailable("Creating moon");
+    DriverState& d = gDriver;
+    bindPlanets(*d.renderer, *d.display, prefs());
+    if (!buildEarth()) return false;
+    if (!buildSun()) return false;
+    if (!buildLensFlares(*d.renderer, *d.display, prefs())) return false;
+    return buildMoon();
+}
+
+bool stepSceneObject() {
+    logStepLabel("Creating scene object");
+    gDriver.sceneContainer = std::make_unique<SceneContainer>(*gDriver.renderer);
+    if (!gDriver.sceneContainer) {
+        logWrite("[ FAILED : not enough memory ]\n");
+        return false;
+    }
+    logWrite("%s", kPassed);
+    return true;
+}
+
+void cameraMessage(uint32_t durationMs, const char* title, const char* subtitle) {
+    postMessage(durationMs, title, "%s", subtitle);
+}
+
+bool stepCameras() {
+    DriverState& d = gDriver;
+    Preferences& p = prefs();
+    logStepLabel("Creating cameras");
+    // The earth's place once, so that the main camera starts at its centre.
+    updateEarth(d.scene, d.simClock.update(0), p);
+    bool failedMain = false;
+    if (!createCameras(p, uint16_t(d.width), uint16_t(d.height), d.scene.earthPosition,
+                       failedMain)) {
+        logWrite(failedMain ? "[ FAILED: default camera ]\n" : "[ FAILED: view cameras ]\n");
+        return false;
+    }
+    CameraSystem& cams = cameras();
+    cams.post = cameraMessage;
+    d.renderer->viewCameras().clear();
+    for (int i = 0; i < kCameraCount; ++i) {
+        p.cameras[i].runtimeSlot = uint32_t(i + 1);
+        d.renderer->viewCameras().push_back(cams.records[size_t(i)].get());
+    }
+    d.mainCamera = cams.main.get();
+    logWrite("%s", kPassed);
+    return true;
+}
+
+bool stepIllumination() {
+    logStepLabel("Creating scene illumination");
+    DriverState& d = gDriver;
+    d.light = d.renderer->createLight();
+    d.light->setType(LightType::Point);
+    d.light->setColour(1.0f, 1.0f, 1.0f, 1.0f);
+    // The sun stands at the origin of the scene.
+    d.light->setPosition(0.0f, 0.0f, 0.0f);
+    logWrite("%s", kPassed);
+    return true;
+}
+
+bool stepFonts() {
+    logStepLabel("Creating fonts");
+    DriverState& d = gDriver;
+    d.mainFont = std::make_unique<BitmapFont>(*d.display);
+    d.hintFont = std::make_unique<BitmapFont>(*d.display);
+    if (!d.mainFont || !d.hintFont) {
+        logWrite("[ FAILED: font ]\n");
+        return false;
+    }
+    if (!d.mainFont->loadFont(108, 107) || !d.hintFont->loadFont(135, 134)) {
+        logWrite("[ FAILED: texture ]\n");
+        return false;
+    }
+    bindOnScreenText(*d.renderer, *d.mainFont, prefs());
+    logWrite("%s", kPassed);
+    return true;
+}
+
+bool stepStarField() {
+    logStepLabel("Creating star field");
+    buildStarField();
+    logWrite("%s", kPassed);
     return true;
 }
 
 void runFrame() {
     DriverState& d = gDriver;
     FrameClock& clock = d.clock;
-    clock.beginFrame(platform::tickCount(), prefs().extraSeconds);
-    d.simClock.update(clock.extraSecondsTotal);
-    // The planet scene and the overlays join the frame as they arrive.
+    Preferences& p = prefs();
+    clock.beginFrame(platform::tickCount(), p.extraSeconds);
+    const ClockSample& sample = d.simClock.update(clock.extraSecondsTotal);
     Renderer& r = *d.renderer;
     r.beginFrame(*d.mainCamera, kClearTarget | kClearZBuffer);
-    if (d.runMode != RunMode::Preview) drawOverlays();
+    composeScene(d.scene, sample, {clock.frameMs, clock.smoothedMs, clock.frameCounter}, p);
+    if (d.runMode != RunMode::Preview) {
+        drawMessage(clock.frameMs);
+        if (inputState().optionsVisible) drawOptions();
+        drawPerformance(clock.shownFps, clock.smoothedMs);
+        drawClock();
+        drawHelp(clock.smoothedMs);
+    }
     if (clock.fading()) {
         r.bindTexture(nullptr);
         r.drawScreenRect(0.0f, 0.0f, float(d.width), float(d.height),
@@ -309,14 +373,14 @@ bool startUp() {
 
     if (!stepPlanets()) return false;
     notYetAvailable("Creating city mesh");
-    notYetAvailable("Creating scene object");
-    notYetAvailable("Creating cameras");
-    if (!d.mainCamera)
-        d.mainCamera =
-            std::make_unique<Camera>(prefs().fieldOfView, uint16_t(d.width), uint16_t(d.height));
-    notYetAvailable("Creating scene illumination");
+    if (!guardedStep("*** FATAL ERROR while initializing scene ***\n", stepSceneObject))
+        return false;
+    if (!guardedStep("*** FATAL ERROR while initializing cameras ***\n", stepCameras)) return false;
+    if (!guardedStep("*** FATAL ERROR while initializing illumination ***\n", stepIllumination))
+        return false;
     if (!guardedStep("*** FATAL ERROR while initializing fonts ***\n", stepFonts)) return false;
-    notYetAvailable("Creating star field");
+    if (!guardedStep("*** FATAL ERROR while initializing star field ***\n", stepStarField))
+        return false;
 
     platform::setSystemCursor(platform::SystemCursor::Arrow);
     d.cursorsLoaded = true;
@@ -325,7 +389,6 @@ bool startUp() {
 
     logWrite("Time spent on initialization ........................... [ %3.2f seconds ]\n",
              double(platform::tickCount() - d.startTick) * 0.001);
-
     const float ambient = float(prefs().ambientPercent) * 0.01f;
     d.renderer->setAmbientLight(ambient, ambient, ambient);
     d.renderer->setBilinearFiltering(isOn(prefs().textureFiltering));
@@ -347,10 +410,19 @@ void shutDown() {
         if (d.videoReady)
             while (platform::showCursor(true) < 0) {
             }
-        d.mainCamera.reset();
-        // The fonts' sheets are textures of the display: they go before it.
-        d.hintFont.reset();
+        // The view cameras, the main camera and the scene container go
+        // first; the planets, effects and fonts would go with the process,
+        // but are let go while their renderer still exists.
+        if (d.renderer) d.renderer->viewCameras().clear();
+        destroyCameras();
+        d.mainCamera = nullptr;
+        d.sceneContainer.reset();
+        unbindOnScreenText();
+        releaseSunEffects();
+        releasePlanets();
         d.mainFont.reset();
+        d.hintFont.reset();
+        d.light.reset();
         d.renderer.reset();
         d.display.reset(); // back to the desktop's mode in full screen
         setEngineLog(nullptr);
@@ -385,6 +457,7 @@ int run(const std::string& commandLine) {
     gDriver.console.hideAndEmpty();
 
     gDriver.clock.reset(platform::tickCount());
+    cameras().restart = true; // the first frame places the camera
     gDriver.quitRequested = false;
     while (!gDriver.quitRequested)
         runFrame();

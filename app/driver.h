@@ -8,6 +8,7 @@
 #include "engine/mesh.h"
 #include "engine/renderer.h"
 #include "platform/window.h"
+#include "scene/scene_state.h"
 #include "scene/sim_clock.h"
 
 #include <memory>
@@ -36,11 +37,14 @@ struct DriverState {
     SystemConsole console;
     std::unique_ptr<DisplayDevice> display;
     std::unique_ptr<Renderer> renderer;
-    // Made by the cameras step; until that step is real a default camera
-    // stands in so that frames can begin.
-    std::unique_ptr<Camera> mainCamera;
-    std::unique_ptr<BitmapFont> mainFont; // resources 108 and 107
-    std::unique_ptr<BitmapFont> hintFont; // resources 135 and 134: the key-hint arrows
+    // The scene's shared positions (earth, moon) written each frame.
+    SceneState scene;
+    std::unique_ptr<SceneContainer> sceneContainer;
+    // The main camera belongs to the cameras (scene/cameras.h); this is it.
+    Camera* mainCamera = nullptr;
+    std::unique_ptr<Light> light;
+    std::unique_ptr<BitmapFont> mainFont;
+    std::unique_ptr<BitmapFont> hintFont;
     bool cursorsLoaded = false;
 };
 

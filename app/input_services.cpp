@@ -4,6 +4,10 @@
 #include "app/preferences_file.h"
 #include "engine/bitmap_font.h"
 #include "engine/tga_image.h"
+#include "scene/cameras.h"
+#include "scene/planet_motion.h"
+#include "scene/planet_objects.h"
+#include "ui/on_screen_messages.h"
 
 #include <cstdlib>
 #include <string>
@@ -25,10 +29,7 @@ class ProgramServices final : public InputServices {
     int displayHeight() override { return driver().height; }
 
     void postMessage(const char* title, const char* subtitle) override {
-        // Not connected yet: the on-screen message slot. Until it exists the
-        // newest message is kept here so nothing is lost in between.
-        lastTitle_ = title;
-        lastSubtitle_ = subtitle;
+        gv::postMessage(title, subtitle);
     }
 
     void drawText(UiFont font, float x, float y, float depth, uint32_t argb, float scaleX,
@@ -52,23 +53,10 @@ class ProgramServices final : public InputServices {
         return d.display && gv::captureFrame(*d.display, path);
     }
 
-    void setFieldOfView(float radians) override {
-        if (driver().mainCamera) driver().mainCamera->setFov(radians);
-    }
+    void setFieldOfView(float radians) override { setFov(cameras(), radians); }
 
-    // The earth's eight materials are the first eight of the renderer's table.
-    void setEarthSpecularPower(float power) override {
-        Renderer* r = driver().renderer.get();
-        if (!r) return;
-        for (uint32_t i = 0; i < 8 && i < r->materialCount(); ++i)
-            r->material(i).setPower(power);
-    }
-    void setEarthSpecularLevel(float level) override {
-        Renderer* r = driver().renderer.get();
-        if (!r) return;
-        for (uint32_t i = 0; i < 8 && i < r->materialCount(); ++i)
-            r->material(i).setSpecular(level, level, level, 1.0f);
-    }
+    void setEarthSpecularPower(float power) override { gv::setEarthSpecularPower(power); }
+    void setEarthSpecularLevel(float level) override { gv::setEarthSpecularLevel(level); }
 
     void setAmbientLight(float level) override {
         if (driver().renderer) driver().renderer->setAmbientLight(level, level, level);
@@ -77,11 +65,14 @@ class ProgramServices final : public InputServices {
         if (driver().renderer) driver().renderer->setBilinearFiltering(on);
     }
 
-    // Not connected yet: the planet objects' rebuilds (earth with the
-    // locations' meshes; sun, then moon, then the moon's forced
-    // recalculation). Without planet objects there is nothing to rebuild.
-    void rebuildEarth() override {}
-    void rebuildSunAndMoon() override {}
+    // The builds log their own lines and replace what they built before;
+    // their results are not checked, as at no other time after start-up.
+    void rebuildEarth() override { buildEarth(); }
+    void rebuildSunAndMoon() override {
+        buildSun();
+        buildMoon();
+        forceMoonRecalculation(driver().scene, prefs());
+    }
 
     // Not connected yet: the cloud updater's state. Without it no download
     // ever runs.
@@ -124,12 +115,9 @@ class ProgramServices final : public InputServices {
         // Not connected yet: the locations manager's two list rectangles.
     }
 
-    // Not connected yet: the camera code. Until it runs, no transition is
-    // ever under way and the restart request is only remembered.
-    float cameraTransition() override { return 0.0f; }
-    void restartCameraPath() override { cameraRestart_ = true; }
-    // Not connected yet: the earth's spin from the frame update.
-    float earthRotation() override { return 0.0f; }
+    float cameraTransition() override { return cameras().t; }
+    void restartCameraPath() override { cameras().restart = true; }
+    float earthRotation() override { return driver().scene.earthYaw; }
 
     // Not connected yet: the locations manager. Until it exists it is always
     // closed and never claims the keyboard.
@@ -149,10 +137,6 @@ class ProgramServices final : public InputServices {
     }
     void setCursorPosition(ScreenPoint p) override { platform::setCursorPosition(p.x, p.y); }
     void setCursor(platform::SystemCursor cursor) override { platform::setSystemCursor(cursor); }
-
-  private:
-    std::string lastTitle_, lastSubtitle_;
-    bool cameraRestart_ = false;
 };
 
 ProgramServices gProgramServices;

@@ -7,6 +7,8 @@
 #include "engine/error_name.h"
 #include "engine/recording_backend.h"
 #include "resources/builtin_resources.h"
+#include "scene/cameras.h"
+#include "scene/planet_objects.h"
 #include "support/temp_dir.h"
 #include "ui/help_overlay.h"
 #include "ui/options_overlay.h"
@@ -51,10 +53,17 @@ class ProgramServicesTest : public ::testing::Test {
         d.hintFont = std::make_unique<BitmapFont>(*d.display);
         ASSERT_TRUE(d.mainFont->loadFont(108, 107));
         ASSERT_TRUE(d.hintFont->loadFont(135, 134));
-        d.mainCamera = std::make_unique<Camera>(0.97f, uint16_t(d.width), uint16_t(d.height));
+        cameras().prefs = &prefs();
+        cameras().main = std::make_unique<Camera>(0.97f, uint16_t(d.width), uint16_t(d.height));
+        d.mainCamera = cameras().main.get();
         light = d.renderer->createLight();
         for (int i = 0; i < 10; ++i)
             d.renderer->createMaterial();
+        // The earth's eight materials start at slot 2 here, so that the ones
+        // around them show whether anything else is touched.
+        bindPlanets(*d.renderer, *d.display, prefs());
+        planets().earthReserved = true;
+        planets().earthMaterial0 = 2;
         connectProgramServices();
         helpLayout();
         backend->clearLog();
@@ -62,7 +71,11 @@ class ProgramServicesTest : public ::testing::Test {
     void TearDown() override {
         DriverState& d = driver();
         light.reset();
-        d.mainCamera.reset();
+        planets().earthReserved = false;
+        releasePlanets();
+        d.mainCamera = nullptr;
+        cameras().main.reset();
+        cameras().prefs = nullptr;
         d.hintFont.reset();
         d.mainFont.reset();
         d.renderer.reset();
@@ -91,20 +104,20 @@ TEST_F(ProgramServicesTest, OptionsDrawFourTextsWithTheirFontsAtTheirPlaces) {
 
 TEST_F(ProgramServicesTest, SpecularityReachesTheEightEarthMaterialsOnly) {
     Renderer& r = *driver().renderer;
-    const float untouchedPower = r.material(8).power();
-    const ColorValue untouchedSpecular = r.material(9).specular();
+    const float untouchedPower = r.material(1).power();
+    const ColorValue untouchedSpecular = r.material(0).specular();
     prefs().optionsSelection = 19; // "EARTH SPECULARITY POWER"
     optionsKey(VK_UP);
     prefs().optionsSelection = 20; // "EARTH SPECULARITY"
     optionsKey(VK_UP);
     optionsKey(VK_UP);
-    for (uint32_t i = 0; i < 8; ++i) {
+    for (uint32_t i = 2; i < 10; ++i) {
         EXPECT_EQ(r.material(i).power(), 1.0f) << i;
         EXPECT_FLOAT_EQ(r.material(i).specular().r, 0.02f) << i;
         EXPECT_EQ(r.material(i).specular().a, 1.0f) << i;
     }
-    EXPECT_EQ(r.material(8).power(), untouchedPower);
-    EXPECT_EQ(r.material(9).specular().r, untouchedSpecular.r);
+    EXPECT_EQ(r.material(1).power(), untouchedPower);
+    EXPECT_EQ(r.material(0).specular().r, untouchedSpecular.r);
 }
 
 TEST_F(ProgramServicesTest, AmbientFilteringAndFieldOfViewReachTheRendererAndCamera) {

@@ -1,0 +1,236 @@
+#include "scene/cameras.h"
+
+#include "scene/angles.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace gv {
+
+namespace {
+
+CameraSystem gCameras;
+
+constexpr float kRates[5] = {0.0001f, 0.0005f, 0.0025f, 0.01f, 0.1f};
+constexpr const char* kSmoothnessNames[5] = {"SUPER SMOOTH", "SMOOTH", "NORMAL", "ROUGH",
+                                             "SUPER ROUGH"};
+
+void post(const CameraSystem& cams, uint32_t ms, const char* title, const char* subtitle) {
+    if (cams.post) cams.post(ms, title, subtitle);
+}
+
+// The record's name as text (the field need not end with a zero).
+struct NameText {
+    char text[33];
+    explicit NameText(const CameraSetting& s) {
+        std::memcpy(text, s.cameraName, 32);
+        text[32] = 0;
+    }
+};
+
+// Points the path from one record's camera position to another's. Happens
+// only when a glide starts or ends, never in the steady state.
+void pointPath(CameraSystem& cams, int from, int to) {
+    cams.path = SplinePath();
+    cams.path.append(&cams.records[size_t(from)]->position());
+    cams.path.append(&cams.records[size_t(to)]->position());
+}
+
+// The user and location views: a point d above latitude phi and longitude
+// lambda of the earth.
+Vector3 overPlace(const Vector3& e, float latitude, float longitude, float d) {
+    const float phi = latitude + 0.0085f;
+    const float lambda = wrapSigned(longitude);
+    const float p = phi - 1.57f;
+    return {e.x + std::cos(lambda) * std::sin(p) * d, e.y + std::cos(p) * d,
+            e.z + std::sin(lambda) * std::sin(p) * d};
+}
+
+} // namespace
+
+float transitionRate(int32_t smoothness) {
+    if (smoothness < 0 || smoothness > 4) smoothness = 1;
+    return kRates[smoothness];
+}
+
+const char* smoothnessName(int32_t smoothness) {
+    if (smoothness < 0 || smoothness > 4) smoothness = 1;
+    return kSmoothnessNames[smoothness];
+}
+
+CameraSystem& cameras() {
+    return gCameras;
+}
+
+bool createCameras(Preferences& prefs, uint16_t width, uint16_t height, const Vector3& earth,
+                   bool& failedMain) {
+    CameraSystem& c = gCameras;
+    c.prefs = &prefs;
+    failedMain = false;
+    for (auto& r : c.records) {
+        r = std::make_unique<Camera>(prefs.fieldOfView, width, height);
+        if (!r) return false;
+        r->setNear(kCameraNear);
+        r->setFar(kCameraFar);
+    }
+    c.main = std::make_unique<Camera>(prefs.fieldOfView, width, height);
+    if (!c.main) {
+        failedMain = true;
+        return false;
+    }
+    const Camera& current = *c.records[size_t(c.current())];
+    c.main->setNear(current.nearPlane());
+    c.main->setFar(current.farPlane());
+    c.main->setFov(prefs.fieldOfView);
+    c.main->setPosition(earth);
+    c.main->lookAt(earth);
+    c.previous = c.current();
+    c.t = 0.0f;
+    c.restart = true;
+    c.path = SplinePath();
+    c.timerMs = 0;
+    c.inputs.earthPosition = earth;
+    return true;
+}
+
+void destroyCameras() {
+    CameraSystem& c = gCameras;
+    c.path = SplinePath();
+    for (auto& r : c.records)
+        r.reset();
+    c.main.reset();
+}
+
+void placeRecord(CameraSystem& cams, int index, float elapsedMs) {
+    CameraSetting& rec = cams.prefs->cameras[index];
+    Camera& cam = *cams.records[size_t(index)];
+    const CameraInputs& in = cams.inputs;
+    const Vector3 e = in.earthPosition;
+    const float d = float(rec.distance);
+    const float a = rec.orbitAngle;
+    Vector3 p;
+    switch (index) {
+    case 0:
+        p = {e.x + std::sin(a) * d, 0.0f, e.z + std::cos(a) * d};
+        break;
+    case 1:
+        p = {e.x + std::sin(a) * d, std::cos(a / 2.0f) * d * 0.75f, e.z + std::cos(a) * d};
+        break;
+    case 2:
+        p = {e.x + std::sin(a) * d, d, e.z + std::cos(a) * d};
+        break;
+    case 3:
+        p = {e.x + std::sin(a) * d, -d, e.z + std::cos(a) * d};
+        break;
+    case 4: {
+        // Beyond the sun, shifted so that the sun stands off the centre.
+        const Vector3 s = in.sunPosition;
+        const Vector3 u = normalize(s - e);
+        const float z = float(cams.prefs->sunSize);
+        p = s + 192.0f * u + Vector3{-96.0f * z, -48.0f * z, 0.0f};
+        break;
+    }
+    case 5: {
+        const Vector3 m = in.moonPosition;
+        p = m + 320.0f * normalize(m - e);
+        break;
+    }
+    case kUserView: {
+        float lambda = cams.prefs->userLongitude;
+        if (isOn(cams.prefs->userCameraFollowsEarth)) lambda += in.earthYaw;
+        p = overPlace(e, cams.prefs->userLatitude, lambda, d);
+        break;
+    }
+    default:
+        p = overPlace(e, in.locationLatitude, in.locationLongitude, d);
+        break;
+    }
+    cam.setPosition(p);
+    cam.lookAt(e);
+    // Kept within one turn: sin and cos see the same angle either way.
+    rec.orbitAngle = std::fmod(a + elapsedMs * rec.orbitSpeed, 4.0f * kPi);
+}
+
+float correctCourse(Vector3& point, const Vector3& earth) {
+    const float r = distance(earth, point);
+    if (r >= kClosestApproach) return 0.0f;
+    const float k = (kClosestApproach - r) * 0.005f;
+    point = earth + kClosestApproach * normalize(point - earth);
+    return k;
+}
+
+void updateCameras(CameraSystem& cams, uint32_t frameMs, uint32_t smoothedMs) {
+    Preferences& p = *cams.prefs;
+    const float elapsed = float(smoothedMs);
+    int current = cams.current();
+    placeRecord(cams, current, elapsed);
+    if (cams.previous != current) placeRecord(cams, cams.previous, elapsed);
+
+    if (isOn(p.cameraChangingAutomatic) && current != kUserView) {
+        cams.timerMs += frameMs;
+        if (cams.timerMs >= p.cameraChangeTime && cams.t == 0.0f) {
+            // The cycle visits 0..5; the user and location views are never
+            // chosen automatically.
+            current += 1;
+            if (current >= kCameraCount - 2) current = 0;
+            p.currentCamera = current;
+            cams.restart = true;
+            post(cams, p.messageTime, "CAMERA SELECTED", NameText(p.cameras[current]).text);
+            cams.timerMs = 0;
+        }
+    }
+
+    if (cams.path.count() == 0) pointPath(cams, cams.previous, current);
+    if (cams.restart) {
+        cams.restart = false;
+        pointPath(cams, cams.previous, current);
+    }
+    if (cams.previous != current) cams.t += elapsed * transitionRate(p.cameraSmoothness);
+    if (cams.t >= 1.0f) {
+        cams.t = 0.0f;
+        pointPath(cams, current, current);
+        cams.previous = current;
+        post(cams, p.messageTime, "CAMERA CHANGING", "COMPLETED");
+    }
+    Vector3 at = cams.path.evaluate(cams.t);
+    const Vector3 e = cams.inputs.earthPosition;
+    cams.lastCorrection = correctCourse(at, e);
+    if (cams.lastCorrection > 0.0f) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.2f percent", double(cams.lastCorrection * 100.0f));
+        post(cams, kCourseCorrectionMs, "COURSE CORRECTION", text);
+    }
+    cams.main->setPosition(at);
+    cams.main->lookAt(e);
+}
+
+bool selectAdjacentCamera(CameraSystem& cams, bool forward) {
+    Preferences& p = *cams.prefs;
+    if (cams.t != 0.0f) {
+        post(cams, p.messageTime, "CAMERA CHANGING IN COURSE", "NAVIGATION SYSTEM BUSY");
+        return false;
+    }
+    int i = cams.current();
+    // The keys visit records 0..6; the location view is chosen elsewhere.
+    if (forward)
+        i = i >= kUserView ? 0 : i + 1;
+    else
+        i = i <= 0 ? kUserView : i - 1;
+    selectCamera(cams, i);
+    return true;
+}
+
+void selectCamera(CameraSystem& cams, int index) {
+    Preferences& p = *cams.prefs;
+    p.currentCamera = clampedCameraIndex(index);
+    cams.restart = true;
+    post(cams, p.messageTime, "CAMERA SELECTED", NameText(p.cameras[p.currentCamera]).text);
+}
+
+void setFov(CameraSystem& cams, float radians) {
+    cams.prefs->fieldOfView = radians;
+    if (cams.main) cams.main->setFov(radians);
+}
+
+} // namespace gv

@@ -1,0 +1,101 @@
+#pragma once
+// The sun pass of a frame (the sun as billboards or a mesh, whether the
+// earth or the moon hides it, the earth's glow, the white wash and the seven
+// lens flares) and the star field around the earth.
+#include "engine/device_types.h"
+#include "engine/mesh.h"
+#include "formats/preferences.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+namespace gv {
+
+class DisplayDevice;
+class Renderer;
+class Texture;
+
+// Scale of "SUN SIZE" / "LENS FLARES SIZE" 1..5 (0 for anything else).
+float effectSize(int32_t option);
+
+// Where the sun falls on the screen of a camera.
+struct SunOnScreen {
+    bool inFront = false; // false: behind the camera, nothing of the pass is drawn
+    float nx = 0, ny = 0; // normalised screen position, ny scaled by the aspect
+    float sx = 0, sy = 0; // pixels, sy counted upward from the bottom edge
+    float d = 0;          // distance of the sun from the screen centre (about 1 at the edges)
+    float ux = 0, uy = 0; // unit vector (nx, -ny) or zero
+    float depth = 0;      // the depth the sun's centre projects to, 0..1
+};
+SunOnScreen projectSun(const Vector3& sun, const Camera& camera, float width, float height);
+
+// The sun is hidden when the depth stored at its pixel lies nearer than the
+// depth of the sun's own centre: only something drawn in front of the sun
+// (the earth, the moon) stores such a value. Both as the buffer holds them,
+// as integers of a depth buffer with that many bits.
+bool sunHiddenByDepth(float storedDepth, float sunDepth, uint32_t depthBits);
+
+// The glow's scale before the pulse: 1.4 - d, at most 0.8 (only for d < 1.4).
+float glowScale(float d);
+// The white wash's alpha 0..50 (only for d <= 0.7).
+uint32_t overbrightAlpha(float d);
+// The flares' alpha 0..128.
+uint32_t flareAlpha(float d);
+
+struct FlareElement {
+    float offset, sizeFactor;
+    uint32_t rgb;
+    int kind; // which halo texture, 0..2
+};
+inline constexpr int kFlareCount = 7;
+extern const std::array<FlareElement, kFlareCount> kFlareElements;
+// Centre of flare i in screen pixels (y downward).
+void flareCentre(int i, const SunOnScreen& sun, float width, float height, float& x, float& y);
+
+inline constexpr int kStarCount = 2048;
+struct Star {
+    Vector3 position; // relative to the earth's centre
+    uint32_t colour;  // grey 0x00GGGGGG
+};
+// The same sky on every run: the generator starts from seed 1.
+void generateStars(std::array<Star, kStarCount>& stars);
+
+struct SunEffects {
+    Renderer* renderer = nullptr;
+    DisplayDevice* display = nullptr;
+    Preferences* prefs = nullptr;
+
+    std::unique_ptr<Texture> flareTexture;
+    std::array<std::unique_ptr<Texture>, 3> halos;
+    std::unique_ptr<Texture> glowTexture;
+    uint32_t flareMaterial = 0;
+    std::unique_ptr<Mesh> billboard;
+
+    std::array<Star, kStarCount> stars{};
+    std::array<LitVertex, kStarCount> starVertices{};
+
+    float sunSpin = 0.0f;
+    // What the last sun pass found (for tests and the report of a frame).
+    SunOnScreen lastSun;
+    bool lastHidden = false;
+    bool lastFlaresDrawn = false;
+};
+
+SunEffects& sunEffects();
+
+// Start-up "Creating lens flares": textures, the flare material and the
+// billboard. Logs its own result.
+bool buildLensFlares(Renderer& renderer, DisplayDevice& display, Preferences& prefs);
+// Start-up "Creating star field".
+void buildStarField();
+void releaseSunEffects();
+
+// The sun pass (when "SUN" is on): placement, occlusion, sun, glow, wash,
+// flares. sun is the sun mesh (may be null), light the scene light.
+void sunPass(SunEffects& fx, Mesh* sun, const Camera& camera, const Vector3& earthPosition,
+             uint32_t smoothedMs);
+// The star pass (when "STARS" is on).
+void drawStars(SunEffects& fx, const Vector3& earthPosition);
+
+} // namespace gv

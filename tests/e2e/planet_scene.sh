@@ -1,0 +1,196 @@
+#!/usr/bin/env bash
+# The planet scene on screen under a real X server at 1280 x 720, windowed,
+# checked by the pixels of screenshots: the fade, day and night at a faked
+# instant, the terminator at the solstices, the sun with its flares and the
+# earth hiding them, the camera glide with its messages, and the clock.
+#   planet_scene.sh GEOVISTA SCENARIO [PICTURES_DIR]
+GEOVISTA=$1
+SCENARIO=$2
+PICTURES=${3:-}
+HERE=$(cd "$(dirname "$0")" && pwd)
+source "${HERE}/lib.sh"
+PY=/usr/bin/python3
+export TZ=UTC
+start_xvfb 1280x720x24
+
+FAKETIME_LIB=$(ls /usr/lib/*/faketime/libfaketime.so.1 | head -n1)
+[ -n "$FAKETIME_LIB" ] || fail "libfaketime is not installed"
+pixels() { "$PY" "${HERE}/planet_pixels.py" "$@"; }
+
+# run_globe NAME FAKETIME FIELD=VALUE...: a fresh folder, the preferences,
+# the globe started at the faked instant; T0 is when its frames begin.
+run_globe() {
+    local name=$1 when=$2; shift 2
+    new_folders "$name"
+    "$PY" "${HERE}/planet_prefs.py" "${DATA}/geovista.cfg" "$@"
+    # The library itself rather than the faketime wrapper, so that the
+    # process signalled is the globe.
+    (cd "$RUN" && LD_PRELOAD="$FAKETIME_LIB" FAKETIME="$when" exec "$GEOVISTA") &
+    GLOBE=$!
+    wait_for 30 log_has "System initialized." || fail "$name: start-up did not finish"
+    T0=$(date +%s.%N)
+    wait_for 10 globe_window || fail "$name: no visible window"
+}
+# Arithmetic and comparisons on decimals (awk is always there).
+calc() { awk "BEGIN { printf \"%.6f\", $* }"; }
+holds() { awk "BEGIN { exit !($*) }"; }
+now() { date +%s.%N; }
+# at SECONDS: sleeps until that long after T0.
+at() { local left; left=$(calc "$T0 + $1 - $(now)"); holds "$left > 0" && sleep "$left"; return 0; }
+shot() { import -window root "$1"; }
+stop_globe() {
+    kill -TERM "$GLOBE"
+    wait_exit "$GLOBE" 20 || fail "the globe did not end"
+    [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE"
+}
+keep() { [ -n "$PICTURES" ] && mkdir -p "$PICTURES" && cp "$1" "$PICTURES/$2"; return 0; }
+
+# The sun stays out of the way of the day and night pictures.
+QUIET="moonShown=0 sunShown=0 starsShown=0 cameraChangingAutomatic=0"
+# The user view over a place (radians); it follows the earth.
+over() { echo "currentCamera=6 userLatitude=$1 userLongitude=$2 cam6.distance=500"; }
+
+case "$SCENARIO" in
+startup)
+    run_globe startup '@2026-03-20 12:00:00 x10'
+    stop_globe
+    for label in "Creating planet earth .................................. " \
+        "Creating sun ........................................... " \
+        "Creating lens flares ................................... " \
+        "Creating moon .......................................... " \
+        "Creating scene object .................................. " \
+        "Creating cameras ....................................... " \
+        "Creating scene illumination ............................ " \
+        "Creating fonts ......................................... " \
+        "Creating star field .................................... "; do
+        grep -q -- "${label}\[[0-9:]*\] \[ PASSED \]" "${RUN}/geovista.log" \
+            || fail "'$label' did not pass"
+    done
+    grep -q "Creating earth clouds .................................. \[[0-9:]*\] \[ FAILED: non-fatal error \]" \
+        "${RUN}/geovista.log" || fail "the missing cloud layer is not reported as non-fatal"
+    pass "planet start-up steps pass; the cloud layer is reported missing, not fatal"
+    ;;
+fade)
+    # Real speed: the curtain takes ten seconds. The sun view looks at the
+    # day side.
+    for attempt in 1 2 3; do
+        run_globe "fade${attempt}" '@2026-03-20 12:00:00' currentCamera=4 cameraChangingAutomatic=0 moonShown=0
+        shot "${E2E_TMP}/f0.png"
+        at 5
+        before=$(calc "$(now) - $T0")
+        shot "${E2E_TMP}/f5.png"
+        after=$(calc "$(now) - $T0")
+        at 11; shot "${E2E_TMP}/f10.png"
+        stop_globe
+        set +e
+        pixels fade "${E2E_TMP}/f0.png" "${E2E_TMP}/f5.png" "${E2E_TMP}/f10.png" 640 350 40 \
+            "$before" "$after"
+        status=$?
+        set -e
+        [ $status = 3 ] || break
+        echo "capture too slow on attempt $attempt; again"
+    done
+    [ $status = 0 ] || fail "fade"
+    keep "${E2E_TMP}/f10.png" day-side.png
+    pass "black at the start, about half at 5 s, gone after 10 s"
+    ;;
+daynight)
+    # Over Greenwich (51.48 N, 0): lit at noon UTC at the equinox, dark at
+    # midnight.
+    run_globe noon '@2026-03-20 12:00:00 x10' $QUIET $(over 0.8985 0)
+    at 2.5; shot "${E2E_TMP}/noon.png"; stop_globe
+    run_globe midnight '@2026-03-21 00:00:00 x10' $QUIET $(over 0.8985 0)
+    at 2.5; shot "${E2E_TMP}/midnight.png"; stop_globe
+    noon=$(pixels mean "${E2E_TMP}/noon.png" 640 360 30)
+    night=$(pixels mean "${E2E_TMP}/midnight.png" 640 360 30)
+    echo "Greenwich: noon $noon, midnight $night"
+    keep "${E2E_TMP}/noon.png" greenwich-noon.png
+    holds "$noon > 20 && $night < 0.2 * $noon" \
+        || fail "Greenwich is not lit at noon and dark at midnight"
+    pass "Greenwich lit at 12:00 UTC and dark at 00:00 UTC at the equinox"
+    # Solstices: the subsolar longitude is 90 E at 06:00 UTC and 90 W at
+    # 18:00 UTC, so over longitude 0 (June) and 180 (December, open ocean
+    # on both sides) the terminator runs down the middle, the half towards
+    # the subsolar point (east, on the right) lit.
+    run_globe june '@2026-06-21 06:00:00 x10' $QUIET $(over 0 0)
+    at 2.5; shot "${E2E_TMP}/june.png"; stop_globe
+    keep "${E2E_TMP}/june.png" june.png
+    pixels terminator "${E2E_TMP}/june.png" right || fail "June solstice terminator"
+    run_globe december '@2026-12-21 18:00:00 x10' $QUIET $(over 0 3.14159)
+    at 2.5; shot "${E2E_TMP}/december.png"; stop_globe
+    keep "${E2E_TMP}/december.png" december.png
+    pixels terminator "${E2E_TMP}/december.png" right || fail "December solstice terminator"
+    pass "terminator on the meridian 90 degrees from the subsolar point at both solstices"
+    ;;
+sun)
+    # The sun view shows the sun; with the smallest sun it stands near
+    # enough to the centre for the flares.
+    run_globe sunview '@2026-03-20 12:00:00 x10' currentCamera=4 cameraChangingAutomatic=0 \
+        sunSize=1 lensFlareSize=5
+    at 2.5; shot "${E2E_TMP}/sun_on.png"; stop_globe
+    run_globe sunview_noflares '@2026-03-20 12:00:00 x10' currentCamera=4 \
+        cameraChangingAutomatic=0 sunSize=1 lensFlareSize=5 lensFlares=0
+    at 2.5; shot "${E2E_TMP}/sun_off.png"; stop_globe
+    keep "${E2E_TMP}/sun_on.png" sun-view.png
+    pixels differ "${E2E_TMP}/sun_on.png" "${E2E_TMP}/sun_off.png" || fail "no flares in the sun view"
+    keep "${E2E_TMP}/sun_on.png" sun-view.png
+    pass "the sun view shows the sun with its flares"
+
+    # Orbit 1 held still on the night side: at angle pi/2 - theta the earth
+    # stands exactly between camera and sun (theta = the earth's orbit angle
+    # on 20 March at noon); a little further round the sun is hidden behind
+    # the limb, further still it is beside the earth.
+    theta=$(calc "78.5 * 0.0172142")
+    hidden=$(calc "1.5708 - $theta + 0.2")
+    beside=$(calc "1.5708 - $theta + 0.4")
+    common="currentCamera=0 cameraChangingAutomatic=0 cam0.speed=0 moonShown=0 earthGlow=0 sunSize=1 lensFlareSize=5"
+    for c in "hidden_on $hidden 1" "hidden_off $hidden 0" "beside_on $beside 1" "beside_off $beside 0"; do
+        set -- $c
+        run_globe "$1" '@2026-03-20 12:00:00 x10' $common "cam0.angle=$2" "lensFlares=$3"
+        at 2.5; shot "${E2E_TMP}/$1.png"; stop_globe
+    done
+    pixels differ "${E2E_TMP}/beside_on.png" "${E2E_TMP}/beside_off.png" \
+        || fail "the sun beside the earth shows no flares"
+    pixels same "${E2E_TMP}/hidden_on.png" "${E2E_TMP}/hidden_off.png" \
+        || fail "flares shine through the earth"
+    pass "flares beside the earth, none while the earth hides the sun"
+    ;;
+glide)
+    # Orbit 1 to Orbit 2 at SMOOTH, automatically after 12 s (the fade is
+    # over by then), at real speed.
+    for attempt in 1 2 3; do
+        run_globe "glide${attempt}" '@2026-03-20 12:00:00' currentCamera=0 \
+            cameraChangingAutomatic=1 cameraChangeTime=12000 cameraSmoothness=1 moonShown=0
+        at 11.5
+        n=0
+        rm -f "${E2E_TMP}/times"
+        while holds "$(now) < $T0 + 18"; do
+            before=$(calc "$(now) - $T0")
+            shot "${E2E_TMP}/g_${n}.png"
+            echo "$n $before $(calc "$(now) - $T0")" >>"${E2E_TMP}/times"
+            n=$((n + 1))
+        done
+        stop_globe
+        # Which message each shot shows, and from that the glide's length
+        # and the message time, each known within the shots' spacing.
+        set +e
+        pixels glide "${E2E_TMP}/times" "${E2E_TMP}" >"${E2E_TMP}/glide.txt"
+        status=$?
+        set -e
+        [ $status = 3 ] || break
+        cat "${E2E_TMP}/glide.txt"
+        echo "captures too slow on attempt $attempt; again"
+    done
+    [ $status = 0 ] || { cat "${E2E_TMP}/glide.txt"; fail "glide"; }
+    cat "${E2E_TMP}/glide.txt"
+    read -r mid endshot half < <(tail -n1 "${E2E_TMP}/glide.txt")
+    pixels message "${E2E_TMP}/g_${mid}.png" || fail "CAMERA SELECTED message"
+    pixels message "${E2E_TMP}/g_${endshot}.png" || fail "COMPLETED message"
+    pixels clock "${E2E_TMP}/g_${mid}.png" || fail "clock"
+    keep "${E2E_TMP}/g_${half}.png" glide.png
+    pass "Orbit 1 to Orbit 2 in about 2 s with CAMERA SELECTED, then COMPLETED for 2.5 s; clock at the bottom right"
+    ;;
+*)
+    fail "unknown scenario $SCENARIO"
+    ;;
+esac

@@ -1,0 +1,208 @@
+#include "recording_scene.h"
+
+#include "engine/texture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+using namespace gv;
+
+namespace {
+
+struct SunPass : gv::testing::RecordingScene {
+    Camera camera{0.97f, 1280, 720};
+    void SetUp() override {
+        RecordingScene::SetUp();
+        camera.setNear(1.0f);
+        camera.setFar(3500.0f);
+        ASSERT_TRUE(buildLensFlares(*renderer, *device, prefs));
+        ASSERT_TRUE(buildSun());
+    }
+    // The camera 'back' units from the sun on the -z side, looking at a
+    // point whose offset turns the sun off the screen centre.
+    void lookFrom(const Vector3& eye, const Vector3& target) {
+        camera.setPosition(eye);
+        camera.lookAt(target);
+    }
+    // Screen quads of one flare: four vertices, six indices.
+    std::vector<const RecordingBackend::Draw*> flareQuads() const {
+        std::vector<const RecordingBackend::Draw*> out;
+        for (const auto& d : backend->draws)
+            if (d.op == "drawScreen" && d.screen.size() == 4 && d.screen[0].sz == 0.001f &&
+                d.screen[0].sx != -320.0f)
+                out.push_back(&d);
+        return out;
+    }
+};
+
+} // namespace
+
+TEST(SunValues, SizesAndEffectStrengthsAtTheirEdges) {
+    EXPECT_EQ(effectSize(0), 0.0f);
+    EXPECT_EQ(effectSize(1), 0.1f);
+    EXPECT_EQ(effectSize(3), 0.5f);
+    EXPECT_EQ(effectSize(5), 1.0f);
+    EXPECT_EQ(effectSize(6), 0.0f);
+    // Sun at the centre: full wash, full flares, glow 0.8.
+    EXPECT_EQ(overbrightAlpha(0.0f), 50u);
+    EXPECT_EQ(flareAlpha(0.0f), 128u);
+    EXPECT_FLOAT_EQ(glowScale(0.0f), 0.8f);
+    EXPECT_FLOAT_EQ(glowScale(1.0f), 0.4f);
+    // At the wash's last distance only a trace is left; flares vanish at 1.
+    EXPECT_EQ(overbrightAlpha(0.7f), 0u);
+    EXPECT_EQ(overbrightAlpha(0.2f), uint32_t(50.0f - 50.0f * std::sin(0.4f)));
+    EXPECT_EQ(flareAlpha(0.5f), 64u);
+    EXPECT_EQ(flareAlpha(1.0f), 0u);
+    EXPECT_EQ(flareAlpha(3.0f), 0u);
+}
+
+TEST(SunValues, ScreenVectorOfASunAheadBesideAndBehind) {
+    Camera cam(0.97f, 1280, 720);
+    cam.setNear(1.0f);
+    cam.setFar(3500.0f);
+    cam.setPosition({0.0f, 0.0f, -1000.0f});
+    cam.lookAt({0.0f, 0.0f, 0.0f});
+    SunOnScreen s = projectSun({}, cam, 1280.0f, 720.0f);
+    ASSERT_TRUE(s.inFront);
+    EXPECT_NEAR(s.sx, 640.0f, 1e-3f);
+    EXPECT_NEAR(s.sy, 360.0f, 1e-3f);
+    EXPECT_EQ(s.d, 0.0f);
+    EXPECT_EQ(s.ux, 0.0f);
+    // Looking to the side of the sun: it stands off the centre, up is +y.
+    cam.lookAt({200.0f, 100.0f, 0.0f});
+    s = projectSun({}, cam, 1280.0f, 720.0f);
+    ASSERT_TRUE(s.inFront);
+    EXPECT_LT(s.sx, 640.0f);
+    EXPECT_LT(s.sy, 360.0f);
+    EXPECT_NEAR(s.d, std::sqrt(s.nx * s.nx + s.ny * s.ny), 1e-5f);
+    EXPECT_NEAR(s.ux * s.ux + s.uy * s.uy, 1.0f, 1e-5f);
+    EXPECT_NEAR(s.ny, (s.sy - 360.0f) / 360.0f, 1e-4f);
+    // Facing away: behind the camera.
+    cam.lookAt({0.0f, 0.0f, -2000.0f});
+    EXPECT_FALSE(projectSun({}, cam, 1280.0f, 720.0f).inFront);
+}
+
+TEST(SunValues, DepthTestFindsTheEarthInFrontOfTheSun) {
+    // The depth the projection stores for a point straight ahead at z.
+    Camera cam(0.97f, 1280, 720);
+    cam.setNear(1.0f);
+    cam.setFar(3500.0f);
+    cam.setPosition({0.0f, 0.0f, -1860.0f});
+    cam.lookAt({});
+    auto stored = [&](float z) {
+        Camera c = cam;
+        return projectSun({0.0f, 0.0f, z - 1860.0f}, c, 1280.0f, 720.0f).depth;
+    };
+    const float sun = stored(1860.0f);
+    const float earthSurface = stored(432.0f); // earth 560 away, radius 128
+    const float moon = stored(1500.0f);
+    // Half the depth range is about 2 units from the eye: the whole scene
+    // stores more than that, so a half-range threshold could never see
+    // the earth in front of the sun.
+    EXPECT_GT(earthSurface, 0.99f);
+    EXPECT_TRUE(sunHiddenByDepth(earthSurface, sun, 24));
+    EXPECT_TRUE(sunHiddenByDepth(moon, sun, 16));
+    EXPECT_TRUE(sunHiddenByDepth(earthSurface, sun, 32));
+    // Nothing drawn (the cleared buffer) or something behind the sun.
+    EXPECT_FALSE(sunHiddenByDepth(1.0f, sun, 24));
+    EXPECT_FALSE(sunHiddenByDepth(stored(2500.0f), sun, 24));
+}
+
+TEST_F(SunPass, VisibleSunDrawsBillboardsWashAndSevenFlares) {
+    prefs.sunSize = 3;
+    prefs.lensFlareSize = 5;
+    lookFrom({0.0f, 0.0f, -1000.0f}, {40.0f, 0.0f, 0.0f});
+    backend->clearLog();
+    SunEffects& fx = sunEffects();
+    const uint32_t halo[3] = {fx.halos[0]->deviceId(), fx.halos[1]->deviceId(),
+                              fx.halos[2]->deviceId()};
+    const float spin = fx.sunSpin;
+    sunPass(fx, planets().sun.get(), camera, {1300.0f, 0.0f, 0.0f}, 40);
+    EXPECT_FLOAT_EQ(fx.sunSpin, spin + 0.04f);
+    ASSERT_TRUE(fx.lastSun.inFront);
+    EXPECT_FALSE(fx.lastHidden);
+    EXPECT_TRUE(fx.lastFlaresDrawn);
+    const auto quads = flareQuads();
+    ASSERT_EQ(quads.size(), 7u);
+    const SunOnScreen& s = fx.lastSun;
+    for (int i = 0; i < 7; ++i) {
+        const auto& v = quads[size_t(i)]->screen;
+        float x = 0, y = 0;
+        flareCentre(i, s, 1280.0f, 720.0f, x, y);
+        const float h = 1.0f * kFlareElements[size_t(i)].sizeFactor * 80.0f;
+        EXPECT_NEAR(v[0].sx, x - h, 1e-3f);
+        EXPECT_NEAR(v[2].sy, y + h, 1e-3f);
+        EXPECT_EQ(v[0].color, flareAlpha(s.d) << 24 | kFlareElements[size_t(i)].rgb);
+        EXPECT_EQ(v[0].rhw, 1000.0f);
+        EXPECT_EQ(v[2].u, 1.0f);
+        EXPECT_EQ(quads[size_t(i)]->texture, halo[kFlareElements[size_t(i)].kind]);
+    }
+    // The sprites swap the flare material's texture and blending and put
+    // them back.
+    const Material& m = renderer->material(fx.flareMaterial);
+    EXPECT_EQ(m.texture(), fx.flareTexture.get());
+    EXPECT_EQ(m.blendMode(), MaterialBlendMode::Additive);
+    // The white wash over the whole screen with its margin.
+    bool wash = false;
+    for (const auto& d : backend->draws)
+        if (d.op == "drawScreen" && d.screen.size() == 4 && d.screen[0].sx == -320.0f) {
+            wash = true;
+            EXPECT_EQ(d.screen[0].color, overbrightAlpha(s.d) << 24 | 0xFFFFFFu);
+        }
+    EXPECT_EQ(wash, s.d <= 0.7f);
+    // The light is back at the origin.
+    EXPECT_EQ(backend->light.position.x, 0.0f);
+}
+
+TEST_F(SunPass, SunBehindTheCameraDrawsNothing) {
+    lookFrom({0.0f, 0.0f, -1000.0f}, {0.0f, 0.0f, -3000.0f});
+    backend->clearLog();
+    sunPass(sunEffects(), planets().sun.get(), camera, {1300.0f, 0.0f, 0.0f}, 40);
+    EXPECT_FALSE(sunEffects().lastSun.inFront);
+    EXPECT_TRUE(backend->draws.empty());
+}
+
+TEST_F(SunPass, GlowFollowsTheEarthAndWearsTheGlowTexture) {
+    prefs.earthGlow = 1;
+    prefs.lensFlares = 0;
+    prefs.sunOverbrights = 0;
+    lookFrom({0.0f, 0.0f, -1000.0f}, {});
+    backend->clearLog();
+    SunEffects& fx = sunEffects();
+    sunPass(fx, planets().sun.get(), camera, {1300.0f, 0.0f, 0.0f}, 40);
+    // Two sun billboards and the glow, the glow with "glow1".
+    std::vector<uint32_t> textures;
+    for (const auto& d : backend->draws)
+        if (d.op == "drawIndexedBuffer") textures.push_back(d.texture);
+    ASSERT_EQ(textures.size(), 3u);
+    EXPECT_EQ(textures[0], fx.flareTexture->deviceId());
+    EXPECT_EQ(textures[2], fx.glowTexture->deviceId());
+    EXPECT_TRUE(flareQuads().empty());
+    EXPECT_EQ(renderer->material(fx.flareMaterial).texture(), fx.flareTexture.get());
+}
+
+TEST(StarField, TheSameSkyEveryRun) {
+    static std::array<Star, kStarCount> stars;
+    generateStars(stars);
+    // The first two stars of the generator started at seed 1.
+    EXPECT_NEAR(length(stars[0].position), 1300.4379f, 1e-2f);
+    EXPECT_EQ(stars[0].colour, 0x00FEFEFEu);
+    EXPECT_NEAR(stars[0].position.x, 188.0135f, 1e-2f);
+    EXPECT_NEAR(stars[0].position.y, -906.8593f, 1e-2f);
+    EXPECT_NEAR(stars[0].position.z, 912.9053f, 1e-2f);
+    EXPECT_NEAR(stars[1].position.z, 1405.9222f, 1e-2f);
+    EXPECT_EQ(stars[1].colour, 0x00696969u);
+    for (const Star& s : stars) {
+        const float d = length(s.position);
+        EXPECT_GE(d, 1299.9f);
+        EXPECT_LE(d, 1650.1f);
+        const uint32_t grey = s.colour & 0xFF;
+        EXPECT_EQ(s.colour, grey << 16 | grey << 8 | grey);
+        EXPECT_NEAR(float(grey), (1.0f - (d - 1300.0f) / 350.0f) * 255.0f, 1.5f);
+    }
+    static std::array<Star, kStarCount> again;
+    generateStars(again);
+    EXPECT_EQ(std::memcmp(&stars, &again, sizeof stars), 0);
+}
