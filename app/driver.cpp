@@ -3,6 +3,7 @@
 #include "app/log.h"
 #include "app/preferences_file.h"
 #include "app/startup_step.h"
+#include "app/user_crosshair.h"
 #include "app/window_proc.h"
 #include "engine/engine_log.h"
 #include "engine/error_name.h"
@@ -14,6 +15,7 @@
 #include "platform/saver_host.h"
 #include "platform/single_instance.h"
 #include "platform/tick_count.h"
+#include "scene/angles.h"
 #include "scene/cameras.h"
 #include "scene/frame_composition.h"
 #include "scene/planet_motion.h"
@@ -288,6 +290,12 @@ void runFrame() {
     Renderer& r = *d.renderer;
     r.beginFrame(*d.mainCamera, kClearTarget | kClearZBuffer);
     composeScene(d.scene, sample, {clock.frameMs, clock.smoothedMs, clock.frameCounter}, p);
+    // While the user view is steered, the point below it is marked.
+    if (inputState().mouseLook && cameras().current() == kUserView) {
+        float lambda = p.userLongitude;
+        if (isOn(p.userCameraFollowsEarth)) lambda += d.scene.earthYaw;
+        drawUserCrosshair(r, d.scene.earthPosition, p.userLatitude + 0.0085f, wrapSigned(lambda));
+    }
     if (d.runMode != RunMode::Preview) {
         drawMessage(clock.frameMs);
         if (inputState().optionsVisible) drawOptions();

@@ -3,6 +3,7 @@
 #include "app/driver.h"
 #include "app/preferences_file.h"
 #include "scene/angles.h"
+#include "scene/cameras.h"
 #include "ui/help_overlay.h"
 #include "ui/options_overlay.h"
 #include "ui/screenshot.h"
@@ -19,7 +20,6 @@ namespace {
 
 InputState gInput;
 
-constexpr int kUserView = 6;
 constexpr float kDegreesPerRadian = 57.295776f;
 constexpr float kMaxUserLatitude = 1.47f;
 constexpr float kLookRate = 0.001f; // radians per pixel of drag
