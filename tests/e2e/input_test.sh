@@ -163,7 +163,7 @@ pid=$!
 wait_for 20 log_has "System initialized." || fail "the -window-id run did not start"
 # The white host window turns black where the globe draws.
 preview_drawn() { [ "$(white_on_screen 10 10 300 180)" -lt 100 ]; }
-wait_for 10 preview_drawn || fail "nothing was drawn into the host window"
+wait_for 30 preview_drawn || fail "nothing was drawn into the host window"
 globe_window >/dev/null && fail "the preview made a window of its own"
 kill "$hostpid"
 wait_exit "$pid" 15 || fail "the preview did not end with its host window"
@@ -182,7 +182,7 @@ hostid=$(cat "$E2E_TMP/host.id")
 pid=$!
 wait_for 20 log_has "System initialized." || fail "the -root run did not start"
 saver_drawn() { [ "$(white_on_screen 400 200 400 300)" -lt 100 ]; }
-wait_for 10 saver_drawn || fail "nothing was drawn into the saver window"
+wait_for 30 saver_drawn || fail "nothing was drawn into the saver window"
 globe_window >/dev/null && fail "the saver made a window of its own"
 xdotool mousemove $((W / 2)) $((H / 2))
 xdotool windowfocus "$hostid" 2>/dev/null || true

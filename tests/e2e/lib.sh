@@ -6,15 +6,17 @@ E2E_TMP=$(mktemp -d /tmp/gv-e2e.XXXXXX)
 XVFB_PID=""
 cleanup() {
     local rc=$?
-    [ -n "${XVFB_PID}" ] && kill "${XVFB_PID}" 2>/dev/null || true
+    if [ $rc -ne 0 ]; then
+        echo "--- log of the failed run:"; cat "${RUN:-${E2E_TMP}/run}/geovista.log" 2>/dev/null || true
+        echo "--- windows on ${DISPLAY:-}:"; xwininfo -root -tree 2>&1 | grep -v 'has no name' | head -20 || true
+
+    fi
     # Stop whatever a failed scenario left running before its folders go.
     pkill -TERM -P $$ 2>/dev/null || true
     sleep 0.5
     pkill -KILL -P $$ 2>/dev/null || true
+    [ -n "${XVFB_PID}" ] && kill "${XVFB_PID}" 2>/dev/null || true
     wait 2>/dev/null || true
-    if [ $rc -ne 0 ]; then
-        echo "--- log of the failed run:"; cat "${E2E_TMP}"/run/geovista.log 2>/dev/null || true
-    fi
     rm -rf "${E2E_TMP}"
     exit $rc
 }
@@ -24,16 +26,29 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 pass() { echo "ok: $*"; }
 
 start_xvfb() {
-    local size=${1:-1280x720x24}
-    exec 3>"${E2E_TMP}/display"
-    Xvfb -displayfd 3 -screen 0 "$size" -nolisten tcp >"${E2E_TMP}/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    exec 3>&-
-    for _ in $(seq 100); do
-        [ -s "${E2E_TMP}/display" ] && break
-        sleep 0.1
+    local size=${1:-1280x720x24} n
+    # Several tests start servers at once, and Xvfb's own choice of a free
+    # display races: pick one ourselves and keep it only when the server that
+    # holds its lock is ours.
+    for n in $(shuf -i 100-999 -n 40); do
+        [ -e "/tmp/.X${n}-lock" ] && continue
+        Xvfb ":${n}" -screen 0 "$size" -nolisten tcp >"${E2E_TMP}/xvfb.log" 2>&1 &
+        XVFB_PID=$!
+        for _ in $(seq 100); do
+            [ -S "/tmp/.X11-unix/X${n}" ] && break
+            kill -0 "$XVFB_PID" 2>/dev/null || break
+            sleep 0.1
+        done
+        if kill -0 "$XVFB_PID" 2>/dev/null &&
+            [ "$(tr -d ' ' <"/tmp/.X${n}-lock" 2>/dev/null)" = "$XVFB_PID" ]; then
+            export DISPLAY=":${n}"
+            return 0
+        fi
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+        XVFB_PID=""
     done
-    export DISPLAY=":$(head -n1 "${E2E_TMP}/display")"
+    fail "no X server could be started"
 }
 
 # A fresh program folder (named by the registry value), runtime folder and

@@ -29,7 +29,7 @@ run_globe() {
     GLOBE=$!
     wait_for 30 log_has "System initialized." || fail "$name: start-up did not finish"
     T0=$(date +%s.%N)
-    wait_for 10 globe_window || fail "$name: no visible window"
+    wait_for 30 globe_window || fail "$name: no visible window"
 }
 # Arithmetic and comparisons on decimals (awk is always there).
 calc() { awk "BEGIN { printf \"%.6f\", $* }"; }
