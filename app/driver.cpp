@@ -34,13 +34,6 @@ namespace {
 // and destroying the window then would wait forever on the dead connection.
 DriverState& gDriver = *new DriverState;
 
-// A step whose subsystem this build does not have yet: its label and an
-// honest result, and the sequence goes on.
-void notYetAvailable(const char* words) {
-    logStepLabel(words);
-    logWrite("%s", kNotYetAvailable);
-}
-
 bool stepApplicationWindow() {
     logStepLabel("Creating application window");
     DriverState& d = gDriver;
@@ -203,6 +196,40 @@ bool stepPlanets() {
     if (!buildSun()) return false;
     if (!buildLensFlares(*d.renderer, *d.display, prefs())) return false;
     return buildMoon();
+}
+
+// The marker that stands on the globe at each shown place: a triangle 3 units
+// wide, point down, red whatever the light, seen from both sides, and never
+// hiding the labels drawn after it.
+bool stepCityMesh() {
+    logStepLabel("Creating city mesh");
+    Renderer& r = *gDriver.renderer;
+    const uint32_t slot = r.createMaterial();
+    Material& m = r.material(slot);
+    m.setTexture(nullptr);
+    m.setBlendMode(MaterialBlendMode::Opaque);
+    m.cullMode = d3d::kCullNone;
+    m.zTest = true;
+    m.zWrite = false;
+    m.setEmissive(1, 0, 0, 1);
+
+    auto marker = std::make_unique<Mesh>(r);
+    marker->appendVertex({0.0f, -1.5f, 0.0f, 0, 0, -1, 0, 0});
+    marker->appendVertex({1.5f, 1.5f, 0.0f, 0, 0, -1, 1, 0});
+    marker->appendVertex({-1.5f, 1.5f, 0.0f, 0, 0, -1, 1, 1});
+    MeshFace face;
+    face.a = 0;
+    face.b = 2;
+    face.c = 1;
+    face.material = int32_t(slot);
+    marker->appendFace(face);
+    if (!marker->finalize()) {
+        logWrite("[ FAILED ]\n");
+        return false;
+    }
+    gDriver.cityMarker = std::move(marker);
+    logWrite("%s", kPassed);
+    return true;
 }
 
 bool stepSceneObject() {
@@ -380,7 +407,8 @@ bool startUp() {
     if (preview) applyPreviewOverrides(prefs());
 
     if (!stepPlanets()) return false;
-    notYetAvailable("Creating city mesh");
+    if (!guardedStep("*** FATAL ERROR while initializing city marker ***\n", stepCityMesh))
+        return false;
     if (!guardedStep("*** FATAL ERROR while initializing scene ***\n", stepSceneObject))
         return false;
     if (!guardedStep("*** FATAL ERROR while initializing cameras ***\n", stepCameras)) return false;

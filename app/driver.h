@@ -40,6 +40,7 @@ struct DriverState {
     // The scene's shared positions (earth, moon) written each frame.
     SceneState scene;
     std::unique_ptr<SceneContainer> sceneContainer;
+    std::unique_ptr<Mesh> cityMarker; // one red triangle, drawn once per shown place
     // The main camera belongs to the cameras (scene/cameras.h); this is it.
     Camera* mainCamera = nullptr;
     std::unique_ptr<Light> light;

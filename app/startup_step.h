@@ -10,10 +10,6 @@ std::string stepLabel(const std::string& words);
 void logStepLabel(const std::string& words);
 
 inline constexpr const char* kPassed = "[ PASSED ]\n";
-// Written by steps whose work this build cannot do yet, so the log never
-// claims what did not happen.
-inline constexpr const char* kNotYetAvailable = "[ SKIPPED: not available in this build ]\n";
-
 // Runs a step; any exception is reported with fatalText and counts as failure.
 template <class Step> bool guardedStep(const char* fatalText, Step&& step);
 

@@ -17,6 +17,7 @@ expect_full_log() {
         "Creating 3D object ..................................... "
         "Creating 3D renderer ................................... "
         "Creating system console ................................ "
+        "Creating city mesh ..................................... "
         "Time spent on initialization ........................... ["
         "System initialized."
         "Shutting down the system ............................... "
@@ -31,6 +32,7 @@ expect_full_log() {
     done
     grep -q '^\[[0-9][0-9]:[0-9][0-9]:[0-9][0-9]\] Creating application window \.* \[[0-9:]*\] \[ PASSED \]$' "$log" \
         || fail "window step not passed with two stamps"
+    grep -q 'Creating city mesh \.* \[[0-9:]*\] \[ PASSED \]$' "$log" || fail "city mesh not created"
     [ "$(stat -c %s "${DATA}/geovista.cfg")" = 1196 ] || fail "geovista.cfg is not 1196 bytes"
 }
 
