@@ -32,7 +32,9 @@ start_xvfb() {
     # holds its lock is ours.
     for n in $(shuf -i 100-999 -n 40); do
         [ -e "/tmp/.X${n}-lock" ] && continue
-        Xvfb ":${n}" -screen 0 "$size" -nolisten tcp >"${E2E_TMP}/xvfb.log" 2>&1 &
+        # -noreset: with the default, the server resets when its last client
+        # leaves, and a globe that connects during that reset loses its window.
+        Xvfb ":${n}" -screen 0 "$size" -nolisten tcp -noreset >"${E2E_TMP}/xvfb.log" 2>&1 &
         XVFB_PID=$!
         for _ in $(seq 100); do
             [ -S "/tmp/.X11-unix/X${n}" ] && break
