@@ -543,50 +543,42 @@ GLuint compile(GLenum type, const char* source, std::string& error) {
     return s;
 }
 
+// One attribute of the interleaved vertex layouts below.
+void vertexAttribute(GLuint index, GLint size, GLenum type, GLboolean normalized, GLsizei stride,
+                     std::size_t offset) {
+    glEnableVertexAttribArray(index);
+    glVertexAttribPointer(index, size, type, normalized, stride, reinterpret_cast<void*>(offset));
+}
+
 void layoutUnlit() {
     const GLsizei st = sizeof(UnlitVertex);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, st, reinterpret_cast<void*>(0));
-    glEnableVertexAttribArray(1);
-    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, st, reinterpret_cast<void*>(12));
-    glEnableVertexAttribArray(4);
-    glVertexAttribPointer(4, 2, GL_FLOAT, GL_FALSE, st, reinterpret_cast<void*>(24));
+    vertexAttribute(0, 3, GL_FLOAT, GL_FALSE, st, 0);
+    vertexAttribute(1, 3, GL_FLOAT, GL_FALSE, st, 12);
+    vertexAttribute(4, 2, GL_FLOAT, GL_FALSE, st, 24);
 }
 
 void layoutLit() {
     const GLsizei st = sizeof(LitVertex);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, st, reinterpret_cast<void*>(0));
-    glEnableVertexAttribArray(2);
-    glVertexAttribPointer(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, st, reinterpret_cast<void*>(16));
-    glEnableVertexAttribArray(3);
-    glVertexAttribPointer(3, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, st, reinterpret_cast<void*>(20));
-    glEnableVertexAttribArray(4);
-    glVertexAttribPointer(4, 2, GL_FLOAT, GL_FALSE, st, reinterpret_cast<void*>(24));
+    vertexAttribute(0, 3, GL_FLOAT, GL_FALSE, st, 0);
+    vertexAttribute(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, st, 16);
+    vertexAttribute(3, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, st, 20);
+    vertexAttribute(4, 2, GL_FLOAT, GL_FALSE, st, 24);
 }
 
 void layoutScreen() {
     const GLsizei st = sizeof(ScreenVertex);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, st, reinterpret_cast<void*>(0));
-    glEnableVertexAttribArray(2);
-    glVertexAttribPointer(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, st, reinterpret_cast<void*>(16));
-    glEnableVertexAttribArray(3);
-    glVertexAttribPointer(3, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, st, reinterpret_cast<void*>(20));
-    glEnableVertexAttribArray(4);
-    glVertexAttribPointer(4, 2, GL_FLOAT, GL_FALSE, st, reinterpret_cast<void*>(24));
+    vertexAttribute(0, 4, GL_FLOAT, GL_FALSE, st, 0);
+    vertexAttribute(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, st, 16);
+    vertexAttribute(3, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, st, 20);
+    vertexAttribute(4, 2, GL_FLOAT, GL_FALSE, st, 24);
 }
 
 void layoutBuffer() {
     const GLsizei st = sizeof(BufferVertex);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, st, reinterpret_cast<void*>(0));
-    glEnableVertexAttribArray(1);
-    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, st, reinterpret_cast<void*>(12));
-    glEnableVertexAttribArray(2);
-    glVertexAttribPointer(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, st, reinterpret_cast<void*>(24));
-    glEnableVertexAttribArray(4);
-    glVertexAttribPointer(4, 2, GL_FLOAT, GL_FALSE, st, reinterpret_cast<void*>(28));
+    vertexAttribute(0, 3, GL_FLOAT, GL_FALSE, st, 0);
+    vertexAttribute(1, 3, GL_FLOAT, GL_FALSE, st, 12);
+    vertexAttribute(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, st, 24);
+    vertexAttribute(4, 2, GL_FLOAT, GL_FALSE, st, 28);
 }
 
 void GlBackend::setupStream(StreamBuffer& s, size_t stride, void (*layout)()) {
