@@ -1,11 +1,11 @@
 #include "app/driver.h"
 
-#include "app/log.h"
 #include "app/preferences_file.h"
-#include "app/startup_step.h"
-#include "app/user_crosshair.h"
+#include "app/program_services.h"
 #include "app/window_proc.h"
-#include "engine/engine_log.h"
+#include "core/angles.h"
+#include "core/log.h"
+#include "core/startup_step.h"
 #include "engine/error_name.h"
 #include "engine/gl/gl_backend.h"
 #include "locations/locations_files.h"
@@ -15,12 +15,12 @@
 #include "platform/saver_host.h"
 #include "platform/single_instance.h"
 #include "platform/tick_count.h"
-#include "scene/angles.h"
 #include "scene/cameras.h"
 #include "scene/frame_composition.h"
 #include "scene/planet_motion.h"
 #include "scene/planet_objects.h"
 #include "scene/sun_effects.h"
+#include "scene/user_crosshair.h"
 #include "ui/help_overlay.h"
 #include "ui/on_screen_messages.h"
 #include "ui/options_overlay.h"
@@ -62,10 +62,6 @@ bool stepApplicationWindow() {
     return true;
 }
 
-void engineReport(const char* text) {
-    logWrite("%s", text);
-}
-
 // The console draws with the renderer's small text face onto the back buffer
 // and presents it directly, outside the frame.
 class RendererConsoleSurface final : public ConsoleSurface {
@@ -86,7 +82,6 @@ bool stepDeviceObject() {
     DriverState& d = gDriver;
     Preferences& p = prefs();
     logStepLabel("Creating device object");
-    setEngineLog(engineReport);
     d.display = std::make_unique<DisplayDevice>(
         createGlBackend(*d.window), platform::enumerateDisplays(), platform::desktopBitsPerPixel());
     if (!d.display) {
@@ -461,7 +456,6 @@ void shutDown() {
         d.light.reset();
         d.renderer.reset();
         d.display.reset(); // back to the desktop's mode in full screen
-        setEngineLog(nullptr);
         d.window.reset();
         if (d.videoReady) platform::shutdownVideo();
         d.videoReady = false;

@@ -1,6 +1,6 @@
 #include "app/preferences_file.h"
 
-#include "app/log.h"
+#include "core/log.h"
 #include "formats/file_bytes.h"
 #include "platform/atomic_file.h"
 

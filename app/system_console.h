@@ -1,7 +1,7 @@
 #pragma once
 // The start-up console: a small ring of text lines drawn straight onto the back
 // buffer while the program starts. Hidden and emptied once start-up passes.
-#include "app/log.h"
+#include "core/log.h"
 
 #include <cstdint>
 #include <string>

@@ -1,12 +1,16 @@
 #include "app/window_proc.h"
 
+#include "app/camera_services.h"
 #include "app/driver.h"
+#include "app/locations_services.h"
 #include "app/preferences_file.h"
-#include "scene/angles.h"
+#include "core/angles.h"
 #include "scene/cameras.h"
 #include "ui/help_overlay.h"
 #include "ui/options_overlay.h"
+#include "ui/scene_services.h"
 #include "ui/screenshot.h"
+#include "ui/ui_host.h"
 
 #include <cmath>
 #include <cstdarg>
@@ -39,7 +43,7 @@ void post(const char* title, const char* subtitleFormat, ...) {
     va_start(args, subtitleFormat);
     std::vsnprintf(subtitle, sizeof subtitle, subtitleFormat, args);
     va_end(args);
-    inputServices().postMessage(title, subtitle);
+    uiHost().postMessage(title, subtitle);
 }
 
 const char* onOff(Bool32 v) {
@@ -55,14 +59,14 @@ CameraSetting& currentCameraSetting(int& index) {
 void postForCamera(const char* titleFormat, const CameraSetting& cam, const char* subtitleFormat,
                    double value) {
     char title[128];
-    std::snprintf(title, sizeof title, titleFormat, cam.cameraName);
+    std::snprintf(title, sizeof title, titleFormat, cameraNameText(cam).text);
     char subtitle[64];
     std::snprintf(subtitle, sizeof subtitle, subtitleFormat, value);
-    inputServices().postMessage(title, subtitle);
+    uiHost().postMessage(title, subtitle);
 }
 
 bool cameraBusy() {
-    if (inputServices().cameraTransition() == 0.0f) return false;
+    if (cameraServices().cameraTransition() == 0.0f) return false;
     post("CAMERA CHANGING IN COURSE", "NAVIGATION SYSTEM BUSY");
     return true;
 }
@@ -81,7 +85,7 @@ void changeDistance(int delta) {
         cam.distance += 10;
     }
     char title[128];
-    std::snprintf(title, sizeof title, "%s DISTANCE", cam.cameraName);
+    std::snprintf(title, sizeof title, "%s DISTANCE", cameraNameText(cam).text);
     post(title, "%u", unsigned(cam.distance));
 }
 
@@ -101,22 +105,8 @@ void changeSpeed(bool faster) {
                   double(cam.orbitSpeed * 50000.0f));
 }
 
-void selectCamera(int step) {
-    if (cameraBusy()) return;
-    Preferences& p = prefs();
-    int index = clampedCameraIndex(p.currentCamera);
-    // The keys visit cameras 0..6; the locations view is the manager's.
-    if (step < 0)
-        index = index <= 0 ? kCameraCount - 2 : index - 1;
-    else
-        index = index + 1 >= kCameraCount - 1 ? 0 : index + 1;
-    p.currentCamera = index;
-    inputServices().restartCameraPath();
-    post("CAMERA SELECTED", "%s", p.cameras[index].cameraName);
-}
-
 void locationsManagerKey() {
-    InputServices& s = inputServices();
+    LocationsServices& s = locationsServices();
     if (cameraBusy()) return;
     if (s.managerOpen()) {
         if (!s.managerClosing()) {
@@ -135,7 +125,7 @@ void changeAmbient(int delta) {
     Preferences& p = prefs();
     if (delta > 0 && p.ambientPercent < 100) ++p.ambientPercent;
     if (delta < 0 && p.ambientPercent > 0) --p.ambientPercent;
-    inputServices().setAmbientLight(float(p.ambientPercent) * 0.01f);
+    sceneServices().setAmbientLight(float(p.ambientPercent) * 0.01f);
     post("AMBIENT LIGHT", "%u%%", unsigned(p.ambientPercent));
 }
 
@@ -185,10 +175,10 @@ int64_t keyDown(uint64_t vk) {
         changeDistance(+10);
         return 0;
     case VK_F7:
-        selectCamera(-1);
+        cameraServices().selectAdjacentCamera(false);
         return 0;
     case VK_F8:
-        selectCamera(+1);
+        cameraServices().selectAdjacentCamera(true);
         return 0;
     case VK_F9:
         prefs().cloudsShown = prefs().cloudsShown != 0 ? 0 : 1;
@@ -202,7 +192,7 @@ int64_t keyDown(uint64_t vk) {
         return 0;
     case VK_SPACE: {
         int index = 0;
-        post("CURRENT CAMERA", "%s", currentCameraSetting(index).cameraName);
+        post("CURRENT CAMERA", "%s", cameraNameText(currentCameraSetting(index)).text);
         return 0;
     }
     case VK_ESCAPE:
@@ -230,8 +220,8 @@ int64_t character(uint64_t c) {
 
 void startLook() {
     if (clampedCameraIndex(prefs().currentCamera) != kUserView) return;
-    InputServices& s = inputServices();
-    gInput.lookCentre = s.clientToScreen(s.displayWidth() / 2, s.displayHeight() / 2);
+    PointerServices& s = pointerServices();
+    gInput.lookCentre = s.clientToScreen(uiHost().displayWidth() / 2, uiHost().displayHeight() / 2);
     s.setCursorPosition(gInput.lookCentre);
     s.setCursor(SystemCursor::SizeAll);
     gInput.mouseLook = true;
@@ -239,21 +229,23 @@ void startLook() {
 
 void endLook() {
     gInput.mouseLook = false;
-    inputServices().setCursor(SystemCursor::Arrow);
+    pointerServices().setCursor(SystemCursor::Arrow);
 }
 
 void look(int64_t lParam) {
-    InputServices& s = inputServices();
+    PointerServices& s = pointerServices();
     Preferences& p = prefs();
     const ScreenPoint at = s.clientToScreen(pointParamX(lParam), pointParamY(lParam));
     const int dx = at.x - gInput.lookCentre.x;
     const int dy = at.y - gInput.lookCentre.y;
     p.userLongitude = wrapSigned(p.userLongitude - float(dx) * kLookRate);
     p.userLatitude += float(dy) * kLookRate;
-    const float shownLongitude = p.userCameraFollowsEarth != 0
-                                     ? p.userLongitude
-                                     : wrapSigned(s.earthRotation() + p.userLongitude);
-    s.postMessage("USER COORDINATES", userCoordinatesText(p.userLatitude, shownLongitude).c_str());
+    const float shownLongitude =
+        p.userCameraFollowsEarth != 0
+            ? p.userLongitude
+            : wrapSigned(cameraServices().earthRotation() + p.userLongitude);
+    uiHost().postMessage("USER COORDINATES",
+                         userCoordinatesText(p.userLatitude, shownLongitude).c_str());
     // Clamped after the message, which may show the value once unclamped.
     if (p.userLatitude > kMaxUserLatitude) p.userLatitude = kMaxUserLatitude;
     if (p.userLatitude < -kMaxUserLatitude) p.userLatitude = -kMaxUserLatitude;
@@ -318,7 +310,7 @@ int64_t windowProc(const WindowMessage& msg) {
         if (msg.message == WM_MOUSEMOVE && ++gInput.saverMouseMoves > 10) postQuitMessage();
     }
 
-    InputServices& s = inputServices();
+    LocationsServices& s = locationsServices();
     if (s.managerHasKeyboard()) {
         if (s.managerHandleKey(msg)) return 0;
         if (!secondStage(msg)) return 0;

@@ -1,6 +1,6 @@
 #pragma once
 // The engine window's procedure: the complete keyboard and mouse map.
-#include "app/input_services.h"
+#include "app/pointer_services.h"
 #include "platform/messages.h"
 
 #include <cstdint>

@@ -3,7 +3,7 @@
 // factors, vertex records and the material and light records, named and
 // numbered as the renderer's callers know them. Backends map them onto their
 // own interface.
-#include "scene/matrix4.h"
+#include "core/matrix4.h"
 
 #include <cstdint>
 

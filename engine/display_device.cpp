@@ -1,6 +1,6 @@
 #include "engine/display_device.h"
 
-#include "engine/engine_log.h"
+#include "core/log.h"
 #include "engine/error_name.h"
 #include "engine/texture.h"
 
@@ -61,10 +61,10 @@ uint32_t DisplayDevice::createSurfaces() {
     const uint32_t r = backend_->createSurfaces(width_, height_, flipChain_);
     if (r != kResultOk) {
         if (flipChain_)
-            engineLog("(fullscreen primary surface error %s)", ErrorName(r));
+            logWrite("(fullscreen primary surface error %s)", ErrorName(r));
         else
-            engineLog("(windowed %ux%u backbuffer error %s)", unsigned(width_), unsigned(height_),
-                      ErrorName(r));
+            logWrite("(windowed %ux%u backbuffer error %s)", unsigned(width_), unsigned(height_),
+                     ErrorName(r));
         return r;
     }
     surfaces_ = true;
@@ -87,7 +87,7 @@ uint32_t DisplayDevice::selectMode(uint32_t modeIndex, bool fullScreenWanted, bo
     bool fellBack = false;
     if (!backend_->setWindowMode(fullScreen_, mode.width, mode.height, mode.bitsPerPixel,
                                  fellBack)) {
-        engineLog(fullScreen_ ? "(dddisplaymode error)" : "(ddcooperative error)");
+        logWrite(fullScreen_ ? "(dddisplaymode error)" : "(ddcooperative error)");
         return kErrInvalidMode;
     }
     if (fullScreen_ && !fellBack) {
@@ -96,8 +96,8 @@ uint32_t DisplayDevice::selectMode(uint32_t modeIndex, bool fullScreenWanted, bo
         bits_ = uint8_t(mode.bitsPerPixel);
     } else {
         if (fellBack)
-            engineLog("(display mode %ux%u %ubits refused, desktop size kept)",
-                      unsigned(mode.width), unsigned(mode.height), unsigned(mode.bitsPerPixel));
+            logWrite("(display mode %ux%u %ubits refused, desktop size kept)", unsigned(mode.width),
+                     unsigned(mode.height), unsigned(mode.bitsPerPixel));
         uint32_t w = 0, h = 0;
         backend_->clientSize(w, h);
         width_ = uint16_t(w);
@@ -132,8 +132,8 @@ bool DisplayDevice::changeMode(uint32_t modeIndex) {
     for (size_t i = 0; i < registry_.size(); ++i) {
         const uint32_t r = registry_[i]->restore();
         if (r != kResultOk)
-            engineLog("(Unable to restore surface %u after resolution change -> %s)", unsigned(i),
-                      ErrorName(r));
+            logWrite("(Unable to restore surface %u after resolution change -> %s)", unsigned(i),
+                     ErrorName(r));
     }
     return true;
 }

@@ -2,7 +2,7 @@
 // A triangle mesh with its own world matrix, drawn immediately when asked:
 // faces grouped once by material into runs, one material change and one
 // draw call per run.
-#include "scene/matrix4.h"
+#include "core/matrix4.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,8 +1,8 @@
 #include "engine/renderer.h"
 
+#include "core/log.h"
 #include "engine/bitmap_font.h"
 #include "engine/display_device.h"
-#include "engine/engine_log.h"
 #include "engine/error_name.h"
 #include "engine/mesh.h"
 #include "engine/render_backend.h"
@@ -116,7 +116,7 @@ uint32_t Renderer::create3D(bool preferHardware) {
     release3D();
     RenderBackend& b = backend();
     if (!device_.surfacesExist()) {
-        engineLog("(d3d3 error)");
+        logWrite("(d3d3 error)");
         return kErrNotInitialized;
     }
     bool hw = preferHardware;
@@ -133,22 +133,22 @@ uint32_t Renderer::create3D(bool preferHardware) {
             break;
         }
     if (depth == 0) {
-        engineLog("(enum zbuffer error)");
+        logWrite("(enum zbuffer error)");
         return kErrGeneric;
     }
     uint32_t r = b.createZBuffer(depth);
     if (r == kErrCannotAttachSurface) {
-        engineLog("(zbuffer attach error %s)", ErrorName(r));
+        logWrite("(zbuffer attach error %s)", ErrorName(r));
         return r;
     }
     if (r != kResultOk) {
-        engineLog("(%ubit zbuffer error %s)", unsigned(depth), ErrorName(r));
+        logWrite("(%ubit zbuffer error %s)", unsigned(depth), ErrorName(r));
         return r;
     }
     zBits_ = depth;
     r = b.createDevice();
     if (r != kResultOk) {
-        engineLog("(d3ddev error)");
+        logWrite("(d3ddev error)");
         return r;
     }
     // Clip-space y spans 2h/w: the projection carries no aspect term.
@@ -164,7 +164,7 @@ uint32_t Renderer::create3D(bool preferHardware) {
     vp.maxZ = 1.0f;
     r = b.setViewport(vp);
     if (r != kResultOk) {
-        engineLog("(selvp2 error %s)", ErrorName(r));
+        logWrite("(selvp2 error %s)", ErrorName(r));
         return r;
     }
     created_ = true;
@@ -307,7 +307,7 @@ bool Renderer::buildVertexBuffer(const std::vector<MeshVertex>& vertices,
     if (faces.empty()) return true;
     // 16-bit indices: a mesh must fit them.
     if (vertices.size() > 65536 || faces.size() > 0x7FFFFFFF / 3) {
-        engineLog("[VB FAILED!]");
+        logWrite("[VB FAILED!]");
         return false;
     }
     std::vector<BufferVertex> out(vertices.size(), BufferVertex{});
@@ -325,7 +325,7 @@ bool Renderer::buildVertexBuffer(const std::vector<MeshVertex>& vertices,
         for (int k = 0; k < 3; ++k) {
             const uint32_t i = corners[k];
             if (i >= vertices.size()) {
-                engineLog("[VB FAILED!]");
+                logWrite("[VB FAILED!]");
                 return false;
             }
             vb.indices[f * 3 + size_t(k)] = uint16_t(i);
@@ -337,7 +337,7 @@ bool Renderer::buildVertexBuffer(const std::vector<MeshVertex>& vertices,
     vb.id = backend().createVertexBuffer(out.data(), uint32_t(out.size()), vb.indices.data(),
                                          uint32_t(faces.size() * 3));
     if (vb.id == 0) {
-        engineLog("[VB FAILED!]");
+        logWrite("[VB FAILED!]");
         return false;
     }
     buffers_.push_back(std::move(vb));

@@ -102,6 +102,19 @@ uint32_t overlayColour(int32_t index, int32_t fallbackIndex);
 int32_t clampedCameraIndex(int32_t index);
 int32_t clampedIndex(int32_t value, int32_t lo, int32_t hi, int32_t fallback);
 
+// A fixed text field as a terminated string: the file's field need not end
+// with a zero, so every read of one goes through here.
+template <std::size_t N> struct FieldText { char text[N + 1]; };
+template <std::size_t N> FieldText<N> fieldText(const char (&field)[N]) {
+    FieldText<N> out{};
+    for (std::size_t i = 0; i < N && field[i] != 0; ++i)
+        out.text[i] = field[i];
+    return out;
+}
+inline FieldText<32> cameraNameText(const CameraSetting& camera) {
+    return fieldText(camera.cameraName);
+}
+
 inline bool isOn(Bool32 v) {
     return v != 0;
 }

@@ -1,6 +1,6 @@
 #include "locations/locations_files.h"
 
-#include "app/log.h"
+#include "core/log.h"
 #include "formats/file_bytes.h"
 #include "formats/selection_file.h"
 #include "platform/atomic_file.h"

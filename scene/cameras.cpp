@@ -1,6 +1,6 @@
 #include "scene/cameras.h"
 
-#include "scene/angles.h"
+#include "core/angles.h"
 
 #include <cmath>
 #include <cstdio>
@@ -19,15 +19,6 @@ constexpr const char* kSmoothnessNames[5] = {"SUPER SMOOTH", "SMOOTH", "NORMAL",
 void post(const CameraSystem& cams, uint32_t ms, const char* title, const char* subtitle) {
     if (cams.post) cams.post(ms, title, subtitle);
 }
-
-// The record's name as text (the field need not end with a zero).
-struct NameText {
-    char text[33];
-    explicit NameText(const CameraSetting& s) {
-        std::memcpy(text, s.cameraName, 32);
-        text[32] = 0;
-    }
-};
 
 // Points the path from one record's camera position to another's. Happens
 // only when a glide starts or ends, never in the steady state.
@@ -176,7 +167,7 @@ void updateCameras(CameraSystem& cams, uint32_t frameMs, uint32_t smoothedMs) {
             if (current >= kCameraCount - 2) current = 0;
             p.currentCamera = current;
             cams.restart = true;
-            post(cams, p.messageTime, "CAMERA SELECTED", NameText(p.cameras[current]).text);
+            post(cams, p.messageTime, "CAMERA SELECTED", cameraNameText(p.cameras[current]).text);
             cams.timerMs = 0;
         }
     }
@@ -225,7 +216,7 @@ void selectCamera(CameraSystem& cams, int index) {
     Preferences& p = *cams.prefs;
     p.currentCamera = clampedCameraIndex(index);
     cams.restart = true;
-    post(cams, p.messageTime, "CAMERA SELECTED", NameText(p.cameras[p.currentCamera]).text);
+    post(cams, p.messageTime, "CAMERA SELECTED", cameraNameText(p.cameras[p.currentCamera]).text);
 }
 
 void setFov(CameraSystem& cams, float radians) {

@@ -2,10 +2,10 @@
 // The eight view records (four orbits, behind the sun, behind the moon, the
 // user's view and the view over the selected place) and the main camera that
 // rides on the current record or glides from the previous one to it.
+#include "core/spline_path.h"
 #include "engine/mesh.h"
 #include "formats/preferences.h"
 #include "scene/scene_state.h"
-#include "scene/spline_path.h"
 
 #include <array>
 #include <cstdint>

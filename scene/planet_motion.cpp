@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "scene/angles.h"
+#include "core/angles.h"
 #include "scene/astronomy/moon.h"
 #include "scene/astronomy/sun.h"
 #include "scene/astronomy/time_argument.h"

@@ -1,11 +1,12 @@
 #include "scene/planet_objects.h"
 
-#include "app/log.h"
+#include "core/angles.h"
+#include "core/log.h"
+#include "core/startup_step.h"
 #include "engine/bitmap.h"
 #include "engine/display_device.h"
 #include "engine/renderer.h"
 #include "engine/texture.h"
-#include "scene/angles.h"
 
 #include <algorithm>
 #include <cmath>
@@ -234,7 +235,7 @@ bool buildBody(bool& reserved, uint32_t& material, std::unique_ptr<Texture>& tex
             return false;
         }
     }
-    logWrite("%s", label);
+    logStepLabel(label);
     try {
         bool bitmapOk = false;
         texture = textureFromBitmap(bitmapId, textureName, bitmapOk);
@@ -274,7 +275,7 @@ bool buildBody(bool& reserved, uint32_t& material, std::unique_ptr<Texture>& tex
         if (isSun) logWrite("*** FATAL ERROR while building Sun ***\n");
         return false;
     }
-    logWrite("[ PASSED ]\n");
+    logWrite(kPassed);
     return true;
 }
 
@@ -450,7 +451,7 @@ bool buildEarth() {
             return false;
         }
     }
-    logWrite("Creating planet earth .................................. ");
+    logStepLabel("Creating planet earth");
     try {
         if (!buildEarthTexturesAndMaterials()) return false;
     } catch (...) {
@@ -463,11 +464,11 @@ bool buildEarth() {
         logWrite("*** FATAL ERROR while building earth geometry ***\n");
         return false;
     }
-    logWrite("[ PASSED ]\n");
-    logWrite("Creating earth clouds .................................. ");
+    logWrite(kPassed);
+    logStepLabel("Creating earth clouds");
     try {
         if (p.buildCloudLayer && p.buildCloudLayer()) {
-            logWrite("[ PASSED ]\n");
+            logWrite(kPassed);
         } else {
             logWrite("[ FAILED: non-fatal error ]\n");
             if (isOn(p.prefs->cloudsFromSatellites) && p.startCloudDownload) p.startCloudDownload();
@@ -481,16 +482,14 @@ bool buildEarth() {
 
 bool buildSun() {
     PlanetObjects& p = gPlanets;
-    return buildBody(p.sunReserved, p.sunMaterial, p.sunTexture, p.sun,
-                     "Creating sun ........................................... ", kSunBitmap,
+    return buildBody(p.sunReserved, p.sunMaterial, p.sunTexture, p.sun, "Creating sun", kSunBitmap,
                      "suntex", kSunRadius, true);
 }
 
 bool buildMoon() {
     PlanetObjects& p = gPlanets;
-    return buildBody(p.moonReserved, p.moonMaterial, p.moonTexture, p.moon,
-                     "Creating moon .......................................... ", kMoonBitmap,
-                     "moontex", kMoonRadius, false);
+    return buildBody(p.moonReserved, p.moonMaterial, p.moonTexture, p.moon, "Creating moon",
+                     kMoonBitmap, "moontex", kMoonRadius, false);
 }
 
 void setEarthSpecularLevel(float level) {

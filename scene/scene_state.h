@@ -4,8 +4,8 @@
 // layer, the location markers and the drawing.
 #include <cstdint>
 
-#include "scene/matrix4.h"
-#include "scene/vector3.h"
+#include "core/matrix4.h"
+#include "core/vector3.h"
 
 namespace gv {
 

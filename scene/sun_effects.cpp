@@ -1,6 +1,7 @@
 #include "scene/sun_effects.h"
 
-#include "app/log.h"
+#include "core/log.h"
+#include "core/startup_step.h"
 #include "engine/bitmap.h"
 #include "engine/display_device.h"
 #include "engine/render_backend.h"
@@ -148,7 +149,7 @@ bool buildLensFlares(Renderer& renderer, DisplayDevice& display, Preferences& pr
     fx.renderer = &renderer;
     fx.display = &display;
     fx.prefs = &prefs;
-    logWrite("Creating lens flares ................................... ");
+    logStepLabel("Creating lens flares");
     try {
         bool bitmapOk = false;
         fx.flareTexture = effectTexture(display, kFlareBitmap, "sunflare", bitmapOk);
@@ -213,7 +214,7 @@ bool buildLensFlares(Renderer& renderer, DisplayDevice& display, Preferences& pr
         logWrite("*** FATAL ERROR while building lens flares ***\n");
         return false;
     }
-    logWrite("[ PASSED ]\n");
+    logWrite(kPassed);
     return true;
 }
 

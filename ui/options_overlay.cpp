@@ -1,7 +1,10 @@
 #include "ui/options_overlay.h"
 
 #include "platform/messages.h"
+#include "ui/cloud_services.h"
+#include "ui/display_mode_services.h"
 #include "ui/help_overlay.h"
+#include "ui/scene_services.h"
 #include "ui/ui_host.h"
 
 #include <cstdarg>
@@ -122,7 +125,7 @@ std::string fieldOfView(uint32_t key) {
     // Single-precision steps, as stored: from 0.97 the limits are reached
     // after 61 steps up and 41 down.
     stepWithin<float>(fov, key, 0.57f, 1.57f, 0.01f);
-    if (changes(key)) uiHost().setFieldOfView(fov);
+    if (changes(key)) sceneServices().setFieldOfView(fov);
     const float degrees = fov * kDegreesPerRadian;
     return format("%u degrees", degrees > 0.0f ? unsigned(degrees) : 0u);
 }
@@ -134,20 +137,20 @@ std::string userFollowsEarth(uint32_t key) {
 
 std::string earthResolution(uint32_t key) {
     stepWithin<int32_t>(P().earthMeshResolution, key, 0, 6, 1);
-    if (key == kOptionEnter) uiHost().rebuildEarth();
+    if (key == kOptionEnter) sceneServices().rebuildEarth();
     return resolutionName(P().earthMeshResolution);
 }
 
 std::string locationsResolution(uint32_t key) {
     stepWithin<int32_t>(P().locationsMeshResolution, key, 0, 6, 1);
     // The earth's build makes the locations manager's meshes as well.
-    if (key == kOptionEnter) uiHost().rebuildEarth();
+    if (key == kOptionEnter) sceneServices().rebuildEarth();
     return resolutionName(P().locationsMeshResolution);
 }
 
 std::string otherResolution(uint32_t key) {
     stepWithin<int32_t>(P().otherMeshResolution, key, 0, 6, 1);
-    if (key == kOptionEnter) uiHost().rebuildSunAndMoon();
+    if (key == kOptionEnter) sceneServices().rebuildSunAndMoon();
     return resolutionName(P().otherMeshResolution);
 }
 
@@ -188,12 +191,12 @@ std::string cloudUpdatingTime(uint32_t key) {
             field = 0;
 
     const char hourSuffix = hours == 1 ? ' ' : 's';
-    if (uiHost().cloudDownloadRunning())
+    if (cloudServices().cloudDownloadRunning())
         return format("%u hour%c - downloading right now", hours, hourSuffix);
     if (p.cloudsFromSatellites == 0)
         return format("%u hour%c - actually disabled", hours, hourSuffix);
 
-    std::tm now = uiHost().simulatedLocalTime();
+    std::tm now = sceneServices().simulatedLocalTime();
     const int64_t since =
         int64_t(std::mktime(&now)) - int64_t(lastUpdateSeconds(p.lastCloudUpdate));
     int64_t minutes = (int64_t(p.cloudUpdateInterval) - since) / 60 + 1;
@@ -245,14 +248,14 @@ std::string earthGlow(uint32_t key) {
 std::string specularPower(uint32_t key) {
     int32_t& v = P().earthSpecularPower;
     stepWithin<int32_t>(v, key, 0, 25, 1);
-    if (changes(key)) uiHost().setEarthSpecularPower(float(v));
+    if (changes(key)) sceneServices().setEarthSpecularPower(float(v));
     return percentOrDisabled(v * 4, v);
 }
 
 std::string specularity(uint32_t key) {
     int32_t& v = P().earthSpecularity;
     stepWithin<int32_t>(v, key, 0, 100, 1);
-    if (changes(key)) uiHost().setEarthSpecularLevel(float(v) * 0.01f);
+    if (changes(key)) sceneServices().setEarthSpecularLevel(float(v) * 0.01f);
     return percentOrDisabled(v, v);
 }
 
@@ -312,14 +315,14 @@ std::string labelsShowTime(uint32_t key) {
 
 std::string textureFiltering(uint32_t key) {
     toggle(P().textureFiltering, key);
-    if (changes(key)) uiHost().setBilinearFiltering(P().textureFiltering != 0);
+    if (changes(key)) sceneServices().setBilinearFiltering(P().textureFiltering != 0);
     return onOff(P().textureFiltering);
 }
 
 std::string ambient(uint32_t key) {
     int32_t& v = P().ambientPercent;
     stepWithin<int32_t>(v, key, 0, 100, 1);
-    if (changes(key)) uiHost().setAmbientLight(float(v) * 0.01f);
+    if (changes(key)) sceneServices().setAmbientLight(float(v) * 0.01f);
     return format("%u percent", unsigned(v));
 }
 
@@ -348,7 +351,7 @@ int clampToList(int index, int count) {
 }
 
 std::string displayDevice(uint32_t key) {
-    UiHost& host = uiHost();
+    DisplayModeServices& host = displayModeServices();
     uint16_t& v = P().deviceIndex;
     const int count = host.driverCount();
     if (key == kOptionUp && int(v) < count - 1) ++v;
@@ -360,7 +363,7 @@ std::string displayDevice(uint32_t key) {
 }
 
 std::string screenResolution(uint32_t key) {
-    UiHost& host = uiHost();
+    DisplayModeServices& host = displayModeServices();
     Preferences& p = P();
     const int listDriver = clampToList(p.deviceIndex, host.driverCount());
     const int count = listDriver < 0 ? 0 : host.modeCount(listDriver);

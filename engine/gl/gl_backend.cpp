@@ -1,6 +1,6 @@
 #include "engine/gl/gl_backend.h"
 
-#include "engine/engine_log.h"
+#include "core/log.h"
 #include "engine/error_name.h"
 #include "engine/gl/console_face.h"
 #include "platform/gl_context.h"
@@ -349,7 +349,7 @@ bool GlBackend::failGl(const char* what) {
         std::snprintf(b, sizeof b, "%04X", unsigned(e));
         return std::string(b);
     }();
-    engineLog("(GL: %s)", error_.c_str());
+    logWrite("(GL: %s)", error_.c_str());
     return true;
 }
 
@@ -377,7 +377,7 @@ bool GlBackend::setWindowMode(bool fullScreen, uint32_t width, uint32_t height, 
         fellBack = true;
         if (SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
             error_ = SDL_GetError();
-            engineLog("(SDL: %s)", error_.c_str());
+            logWrite("(SDL: %s)", error_.c_str());
             return false;
         }
     }
@@ -398,7 +398,7 @@ uint32_t GlBackend::createSurfaces(uint32_t width, uint32_t height, bool waitFor
     if (!context_) {
         context_ = platform::GlContext::create(window_.sdlWindow(), error_);
         if (!context_) {
-            engineLog("(SDL: %s)", error_.c_str());
+            logWrite("(SDL: %s)", error_.c_str());
             return kErrNoDirectDrawSupport;
         }
     }
@@ -521,7 +521,7 @@ uint32_t GlBackend::createZBuffer(uint32_t bits) {
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthRb_);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
         error_ = "depth attachment incomplete";
-        engineLog("(GL: %s)", error_.c_str());
+        logWrite("(GL: %s)", error_.c_str());
         return kErrCannotAttachSurface;
     }
     return kResultOk;
@@ -608,7 +608,7 @@ uint32_t GlBackend::createDevice() {
     GLuint fs = vs ? compile(GL_FRAGMENT_SHADER, kFragmentShader, err) : 0;
     if (!vs || !fs) {
         error_ = err;
-        engineLog("(GL: %s)", error_.c_str());
+        logWrite("(GL: %s)", error_.c_str());
         if (vs) glDeleteShader(vs);
         return kErrNo3D;
     }
@@ -624,7 +624,7 @@ uint32_t GlBackend::createDevice() {
         char log[1024];
         glGetProgramInfoLog(program_, sizeof log, nullptr, log);
         error_ = log;
-        engineLog("(GL: %s)", error_.c_str());
+        logWrite("(GL: %s)", error_.c_str());
         glDeleteProgram(program_);
         program_ = 0;
         return kErrNo3D;

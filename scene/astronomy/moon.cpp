@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "scene/angles.h"
+#include "core/angles.h"
 #include "scene/astronomy/moon_terms.h"
 #include "scene/astronomy/nutation.h"
 #include "scene/astronomy/time_argument.h"

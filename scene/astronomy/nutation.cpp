@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "scene/angles.h"
+#include "core/angles.h"
 
 namespace gv {
 

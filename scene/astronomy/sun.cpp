@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "scene/angles.h"
+#include "core/angles.h"
 #include "scene/astronomy/nutation.h"
 
 namespace gv {

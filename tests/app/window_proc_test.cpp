@@ -1,6 +1,9 @@
+#include "app/camera_services.h"
 #include "app/driver.h"
+#include "app/locations_services.h"
 #include "app/preferences_file.h"
 #include "app/window_proc.h"
+#include "scene/cameras.h"
 #include "tests/ui/fake_ui_host.h"
 #include "ui/help_overlay.h"
 #include "ui/screenshot.h"
@@ -15,10 +18,12 @@ namespace {
 using namespace platform;
 using Message = std::pair<std::string, std::string>;
 
-class FakeInputServices : public testing::FakeHost<InputServices> {
+class FakeInputServices : public testing::FakeUiHost,
+                          public CameraServices,
+                          public LocationsServices,
+                          public PointerServices {
   public:
     float t = 0.0f;
-    int restarts = 0;
     float spin = 0.0f;
     bool claim = false, takeEverything = false;
     std::vector<WindowMessage> offered;
@@ -28,13 +33,33 @@ class FakeInputServices : public testing::FakeHost<InputServices> {
     std::vector<SystemCursor> cursors;
     ScreenPoint windowOrigin{100, 50};
 
-    FakeInputServices() { setInputServices(this); }
-    ~FakeInputServices() override { setInputServices(nullptr); }
+    int adjacentSelections = 0;
+
+    FakeInputServices() {
+        setCameraServices(this);
+        setLocationsServices(this);
+        setPointerServices(this);
+    }
+    ~FakeInputServices() override {
+        setCameraServices(nullptr);
+        setLocationsServices(nullptr);
+        setPointerServices(nullptr);
+    }
 
     // The window procedure and the options share the live record.
     Preferences& preferences() override { return gv::prefs(); }
     float cameraTransition() override { return t; }
-    void restartCameraPath() override { ++restarts; }
+    // The real selection over the live record, as the program connects it.
+    void selectAdjacentCamera(bool forward) override {
+        ++adjacentSelections;
+        CameraSystem& cams = cameras();
+        cams.prefs = &gv::prefs();
+        cams.t = t;
+        cams.post = [](uint32_t, const char* title, const char* subtitle) {
+            uiHost().postMessage(title, subtitle);
+        };
+        gv::selectAdjacentCamera(cams, forward);
+    }
     float earthRotation() override { return spin; }
     bool managerHasKeyboard() override { return claim; }
     bool managerHandleKey(const WindowMessage& msg) override {
@@ -65,6 +90,7 @@ class WindowProc : public ::testing::Test {
         resetScreenshotsForRun();
         helpLayout();
         driver().quitRequested = false;
+        cameras().restart = false;
         driver().runMode = RunMode::Application;
         WindowMessage m;
         while (peekMessage(m)) {
@@ -154,7 +180,7 @@ TEST_F(WindowProc, CameraKeysVisitOrbitsToUserViewButNeverTheLocationsView) {
     key(VK_F7);
     EXPECT_EQ(p.currentCamera, 6);
     EXPECT_EQ(last(), (Message{"CAMERA SELECTED", "User view"}));
-    EXPECT_EQ(s.restarts, 1);
+    EXPECT_TRUE(cameras().restart);
     key(VK_F8);
     EXPECT_EQ(p.currentCamera, 0);
     EXPECT_EQ(last(), (Message{"CAMERA SELECTED", "Orbit 1"}));
@@ -179,7 +205,7 @@ TEST_F(WindowProc, DuringATransitionCameraAndManagerKeysOnlySayTheyAreBusy) {
         EXPECT_EQ(s.messages, std::vector<Message>{busy});
     }
     EXPECT_EQ(p.currentCamera, 0);
-    EXPECT_EQ(s.restarts, 0);
+    EXPECT_FALSE(cameras().restart);
     EXPECT_EQ(s.opened, 0);
     // Distance and speed are not camera changes.
     key(VK_F6);

@@ -11,7 +11,6 @@
 //                                         textures and the 3D part
 #include "engine/bitmap_font.h"
 #include "engine/display_device.h"
-#include "engine/engine_log.h"
 #include "engine/error_name.h"
 #include "engine/gl/gl_backend.h"
 #include "engine/mesh.h"
@@ -36,10 +35,6 @@ namespace {
 constexpr int kWidth = 320, kHeight = 240;
 constexpr float kFov = 1.0f;
 int gFailures = 0;
-
-void logToStdout(const char* text) {
-    std::printf("engine log: %s\n", text);
-}
 
 void check(bool ok, const std::string& what) {
     std::printf("%s %s\n", ok ? "PASS" : "FAIL", what.c_str());
@@ -385,7 +380,6 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string mode = argv[1];
-    setEngineLog(logToStdout);
     registerFont();
     if (!platform::initVideo()) {
         std::fprintf(stderr, "no display\n");

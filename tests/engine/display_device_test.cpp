@@ -1,9 +1,10 @@
 #include "engine/display_device.h"
-#include "engine/engine_log.h"
 #include "engine/error_name.h"
 #include "engine/recording_backend.h"
 #include "engine/texture.h"
 #include "platform/display_modes.h"
+
+#include "support/captured_log.h"
 
 #include <gtest/gtest.h>
 
@@ -14,11 +15,6 @@ using namespace gv;
 using platform::DisplayMode;
 
 namespace {
-
-std::vector<std::string> gLog;
-void captureLog(const char* text) {
-    gLog.push_back(text);
-}
 
 std::vector<platform::DisplayInfo> twoDisplays() {
     platform::DisplayInfo a;
@@ -34,13 +30,11 @@ struct DeviceFixture : ::testing::Test {
     RecordingBackend* backend = nullptr;
     std::unique_ptr<DisplayDevice> device;
     void SetUp() override {
-        gLog.clear();
-        setEngineLog(captureLog);
         auto b = std::make_unique<RecordingBackend>();
         backend = b.get();
         device = std::make_unique<DisplayDevice>(std::move(b), twoDisplays(), 24);
     }
-    void TearDown() override { setEngineLog(nullptr); }
+    test::CapturedLog log;
 };
 
 } // namespace
@@ -160,8 +154,8 @@ TEST_F(DeviceFixture, RefusedModeChangeFallsBackToTheDesktopSizeAndSaysSo) {
     ASSERT_EQ(device->selectMode(1, true, false), kResultOk);
     EXPECT_EQ(device->width(), 1280);
     EXPECT_EQ(device->height(), 720);
-    ASSERT_FALSE(gLog.empty());
-    EXPECT_NE(gLog.back().find("640x480"), std::string::npos);
+    ASSERT_FALSE(log.reports().empty());
+    EXPECT_NE(log.reports().back().find("640x480"), std::string::npos);
 }
 
 TEST_F(DeviceFixture, DriverThatCannotRenderWindowedForcesFullScreen) {

@@ -1,10 +1,11 @@
 #include "engine/display_device.h"
-#include "engine/engine_log.h"
 #include "engine/error_name.h"
 #include "engine/mesh.h"
 #include "engine/recording_backend.h"
 #include "engine/renderer.h"
 #include "engine/texture.h"
+
+#include "support/captured_log.h"
 
 #include <gtest/gtest.h>
 
@@ -16,19 +17,12 @@ using namespace gv::d3d;
 
 namespace {
 
-std::vector<std::string> gLog;
-void captureLog(const char* text) {
-    gLog.push_back(text);
-}
-
 struct RendererFixture : ::testing::Test {
     RecordingBackend* backend = nullptr;
     std::unique_ptr<DisplayDevice> device;
     std::unique_ptr<Renderer> renderer;
 
     void SetUp() override {
-        gLog.clear();
-        setEngineLog(captureLog);
         auto b = std::make_unique<RecordingBackend>();
         backend = b.get();
         platform::DisplayInfo info;
@@ -39,7 +33,7 @@ struct RendererFixture : ::testing::Test {
         ASSERT_EQ(device->selectMode(0, true, false), kResultOk);
         renderer = std::make_unique<Renderer>(*device);
     }
-    void TearDown() override { setEngineLog(nullptr); }
+    test::CapturedLog log;
 
     // The render states set, in call order.
     std::vector<std::pair<RenderState, uint32_t>> stateCalls() const {
@@ -78,7 +72,7 @@ TEST_F(RendererFixture, SoftwareDeviceGetsTheSoftwareDefaults) {
     };
     EXPECT_EQ(stateCalls(), expected);
     EXPECT_FALSE(renderer->bilinearFiltering());
-    EXPECT_TRUE(gLog.empty());
+    EXPECT_TRUE(log.reports().empty());
 }
 
 TEST_F(RendererFixture, HardwareDeviceGetsTheHardwareDefaults) {
@@ -121,8 +115,8 @@ TEST_F(RendererFixture, DepthBufferTriesThirtyTwoThenTwentyFourThenSixteen) {
     backend->zBufferDepths = {};
     EXPECT_EQ(renderer->create3D(true), kErrGeneric);
     EXPECT_FALSE(renderer->created());
-    ASSERT_FALSE(gLog.empty());
-    EXPECT_EQ(gLog.back(), "(enum zbuffer error)");
+    ASSERT_FALSE(log.reports().empty());
+    EXPECT_EQ(log.reports().back(), "(enum zbuffer error)");
 }
 
 TEST_F(RendererFixture, ViewportSpansTwoHOverWInClipY) {
@@ -259,13 +253,13 @@ TEST_F(RendererFixture, VertexBufferFailuresAreLoggedAndEmptyMeshesGetNoBuffer) 
     f[0].b = 1;
     f[0].c = 3; // no such vertex
     EXPECT_FALSE(renderer->buildVertexBuffer(v, f, handle));
-    EXPECT_EQ(gLog.back(), "[VB FAILED!]");
+    EXPECT_EQ(log.reports().back(), "[VB FAILED!]");
     f[0].c = 2;
     backend->failVertexBuffers = true;
-    gLog.clear();
+    log.clear();
     EXPECT_FALSE(renderer->buildVertexBuffer(v, f, handle));
-    ASSERT_EQ(gLog.size(), 1u);
-    EXPECT_EQ(gLog.back(), "[VB FAILED!]");
+    ASSERT_EQ(log.reports().size(), 1u);
+    EXPECT_EQ(log.reports().back(), "[VB FAILED!]");
 }
 
 TEST_F(RendererFixture, ScreenRectangleStatesAndVertices) {

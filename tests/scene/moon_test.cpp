@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <random>
 
+#include "core/angles.h"
 #include "libnova_reference.h"
-#include "scene/angles.h"
 #include "scene/astronomy/moon.h"
 #include "scene/astronomy/moon_terms.h"
 #include "scene/astronomy/nutation.h"

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/angles.h"
 #include "libnova_reference.h"
-#include "scene/angles.h"
 #include "scene/astronomy/moon.h"
 #include "scene/calendar.h"
 #include "scene/planet_motion.h"

@@ -1,5 +1,8 @@
 #pragma once
 // A host for the overlays that records what they ask for.
+#include "ui/cloud_services.h"
+#include "ui/display_mode_services.h"
+#include "ui/scene_services.h"
 #include "ui/ui_host.h"
 
 #include <string>
@@ -27,8 +30,11 @@ struct Driver {
     std::vector<UiScreenMode> modes;
 };
 
-// Base is UiHost, or an interface derived from it whose own part a test adds.
-template <class Base> class FakeHost : public Base {
+// The overlays' seams, each connected to this one recording object.
+class FakeUiHost : public UiHost,
+                   public SceneServices,
+                   public DisplayModeServices,
+                   public CloudServices {
   public:
     Preferences prefs = defaultPreferences();
     int width = 640, height = 480;
@@ -47,8 +53,20 @@ template <class Base> class FakeHost : public Base {
     int running = 0;
     std::vector<int> modeChanges;
 
-    FakeHost() { setUiHost(this); }
-    ~FakeHost() override { setUiHost(nullptr); }
+    FakeUiHost() {
+        setUiHost(this);
+        setSceneServices(this);
+        setDisplayModeServices(this);
+        setCloudServices(this);
+    }
+    ~FakeUiHost() override {
+        setUiHost(nullptr);
+        setSceneServices(nullptr);
+        setDisplayModeServices(nullptr);
+        setCloudServices(nullptr);
+    }
+    FakeUiHost(const FakeUiHost&) = delete;
+    FakeUiHost& operator=(const FakeUiHost&) = delete;
 
     Preferences& preferences() override { return prefs; }
     int displayWidth() override { return width; }
@@ -86,7 +104,5 @@ template <class Base> class FakeHost : public Base {
     int runningDriver() override { return running; }
     void changeDisplayMode(int modeIndex) override { modeChanges.push_back(modeIndex); }
 };
-
-using FakeUiHost = FakeHost<UiHost>;
 
 } // namespace gv::testing

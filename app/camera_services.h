@@ -1,0 +1,27 @@
+#pragma once
+// What the window procedure asks of the cameras.
+#include "core/seam.h"
+
+namespace gv {
+
+class CameraServices {
+  public:
+    virtual ~CameraServices() = default;
+    // The transition parameter t; a camera change is under way while it is
+    // not exactly 0.
+    virtual float cameraTransition() = 0;
+    // F7 / F8: the previous or next of the cameras the keys visit, with its
+    // message; refused with "CAMERA CHANGING IN COURSE" while a glide runs.
+    virtual void selectAdjacentCamera(bool forward) = 0;
+    // The earth's current rotation angle, radians.
+    virtual float earthRotation() = 0;
+};
+
+inline CameraServices& cameraServices() {
+    return Seam<CameraServices>::get();
+}
+inline void setCameraServices(CameraServices* s) {
+    Seam<CameraServices>::connect(s);
+}
+
+} // namespace gv

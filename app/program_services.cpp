@@ -1,0 +1,197 @@
+#include "app/program_services.h"
+
+#include "app/camera_services.h"
+#include "app/locations_services.h"
+#include "app/pointer_services.h"
+
+#include "app/driver.h"
+#include "app/preferences_file.h"
+#include "engine/bitmap_font.h"
+#include "engine/tga_image.h"
+#include "scene/cameras.h"
+#include "scene/planet_motion.h"
+#include "scene/planet_objects.h"
+#include "ui/cloud_services.h"
+#include "ui/display_mode_services.h"
+#include "ui/on_screen_messages.h"
+#include "ui/scene_services.h"
+#include "ui/ui_host.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace gv {
+
+namespace {
+
+// Connections still to be made as the other parts arrive are marked
+// "Not connected yet" below; each says what it stands in for.
+
+class ProgramUiHost final : public UiHost {
+  public:
+    Preferences& preferences() override { return prefs(); }
+    int displayWidth() override { return driver().width; }
+    int displayHeight() override { return driver().height; }
+
+    void postMessage(const char* title, const char* subtitle) override {
+        gv::postMessage(title, subtitle);
+    }
+
+    void drawText(UiFont font, float x, float y, float depth, uint32_t argb, float scaleX,
+                  float scaleY, const char* text) override {
+        DriverState& d = driver();
+        const BitmapFont* f = font == UiFont::Main ? d.mainFont.get() : d.hintFont.get();
+        if (!d.renderer || !f) return;
+        d.renderer->drawText(*f, x, y, depth, argb, scaleX, scaleY, "%s", text);
+    }
+
+    void drawScreenRect(float left, float top, float right, float bottom, uint32_t argb,
+                        float depth) override {
+        DriverState& d = driver();
+        if (!d.renderer) return;
+        d.renderer->bindTexture(nullptr);
+        d.renderer->drawScreenRect(left, top, right, bottom, argb, false, depth);
+    }
+
+    bool captureFrame(const char* path) override {
+        DriverState& d = driver();
+        return d.display && gv::captureFrame(*d.display, path);
+    }
+};
+
+class ProgramSceneServices final : public SceneServices {
+  public:
+    void setFieldOfView(float radians) override { setFov(cameras(), radians); }
+
+    void setEarthSpecularPower(float power) override { gv::setEarthSpecularPower(power); }
+    void setEarthSpecularLevel(float level) override { gv::setEarthSpecularLevel(level); }
+
+    void setAmbientLight(float level) override {
+        if (driver().renderer) driver().renderer->setAmbientLight(level, level, level);
+    }
+    void setBilinearFiltering(bool on) override {
+        if (driver().renderer) driver().renderer->setBilinearFiltering(on);
+    }
+
+    // The builds log their own lines and replace what they built before;
+    // their results are not checked, as at no other time after start-up.
+    void rebuildEarth() override { buildEarth(); }
+    void rebuildSunAndMoon() override {
+        buildSun();
+        buildMoon();
+        forceMoonRecalculation(driver().scene, prefs());
+    }
+
+    std::tm simulatedLocalTime() override { return driver().simClock.sample().local; }
+};
+
+class ProgramCloudServices final : public CloudServices {
+  public:
+    // Not connected yet: the cloud updater's state. Without it no download
+    // ever runs.
+    bool cloudDownloadRunning() override { return false; }
+};
+
+class ProgramDisplayModes final : public DisplayModeServices {
+  public:
+    int driverCount() override {
+        return driver().display ? int(driver().display->drivers().size()) : 0;
+    }
+    std::string driverName(int i) override {
+        return driver().display->drivers()[std::size_t(i)].driverName;
+    }
+    std::string driverDescription(int i) override {
+        return driver().display->drivers()[std::size_t(i)].description;
+    }
+    int modeCount(int i) override {
+        return int(driver().display->drivers()[std::size_t(i)].modes.size());
+    }
+    UiScreenMode mode(int i, int m) override {
+        const ScreenMode& s = driver().display->drivers()[std::size_t(i)].modes[std::size_t(m)];
+        return {s.width, s.height, s.bitsPerPixel};
+    }
+    int runningDriver() override {
+        return driver().display ? int(driver().display->selectedDriver()) : 0;
+    }
+
+    void changeDisplayMode(int modeIndex) override {
+        DriverState& d = driver();
+        if (!d.display || !d.renderer) return;
+        // None of the results is checked: a refused change keeps the old mode.
+        d.renderer->release3D();
+        d.display->changeMode(uint32_t(modeIndex));
+        d.renderer->create3D(true);
+        if (d.renderer->light()) d.renderer->light()->attach();
+        const float ambient = float(prefs().ambientPercent) * 0.01f;
+        d.renderer->setAmbientLight(ambient, ambient, ambient);
+        d.width = d.display->width();
+        d.height = d.display->height();
+        // Not connected yet: the locations manager's two list rectangles.
+    }
+};
+
+class ProgramCameraServices final : public CameraServices {
+  public:
+    float cameraTransition() override { return cameras().t; }
+    void selectAdjacentCamera(bool forward) override {
+        gv::selectAdjacentCamera(cameras(), forward);
+    }
+    float earthRotation() override { return driver().scene.earthYaw; }
+};
+
+class ProgramLocationsServices final : public LocationsServices {
+  public:
+    // Not connected yet: the locations manager. Until it exists it is always
+    // closed and never claims the keyboard.
+    bool managerHasKeyboard() override { return false; }
+    bool managerHandleKey(const platform::WindowMessage&) override { return false; }
+    bool managerOpen() override { return false; }
+    bool managerOpening() override { return false; }
+    bool managerClosing() override { return false; }
+    void openManager() override {}
+    void startClosingManager() override {}
+};
+
+class ProgramPointerServices final : public PointerServices {
+  public:
+    ScreenPoint clientToScreen(int x, int y) override {
+        DriverState& d = driver();
+        if (!d.window) return {x, y};
+        const platform::Rect r = d.window->screenRect();
+        return {r.left + x, r.top + y};
+    }
+    void setCursorPosition(ScreenPoint p) override { platform::setCursorPosition(p.x, p.y); }
+    void setCursor(platform::SystemCursor cursor) override { platform::setSystemCursor(cursor); }
+};
+
+ProgramUiHost gUiHost;
+ProgramSceneServices gSceneServices;
+ProgramCloudServices gCloudServices;
+ProgramDisplayModes gDisplayModes;
+ProgramCameraServices gCameraServices;
+ProgramLocationsServices gLocationsServices;
+ProgramPointerServices gPointerServices;
+
+} // namespace
+
+void connectProgramServices() {
+    setUiHost(&gUiHost);
+    setSceneServices(&gSceneServices);
+    setCloudServices(&gCloudServices);
+    setDisplayModeServices(&gDisplayModes);
+    setCameraServices(&gCameraServices);
+    setLocationsServices(&gLocationsServices);
+    setPointerServices(&gPointerServices);
+}
+
+void disconnectProgramServices() {
+    setUiHost(nullptr);
+    setSceneServices(nullptr);
+    setCloudServices(nullptr);
+    setDisplayModeServices(nullptr);
+    setCameraServices(nullptr);
+    setLocationsServices(nullptr);
+    setPointerServices(nullptr);
+}
+
+} // namespace gv

@@ -1,0 +1,182 @@
+// The program's services drive the real renderer (on the recording backend):
+// what the overlays draw and what the options and keys change reaches it.
+#include "app/driver.h"
+#include "app/preferences_file.h"
+#include "app/program_services.h"
+#include "app/window_proc.h"
+#include "engine/error_name.h"
+#include "engine/recording_backend.h"
+#include "resources/builtin_resources.h"
+#include "scene/cameras.h"
+#include "scene/planet_objects.h"
+#include "support/temp_dir.h"
+#include "ui/help_overlay.h"
+#include "ui/options_overlay.h"
+#include "ui/screenshot.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace gv {
+namespace {
+
+using namespace platform;
+
+class ProgramServicesTest : public ::testing::Test {
+  protected:
+    RecordingBackend* backend = nullptr;
+
+    void SetUp() override {
+        resources::registerBuiltinResources();
+        resetPreferencesForRun();
+        resetInputForRun();
+        resetHelpForRun();
+        resetScreenshotsForRun();
+        DriverState& d = driver();
+        auto b = std::make_unique<RecordingBackend>();
+        backend = b.get();
+        DisplayInfo info;
+        info.name = "Display";
+        info.description = "Recorded";
+        info.modes = {{640, 480, 32, 0}, {800, 600, 16, 0}};
+        d.display = std::make_unique<DisplayDevice>(std::move(b), std::vector{info}, 32);
+        ASSERT_EQ(d.display->selectDriver(0), kResultOk);
+        ASSERT_EQ(d.display->selectMode(0, true, false), kResultOk);
+        d.renderer = std::make_unique<Renderer>(*d.display);
+        ASSERT_EQ(d.renderer->create3D(true), kResultOk);
+        d.display->setRenderer(d.renderer.get());
+        d.width = d.display->width();
+        d.height = d.display->height();
+        d.mainFont = std::make_unique<BitmapFont>(*d.display);
+        d.hintFont = std::make_unique<BitmapFont>(*d.display);
+        ASSERT_TRUE(d.mainFont->loadFont(108, 107));
+        ASSERT_TRUE(d.hintFont->loadFont(135, 134));
+        cameras().prefs = &prefs();
+        cameras().main = std::make_unique<Camera>(0.97f, uint16_t(d.width), uint16_t(d.height));
+        d.mainCamera = cameras().main.get();
+        light = d.renderer->createLight();
+        for (int i = 0; i < 10; ++i)
+            d.renderer->createMaterial();
+        // The earth's eight materials start at slot 2 here, so that the ones
+        // around them show whether anything else is touched.
+        bindPlanets(*d.renderer, *d.display, prefs());
+        planets().earthReserved = true;
+        planets().earthMaterial0 = 2;
+        connectProgramServices();
+        helpLayout();
+        backend->clearLog();
+    }
+    void TearDown() override {
+        DriverState& d = driver();
+        light.reset();
+        planets().earthReserved = false;
+        releasePlanets();
+        d.mainCamera = nullptr;
+        cameras().main.reset();
+        cameras().prefs = nullptr;
+        d.hintFont.reset();
+        d.mainFont.reset();
+        d.renderer.reset();
+        d.display.reset();
+        disconnectProgramServices();
+    }
+    std::unique_ptr<Light> light;
+};
+
+TEST_F(ProgramServicesTest, OptionsDrawFourTextsWithTheirFontsAtTheirPlaces) {
+    prefs().optionsSelection = 14;
+    drawOptions();
+    ASSERT_EQ(backend->draws.size(), 4u);
+    const auto& label = backend->draws[1];
+    ASSERT_FALSE(label.screen.empty());
+    EXPECT_FLOAT_EQ(label.screen[0].sx, 8.0f);
+    EXPECT_FLOAT_EQ(label.screen[0].sy, 480.0f - 55.0f);
+    // "SUN SIZE": seven glyphs and a space, one quad each.
+    EXPECT_EQ(label.screen.size(), 8u * 4u);
+    EXPECT_EQ(label.screen[0].color, 0xC0B0D0FFu);
+    // The arrows come from the second font's sheet.
+    EXPECT_NE(backend->draws[3].texture, backend->draws[1].texture);
+    EXPECT_EQ(backend->draws[3].screen.size(), 4u * 4u);
+}
+
+TEST_F(ProgramServicesTest, SpecularityReachesTheEightEarthMaterialsOnly) {
+    Renderer& r = *driver().renderer;
+    const float untouchedPower = r.material(1).power();
+    const ColorValue untouchedSpecular = r.material(0).specular();
+    prefs().optionsSelection = 19; // "EARTH SPECULARITY POWER"
+    optionsKey(VK_UP);
+    prefs().optionsSelection = 20; // "EARTH SPECULARITY"
+    optionsKey(VK_UP);
+    optionsKey(VK_UP);
+    for (uint32_t i = 2; i < 10; ++i) {
+        EXPECT_EQ(r.material(i).power(), 1.0f) << i;
+        EXPECT_FLOAT_EQ(r.material(i).specular().r, 0.02f) << i;
+        EXPECT_EQ(r.material(i).specular().a, 1.0f) << i;
+    }
+    EXPECT_EQ(r.material(1).power(), untouchedPower);
+    EXPECT_EQ(r.material(0).specular().r, untouchedSpecular.r);
+}
+
+TEST_F(ProgramServicesTest, AmbientFilteringAndFieldOfViewReachTheRendererAndCamera) {
+    windowProc({WM_CHAR, '+', 0});
+    float red = 0, green = 0, blue = 0;
+    driver().renderer->getAmbientLight(red, green, blue);
+    EXPECT_FLOAT_EQ(red, 0.06f);
+    EXPECT_FLOAT_EQ(blue, 0.06f);
+
+    prefs().optionsSelection = 31; // "TEXTURE FILTERING", on by default
+    prefs().textureFiltering = 0;
+    optionsKey(VK_UP);
+    EXPECT_TRUE(driver().renderer->bilinearFiltering());
+    optionsKey(VK_DOWN);
+    EXPECT_FALSE(driver().renderer->bilinearFiltering());
+
+    prefs().optionsSelection = 3; // "CAMERA FIELD-OF-VIEW"
+    optionsKey(VK_DOWN);
+    EXPECT_FLOAT_EQ(driver().mainCamera->fov(), prefs().fieldOfView);
+}
+
+TEST_F(ProgramServicesTest, EnterOnResolutionRebuildsTheDeviceAroundTheModeChange) {
+    prefs().screenModeIndex = 1;
+    prefs().ambientPercent = 40;
+    prefs().optionsSelection = 37; // "SCREEN RESOLUTION"
+    optionsKey(VK_RETURN);
+    const auto& calls = backend->calls;
+    auto at = [&](const char* op) {
+        for (std::size_t i = 0; i < calls.size(); ++i)
+            if (calls[i].op == op) return int(i);
+        return -1;
+    };
+    ASSERT_GE(at("releaseDevice"), 0);
+    ASSERT_GE(at("setWindowMode"), 0);
+    ASSERT_GE(at("createDevice"), 0);
+    EXPECT_LT(at("releaseDevice"), at("setWindowMode"));
+    EXPECT_LT(at("setWindowMode"), at("createDevice"));
+    EXPECT_TRUE(backend->lightAttached);
+    float red = 0, green = 0, blue = 0;
+    driver().renderer->getAmbientLight(red, green, blue);
+    EXPECT_FLOAT_EQ(red, 0.4f);
+    EXPECT_EQ(driver().width, 800);
+    EXPECT_EQ(driver().height, 600);
+    EXPECT_EQ(helpPanel().restX, 800.0f - 220.0f);
+    EXPECT_EQ(helpPanel().hiddenY, 600.0f - 260.0f);
+}
+
+TEST_F(ProgramServicesTest, ScreenshotsAreTgaFilesOfTheDisplayInTheCurrentFolder) {
+    test::TempDir dir;
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    windowProc({WM_KEYDOWN, VK_F2, 0});
+    takeScreenshotIfRequested();
+    windowProc({WM_KEYDOWN, VK_F2, 0});
+    takeScreenshotIfRequested();
+    std::filesystem::current_path(previous);
+    ASSERT_TRUE(std::filesystem::exists(dir.file("Geovista_001.tga")));
+    ASSERT_TRUE(std::filesystem::exists(dir.file("Geovista_002.tga")));
+    EXPECT_EQ(std::filesystem::file_size(dir.file("Geovista_001.tga")), 18u + 640u * 480u * 3u);
+}
+
+} // namespace
+} // namespace gv
