@@ -46,22 +46,17 @@ bool TgaImage::setImage(uint16_t width, uint16_t height, uint8_t depth, const ui
 bool TgaImage::write(const char* path) const {
     File f(std::fopen(path, "wb"));
     if (!f) return false;
+    // The header of the image being written, whatever file was read before:
+    // no identification, no colour map, origin 0, and alpha bits declared
+    // only for 32-bit images.
     uint8_t h[18] = {};
-    h[0] = header_.idLength;
-    h[1] = header_.colorMapType;
-    h[2] = header_.imageType;
-    for (int i = 0; i < 5; ++i)
-        h[3 + i] = header_.colorMapSpec[i];
-    h[8] = uint8_t(header_.xOrigin);
-    h[9] = uint8_t(header_.xOrigin >> 8);
-    h[10] = uint8_t(header_.yOrigin);
-    h[11] = uint8_t(header_.yOrigin >> 8);
+    h[2] = 2;
     h[12] = uint8_t(header_.width);
     h[13] = uint8_t(header_.width >> 8);
     h[14] = uint8_t(header_.height);
     h[15] = uint8_t(header_.height >> 8);
     h[16] = header_.depth;
-    h[17] = header_.descriptor;
+    h[17] = header_.depth == 32 ? 8 : 0;
     if (std::fwrite(h, 1, 18, f.get()) != 18) return false;
     const size_t row = size_t(header_.width) * (header_.depth / 8);
     for (size_t y = header_.height; y-- > 0;)

@@ -136,6 +136,41 @@ TEST(Tga, ReadsFromAnOffset) {
     std::remove(path.c_str());
 }
 
+TEST(Tga, WritesTheHeaderOfTheImageItHoldsNotOfTheFileReadBefore) {
+    // A file with an identification length, colour-map fields, origins and a
+    // top-left descriptor, as other programs write them.
+    const uint8_t px[2 * 2 * 4] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    std::vector<uint8_t> foreign = {5, 1, 2, 0, 0, 16, 0, 24, 7, 0, 9, 0, 2, 0, 2, 0, 32, 0x28};
+    foreign.insert(foreign.end(), px, px + sizeof px);
+    const std::string path = tempPath("gv_engine_tga_foreign.tga");
+    writeBytes(path, foreign);
+    TgaImage img;
+    ASSERT_TRUE(img.read(path.c_str()));
+    for (uint8_t depth : {24, 32}) {
+        ASSERT_TRUE(img.setImage(2, 2, depth, px));
+        ASSERT_TRUE(img.write(path.c_str()));
+        const auto bytes = fileBytes(path);
+        ASSERT_GE(bytes.size(), 18u);
+        const std::vector<uint8_t> expected = {
+            0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, depth, uint8_t(depth == 32 ? 8 : 0)};
+        EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 18), expected) << int(depth);
+        EXPECT_EQ(bytes.size(), 18u + 4u * depth / 8u);
+    }
+    // Read straight from the foreign file and written back unchanged.
+    ASSERT_TRUE(img.read(path.c_str()));
+    writeBytes(path, foreign);
+    ASSERT_TRUE(img.read(path.c_str()));
+    ASSERT_TRUE(img.write(path.c_str()));
+    const auto bytes = fileBytes(path);
+    EXPECT_EQ(bytes[0], 0);
+    EXPECT_EQ(bytes[1], 0);
+    EXPECT_EQ(bytes[5], 0);
+    EXPECT_EQ(bytes[8], 0);
+    EXPECT_EQ(bytes[10], 0);
+    EXPECT_EQ(bytes[17], 8);
+    std::remove(path.c_str());
+}
+
 TEST(PixelFormat, ChoiceOverTheOfferedFormats) {
     const PixelFormat display32{32, 0xFF0000, 0xFF00, 0xFF, 0};
     bool offered = false;
