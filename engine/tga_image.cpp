@@ -3,6 +3,7 @@
 #include "engine/display_device.h"
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace gv {
@@ -43,13 +44,14 @@ bool TgaImage::setImage(uint16_t width, uint16_t height, uint8_t depth, const ui
     return true;
 }
 
-bool TgaImage::write(const char* path) const {
-    File f(std::fopen(path, "wb"));
-    if (!f) return false;
+std::vector<uint8_t> TgaImage::fileBytes() const {
     // The header of the image being written, whatever file was read before:
     // no identification, no colour map, origin 0, and alpha bits declared
     // only for 32-bit images.
-    uint8_t h[18] = {};
+    const size_t row = size_t(header_.width) * (header_.depth / 8);
+    const bool palette = header_.depth == 8 && palette_.size() == 768;
+    std::vector<uint8_t> out(18 + row * header_.height + (palette ? 768 : 0), 0);
+    uint8_t* h = out.data();
     h[2] = 2;
     h[12] = uint8_t(header_.width);
     h[13] = uint8_t(header_.width >> 8);
@@ -57,14 +59,19 @@ bool TgaImage::write(const char* path) const {
     h[15] = uint8_t(header_.height >> 8);
     h[16] = header_.depth;
     h[17] = header_.depth == 32 ? 8 : 0;
-    if (std::fwrite(h, 1, 18, f.get()) != 18) return false;
-    const size_t row = size_t(header_.width) * (header_.depth / 8);
-    for (size_t y = header_.height; y-- > 0;)
-        if (row && std::fwrite(pixels_.data() + y * row, 1, row, f.get()) != row) return false;
-    if (header_.depth == 8 && palette_.size() == 768 &&
-        std::fwrite(palette_.data(), 1, 768, f.get()) != 768)
-        return false;
-    return true;
+    uint8_t* at = h + 18;
+    if (pixels_.size() >= row * header_.height)
+        for (size_t y = header_.height; y-- > 0; at += row)
+            std::memcpy(at, pixels_.data() + y * row, row);
+    if (palette) std::memcpy(at, palette_.data(), 768);
+    return out;
+}
+
+bool TgaImage::write(const char* path) const {
+    File f(std::fopen(path, "wb"));
+    if (!f) return false;
+    const std::vector<uint8_t> bytes = fileBytes();
+    return std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size();
 }
 
 bool TgaImage::read(const char* path, long offset) {
