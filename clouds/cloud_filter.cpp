@@ -83,20 +83,24 @@ void smoothCloudMap(std::span<uint32_t> map, uint32_t width, uint32_t height) {
     // Each pass replaces the pixels of work rows 1 .. height - 1 in place,
     // in one run over the area as if it were a single row of pixels: the
     // block of a pixel is the three-pixel column sums at its left, its own
-    // and its right, the left one already holding its new centre.
+    // and its right, the left one already holding its new centre. Work
+    // pixel i is area[i + 1].
     const Tables& t = tables();
     const size_t first = rowLength, last = rowLength * height;
-    auto columnSum = [&](size_t i) { return work[i - rowLength] + work[i] + work[i + rowLength]; };
+    uint64_t* a = area.data();
+    auto columnSum = [&](size_t i) {
+        return a[i + 1 - rowLength] + a[i + 1] + a[i + 1 + rowLength];
+    };
     for (int pass = 0; pass < 3; ++pass) {
         uint64_t left = columnSum(first - 1), centre = columnSum(first);
         for (size_t i = first; i < last; ++i) {
             const uint64_t right = columnSum(i + 1);
             const uint64_t sum = left + centre + right;
-            const uint64_t old = work[i];
+            const uint64_t old = a[i + 1];
             const uint64_t now = uint64_t(t.ninth[sum & 0xFFFF]) |
                                  uint64_t(t.ninth[(sum >> 16) & 0xFFFF]) << 16 |
                                  uint64_t(t.ninth[(sum >> 32) & 0xFFFF]) << 32;
-            work[i] = now;
+            a[i + 1] = now;
             left = centre - old + now;
             centre = right;
         }

@@ -87,7 +87,8 @@ bool decodePcx(std::span<const uint8_t> file, DecodedImage& out) {
     std::vector<uint8_t> line(lineLength);
     size_t at = kHeader;
     const uint32_t w = uint32_t(width);
-    for (uint32_t y = 0; y < uint32_t(height); ++y) {
+    // Lines of no bytes carry no pixels.
+    for (uint32_t y = 0; y < uint32_t(height) && lineLength > 0; ++y) {
         const bool whole = readScanLine(file, at, line.data(), lineLength);
         // The first scan line is the picture's top row.
         uint8_t* row = dib.row(uint32_t(height) - 1 - y);
