@@ -1,8 +1,9 @@
 #include "clouds/cloud_filter.h"
 
+#include <algorithm>
 #include <array>
 #include <cassert>
-#include <vector>
+#include <memory>
 
 namespace gv {
 
@@ -42,14 +43,14 @@ CloudColours::CloudColours(std::span<const uint32_t, kCloudColourCount> colours)
         c &= 0x00FFFFFFu;
         uint32_t s = slotOf(c);
         while (used_[s] && slots_[s] != c)
-            s = (s + 1) % kSlots;
+            s = (s + 1) & (kSlots - 1);
         slots_[s] = c;
         used_[s] = true;
     }
 }
 
 bool CloudColours::contains(uint32_t rgb) const {
-    for (uint32_t s = slotOf(rgb);; s = (s + 1) % kSlots) {
+    for (uint32_t s = slotOf(rgb);; s = (s + 1) & (kSlots - 1)) {
         if (!used_[s]) return false;
         if (slots_[s] == rgb) return true;
     }
@@ -69,8 +70,13 @@ void smoothCloudMap(std::span<uint32_t> map, uint32_t width, uint32_t height) {
     // round in longitude); rows 0 and height + 1 transparent black. One
     // more pixel of black on either side: the walk reads one pixel before
     // the first row.
-    std::vector<uint64_t> area(rowLength * (height + 2) + 2, 0);
-    uint64_t* work = area.data() + 1;
+    // Filled row by row below; only the black rows and the two ends are
+    // set here.
+    const size_t areaSize = rowLength * (height + 2) + 2;
+    const std::unique_ptr<uint64_t[]> area(new uint64_t[areaSize]);
+    std::fill(area.get(), area.get() + rowLength + 1, 0);
+    std::fill(area.get() + areaSize - rowLength - 1, area.get() + areaSize, 0);
+    uint64_t* work = area.get() + 1;
     for (uint32_t r = 0; r < height; ++r) {
         const uint32_t* in = map.data() + size_t(r) * width;
         uint64_t* out = work + (size_t(r) + 1) * rowLength;
@@ -87,7 +93,7 @@ void smoothCloudMap(std::span<uint32_t> map, uint32_t width, uint32_t height) {
     // pixel i is area[i + 1].
     const Tables& t = tables();
     const size_t first = rowLength, last = rowLength * height;
-    uint64_t* a = area.data();
+    uint64_t* a = area.get();
     auto columnSum = [&](size_t i) {
         return a[i + 1 - rowLength] + a[i + 1] + a[i + 1 + rowLength];
     };

@@ -22,7 +22,8 @@ class CloudColours {
     }
 
   private:
-    // Open addressing: twice the colours' number of slots and more.
+    // Open addressing: more than twice the colours' number of slots, a
+    // power of two.
     static constexpr uint32_t kSlots = 64;
     uint32_t slots_[kSlots];
     bool used_[kSlots] = {};

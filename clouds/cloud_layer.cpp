@@ -13,6 +13,8 @@
 
 namespace gv {
 
+CloudLayer::CloudLayer() = default;
+
 CloudLayer::~CloudLayer() {
     // The textures and the sphere know when their device is gone; the
     // materials belong to the renderer, which may be gone already.

@@ -24,7 +24,7 @@ inline constexpr const char* kCloudCacheFile = "clouds.tga";
 
 class CloudLayer {
   public:
-    CloudLayer() = default;
+    CloudLayer();
     ~CloudLayer();
     CloudLayer(const CloudLayer&) = delete;
     CloudLayer& operator=(const CloudLayer&) = delete;

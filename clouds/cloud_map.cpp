@@ -5,8 +5,15 @@
 namespace gv {
 
 void CloudSourceColours::map(const uint32_t* rgb, uint32_t* out, size_t count) const {
-    for (size_t i = 0; i < count; ++i)
-        out[i] = colours_.classify(rgb[i]);
+    // Neighbours mostly share their colour: the last answer is kept.
+    uint32_t last = 0, answer = colours_.classify(0);
+    for (size_t i = 0; i < count; ++i) {
+        if (rgb[i] != last) {
+            last = rgb[i];
+            answer = colours_.classify(last);
+        }
+        out[i] = answer;
+    }
 }
 
 bool stretchCloudPicture(const PackedDib& picture, const CloudColours& colours, CloudMap& map) {

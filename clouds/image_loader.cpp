@@ -4,7 +4,10 @@
 #include "clouds/gif_decoder.h"
 #include "clouds/pcx_decoder.h"
 #include "clouds/tga_decoder.h"
-#include "formats/file_bytes.h"
+
+#include <fstream>
+#include <memory>
+#include <new>
 
 namespace gv {
 
@@ -29,9 +32,18 @@ uint32_t paletteKindOf(uint32_t bits) {
 
 bool ImageLoader::load(const std::string& path) {
     if (path.empty()) return false;
-    const auto bytes = readFileBytes(path, kMaxImageFileBytes);
-    if (!bytes || bytes->empty()) return false;
-    return loadBytes(*bytes);
+    // Read whole, in one piece: the size first, then the bytes.
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) return false;
+    const std::streamoff size = in.tellg();
+    if (size <= 0 || uint64_t(size) > kMaxImageFileBytes) return false;
+    // Not zero-filled first: every byte is read over.
+    const std::unique_ptr<uint8_t[]> bytes(new (std::nothrow) uint8_t[size_t(size)]);
+    if (!bytes) return false;
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(bytes.get()), size)) return false;
+    in.close();
+    return loadBytes(std::span<const uint8_t>(bytes.get(), size_t(size)));
 }
 
 bool ImageLoader::loadBytes(std::span<const uint8_t> bytes) {

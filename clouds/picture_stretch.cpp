@@ -7,10 +7,10 @@ namespace gv {
 
 namespace {
 
-// The source pixels one target pixel is made of, with their weights.
+// The source pixels one target pixel is made of: a run of consecutive
+// pixels from `first`, with their weights.
 struct Taps {
-    std::vector<uint32_t> first, count;
-    std::vector<uint32_t> index;
+    std::vector<uint32_t> first, count, weightAt;
     std::vector<float> weight;
 };
 
@@ -18,34 +18,39 @@ Taps tapsFor(uint32_t source, uint32_t target) {
     Taps t;
     t.first.resize(target);
     t.count.resize(target);
-    auto add = [&](uint32_t i, float w) {
-        t.index.push_back(i);
-        t.weight.push_back(w);
-    };
+    t.weightAt.resize(target);
     for (uint32_t d = 0; d < target; ++d) {
-        t.first[d] = uint32_t(t.index.size());
+        t.weightAt[d] = uint32_t(t.weight.size());
+        uint32_t first = d, count = 0;
         if (source == target) {
-            add(d, 1.0f);
+            t.weight.push_back(1.0f);
+            count = 1;
         } else if (source > target) {
             // The share of each source pixel inside the target pixel.
             const double scale = double(source) / target;
             const double lo = d * scale, hi = (d + 1) * scale;
-            for (uint32_t i = uint32_t(lo); i < source && double(i) < hi; ++i) {
+            first = uint32_t(lo);
+            for (uint32_t i = first; i < source && double(i) < hi; ++i) {
                 const double w = std::min(hi, double(i) + 1) - std::max(lo, double(i));
-                if (w > 0) add(i, float(w / scale));
+                t.weight.push_back(float(std::max(w, 0.0) / scale));
+                ++count;
             }
         } else {
             // Between the two source pixels whose centres enclose the
             // target pixel's centre; the edges repeat the edge pixels.
             double s = (d + 0.5) * double(source) / target - 0.5;
             s = std::clamp(s, 0.0, double(source - 1));
-            const uint32_t i0 = uint32_t(s);
-            const uint32_t i1 = std::min(i0 + 1, source - 1);
-            const float f = float(s - i0);
-            add(i0, 1.0f - f);
-            if (f > 0 && i1 != i0) add(i1, f);
+            first = uint32_t(s);
+            const float f = float(s - first);
+            t.weight.push_back(1.0f - f);
+            count = 1;
+            if (f > 0 && first + 1 < source) {
+                t.weight.push_back(f);
+                count = 2;
+            }
         }
-        t.count[d] = uint32_t(t.index.size()) - t.first[d];
+        t.first[d] = first;
+        t.count[d] = count;
     }
     return t;
 }
@@ -118,53 +123,76 @@ bool stretchPicture(const PackedDib& picture, const SourceColours* colours, uint
     }
 
     const Taps across = tapsFor(sw, width), down = tapsFor(sh, height);
-    // For each source row, the target rows it adds to and by how much.
-    std::vector<std::vector<std::pair<uint32_t, float>>> usedBy(sh);
-    for (uint32_t d = 0; d < height; ++d)
-        for (uint32_t k = 0; k < down.count[d]; ++k) {
-            const uint32_t j = down.first[d] + k;
-            usedBy[down.index[j]].push_back({d, down.weight[j]});
-        }
-
-    std::vector<float> sums(size_t(width) * height * 4, 0.0f);
     std::vector<uint32_t> rgb(sw), px(sw);
-    std::vector<float> across4(size_t(width) * 4);
-    for (uint32_t y = 0; y < sh; ++y) {
-        if (usedBy[y].empty()) continue;
+    std::vector<float> channels(size_t(sw) * 4);
+    // One source row stretched across: four channels a target pixel.
+    auto stretchAcross = [&](uint32_t y, float* out4) {
         if (indexed) {
             readRow(picture, y, palette, px.data());
         } else {
             readRow(picture, y, nullptr, rgb.data());
             mapColours(rgb.data(), px.data(), sw);
         }
+        for (uint32_t x = 0; x < sw; ++x) {
+            const uint32_t p = px[x];
+            float* c = &channels[size_t(x) * 4];
+            c[0] = float(p & 0xFF);
+            c[1] = float((p >> 8) & 0xFF);
+            c[2] = float((p >> 16) & 0xFF);
+            c[3] = float(p >> 24);
+        }
         for (uint32_t d = 0; d < width; ++d) {
+            const float* c = &channels[size_t(across.first[d]) * 4];
+            const float* w = &across.weight[across.weightAt[d]];
             float b = 0, g = 0, r = 0, a = 0;
-            for (uint32_t k = 0; k < across.count[d]; ++k) {
-                const uint32_t j = across.first[d] + k;
-                const uint32_t p = px[across.index[j]];
-                const float w = across.weight[j];
-                b += w * float(p & 0xFF);
-                g += w * float((p >> 8) & 0xFF);
-                r += w * float((p >> 16) & 0xFF);
-                a += w * float(p >> 24);
+            for (uint32_t k = 0; k < across.count[d]; ++k, c += 4) {
+                b += w[k] * c[0];
+                g += w[k] * c[1];
+                r += w[k] * c[2];
+                a += w[k] * c[3];
             }
-            float* o = &across4[size_t(d) * 4];
+            float* o = out4 + size_t(d) * 4;
             o[0] = b;
             o[1] = g;
             o[2] = r;
             o[3] = a;
         }
-        for (const auto& [d, w] : usedBy[y]) {
-            float* s = &sums[size_t(d) * width * 4];
-            for (size_t i = 0; i < size_t(width) * 4; ++i)
-                s[i] += w * across4[i];
-        }
-    }
+    };
+    // Target rows are made in order, each from a run of source rows that
+    // starts no earlier than the previous one's: two rows stretched across
+    // are kept, since neighbouring target rows share at most their
+    // boundary rows, and the one with the lower row makes room.
+    struct Kept {
+        int64_t row = -1;
+        std::vector<float> values;
+    };
+    Kept kept[2];
+    for (Kept& k : kept)
+        k.values.resize(size_t(width) * 4);
+    auto acrossRow = [&](uint32_t y) -> const float* {
+        for (Kept& k : kept)
+            if (k.row == int64_t(y)) return k.values.data();
+        Kept& k = kept[0].row < kept[1].row ? kept[0] : kept[1];
+        stretchAcross(y, k.values.data());
+        k.row = y;
+        return k.values.data();
+    };
 
     out.resize(size_t(width) * height);
-    for (size_t i = 0; i < out.size(); ++i) {
-        const float* s = &sums[i * 4];
-        out[i] = channel(s[3]) << 24 | channel(s[2]) << 16 | channel(s[1]) << 8 | channel(s[0]);
+    std::vector<float> sum(size_t(width) * 4);
+    for (uint32_t d = 0; d < height; ++d) {
+        std::fill(sum.begin(), sum.end(), 0.0f);
+        for (uint32_t k = 0; k < down.count[d]; ++k) {
+            const float w = down.weight[down.weightAt[d] + k];
+            const float* row = acrossRow(down.first[d] + k);
+            for (size_t i = 0; i < sum.size(); ++i)
+                sum[i] += w * row[i];
+        }
+        uint32_t* o = out.data() + size_t(d) * width;
+        for (uint32_t x = 0; x < width; ++x) {
+            const float* s = &sum[size_t(x) * 4];
+            o[x] = channel(s[3]) << 24 | channel(s[2]) << 16 | channel(s[1]) << 8 | channel(s[0]);
+        }
     }
     return true;
 }

@@ -50,20 +50,21 @@ std::vector<uint8_t> TgaImage::fileBytes() const {
     // only for 32-bit images.
     const size_t row = size_t(header_.width) * (header_.depth / 8);
     const bool palette = header_.depth == 8 && palette_.size() == 768;
-    std::vector<uint8_t> out(18 + row * header_.height + (palette ? 768 : 0), 0);
-    uint8_t* h = out.data();
-    h[2] = 2;
-    h[12] = uint8_t(header_.width);
-    h[13] = uint8_t(header_.width >> 8);
-    h[14] = uint8_t(header_.height);
-    h[15] = uint8_t(header_.height >> 8);
-    h[16] = header_.depth;
-    h[17] = header_.depth == 32 ? 8 : 0;
-    uint8_t* at = h + 18;
+    std::vector<uint8_t> out;
+    out.reserve(18 + row * header_.height + (palette ? 768 : 0));
+    out.resize(18, 0);
+    out[2] = 2;
+    out[12] = uint8_t(header_.width);
+    out[13] = uint8_t(header_.width >> 8);
+    out[14] = uint8_t(header_.height);
+    out[15] = uint8_t(header_.height >> 8);
+    out[16] = header_.depth;
+    out[17] = header_.depth == 32 ? 8 : 0;
     if (pixels_.size() >= row * header_.height)
-        for (size_t y = header_.height; y-- > 0; at += row)
-            std::memcpy(at, pixels_.data() + y * row, row);
-    if (palette) std::memcpy(at, palette_.data(), 768);
+        for (size_t y = header_.height; y-- > 0;)
+            out.insert(out.end(), pixels_.begin() + long(y * row),
+                       pixels_.begin() + long((y + 1) * row));
+    if (palette) out.insert(out.end(), palette_.begin(), palette_.end());
     return out;
 }
 
