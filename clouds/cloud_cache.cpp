@@ -24,11 +24,10 @@ bool readCloudCache(const std::string& path, CloudMap& map) {
 
 bool writeCloudCache(const std::string& path, const CloudMap& map) {
     if (map.size() != size_t(kCloudMapWidth) * kCloudMapHeight) return false;
-    TgaImage image;
-    if (!image.setImage(kCloudMapWidth, kCloudMapHeight, 32,
-                        reinterpret_cast<const uint8_t*>(map.data())))
-        return false;
-    return platform::replaceFileContents(path, image.fileBytes());
+    // A 32-bit TGA of the map's memory rows, written last row first.
+    return platform::replaceFileContents(
+        path, TgaImage::fileBytes(kCloudMapWidth, kCloudMapHeight, 32,
+                                  reinterpret_cast<const uint8_t*>(map.data()), nullptr));
 }
 
 } // namespace gv

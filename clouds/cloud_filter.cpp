@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cassert>
-#include <memory>
+#include <vector>
 
 namespace gv {
 
@@ -70,13 +70,15 @@ void smoothCloudMap(std::span<uint32_t> map, uint32_t width, uint32_t height) {
     // round in longitude); rows 0 and height + 1 transparent black. One
     // more pixel of black on either side: the walk reads one pixel before
     // the first row.
-    // Filled row by row below; only the black rows and the two ends are
-    // set here.
+    // Kept from one call to the next (each rebuild runs in the middle of a
+    // frame, and fresh memory costs time); filled row by row below, only
+    // the black rows and the two ends are set here.
+    static thread_local std::vector<uint64_t> area;
     const size_t areaSize = rowLength * (height + 2) + 2;
-    const std::unique_ptr<uint64_t[]> area(new uint64_t[areaSize]);
-    std::fill(area.get(), area.get() + rowLength + 1, 0);
-    std::fill(area.get() + areaSize - rowLength - 1, area.get() + areaSize, 0);
-    uint64_t* work = area.get() + 1;
+    if (area.size() < areaSize) area.resize(areaSize);
+    std::fill(area.begin(), area.begin() + long(rowLength + 1), 0);
+    std::fill(area.begin() + long(areaSize - rowLength - 1), area.begin() + long(areaSize), 0);
+    uint64_t* work = area.data() + 1;
     for (uint32_t r = 0; r < height; ++r) {
         const uint32_t* in = map.data() + size_t(r) * width;
         uint64_t* out = work + (size_t(r) + 1) * rowLength;
@@ -93,7 +95,7 @@ void smoothCloudMap(std::span<uint32_t> map, uint32_t width, uint32_t height) {
     // pixel i is area[i + 1].
     const Tables& t = tables();
     const size_t first = rowLength, last = rowLength * height;
-    uint64_t* a = area.get();
+    uint64_t* a = area.data();
     auto columnSum = [&](size_t i) {
         return a[i + 1 - rowLength] + a[i + 1] + a[i + 1 + rowLength];
     };

@@ -41,9 +41,9 @@ bool CloudLayer::makeMap(bool useCache) {
     ImageLoader loader;
     if (!loader.load(folder_ + kCloudImageFile)) return false;
     const CloudColours colours(prefs_->cloudColours);
-    CloudMap map;
-    if (!cloudMapFromPicture(loader.picture(), colours, map)) return false;
-    map_ = std::move(map);
+    // Into the map kept from the last build: no fresh memory for it. The
+    // stretch refuses before it writes anything.
+    if (!cloudMapFromPicture(loader.picture(), colours, map_)) return false;
     // A cache that cannot be written only costs the next start a decode.
     writeCloudCache(folder_ + kCloudCacheFile, map_);
     return true;
