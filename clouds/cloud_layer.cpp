@@ -58,7 +58,7 @@ void CloudLayer::setMaterial(int tile) {
     m.setPower(0.0f);
     m.setAmbient(1, 1, 1, 1);
     m.setBlendMode(MaterialBlendMode::CombinedAlpha);
-    m.cullMode = 3;
+    m.cullMode = d3d::kCullCCW;
     m.zTest = true;
     m.zWrite = false;
 }

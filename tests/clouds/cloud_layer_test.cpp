@@ -131,7 +131,7 @@ TEST_F(CloudLayerTest, BuildsFromThePictureIntoEightTiles) {
         EXPECT_EQ(m.blendMode(), MaterialBlendMode::CombinedAlpha);
         EXPECT_TRUE(m.zTest);
         EXPECT_FALSE(m.zWrite);
-        EXPECT_EQ(m.cullMode, 3u);
+        EXPECT_EQ(m.cullMode, 3u); // counter-clockwise
         const MaterialRecord& r = m.record();
         EXPECT_EQ(r.diffuse.r, 1.0f);
         EXPECT_EQ(r.diffuse.a, 1.0f);
