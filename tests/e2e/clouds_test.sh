@@ -61,6 +61,21 @@ run_globe() {
 }
 at() { local left; left=$(calc "$T0 + $1 - $(date +%s.%N)"); holds "$left > 0" && sleep "$left"; return 0; }
 shot() { import -window root "$1"; }
+# steady_shot OUT: a shot once the scene is drawn and the curtain has lifted
+# (under load the first frames come late): Africa, lit at noon, bright and
+# unchanged over half a second.
+steady_shot() {
+    local before after
+    for _ in $(seq 40); do
+        shot "${E2E_TMP}/probe.png"
+        before=$(mean "${E2E_TMP}/probe.png" $SOUTH)
+        sleep 0.5
+        shot "$1"
+        after=$(mean "$1" $SOUTH)
+        holds "$after > 20" && near "$before" "$after" 1 && return 0
+    done
+    fail "the scene did not settle"
+}
 stop_globe() {
     kill -TERM "$GLOBE"
     wait_exit "$GLOBE" 20 || fail "the globe did not end"
@@ -75,7 +90,7 @@ keep() { [ -n "$PICTURES" ] && mkdir -p "$PICTURES" && cp "$1" "$PICTURES/$2"; r
 # The globe with no cloud files at all: the picture to compare against.
 clear_reference() {
     run_globe clear
-    at 3; shot "${E2E_TMP}/clear.png"; stop_globe
+    at 2; steady_shot "${E2E_TMP}/clear.png"; stop_globe
     clouds_step "FAILED: non-fatal error" || fail "a run without cloud files reports its clouds"
     CLEAR_CENTRE=$(mean "${E2E_TMP}/clear.png" $CENTRE)
     CLEAR_SOUTH=$(mean "${E2E_TMP}/clear.png" $SOUTH)
@@ -89,7 +104,7 @@ cache)
     new_folders satellite
     cloud_picture white "${DATA}/clouds.sat"
     run_globe satellite
-    at 3; shot "${E2E_TMP}/satellite.png"; stop_globe
+    at 2; steady_shot "${E2E_TMP}/satellite.png"; stop_globe
     clouds_step PASSED || fail "the layer was not built from clouds.sat"
     [ -f "${DATA}/clouds.tga" ] || fail "no clouds.tga written"
     "$PY" - "${DATA}/clouds.tga" <<'PYEOF' || fail "clouds.tga is not the cloud map"
@@ -121,7 +136,7 @@ PYEOF
     # The next start, with the cache only.
     rm "${DATA}/clouds.sat"
     run_globe satellite
-    at 3; shot "${E2E_TMP}/cached.png"; stop_globe
+    at 2; steady_shot "${E2E_TMP}/cached.png"; stop_globe
     clouds_step PASSED || fail "the layer was not built from clouds.tga"
     [ "$(md5sum <"${DATA}/clouds.tga")" = "$CACHE_SUM" ] || fail "clouds.tga was changed"
     CACHED_CENTRE=$(mean "${E2E_TMP}/cached.png" $CENTRE)
@@ -134,7 +149,7 @@ PYEOF
     new_folders nocolour
     cloud_picture '#FF8000' "${DATA}/clouds.sat"
     run_globe nocolour
-    at 3; shot "${E2E_TMP}/nocolour.png"; stop_globe
+    at 2; steady_shot "${E2E_TMP}/nocolour.png"; stop_globe
     clouds_step PASSED || fail "a picture without cloud colours gave no layer"
     NONE_CENTRE=$(mean "${E2E_TMP}/nocolour.png" $CENTRE)
     echo "no cloud colour: centre $NONE_CENTRE"
@@ -146,11 +161,11 @@ toggle)
     new_folders toggle
     cloud_picture white "${DATA}/clouds.sat"
     run_globe toggle
-    at 3; shot "${E2E_TMP}/on.png"
+    at 2; steady_shot "${E2E_TMP}/on.png"
     xdotool key --window "$(globe_window)" F9
-    at 5; shot "${E2E_TMP}/off.png"
+    sleep 1; steady_shot "${E2E_TMP}/off.png"
     xdotool key --window "$(globe_window)" F9
-    at 7; shot "${E2E_TMP}/on_again.png"
+    sleep 1; steady_shot "${E2E_TMP}/on_again.png"
     stop_globe
     ON=$(mean "${E2E_TMP}/on.png" $CENTRE)
     OFF=$(mean "${E2E_TMP}/off.png" $CENTRE)
@@ -170,7 +185,7 @@ picture)
     VIEW="currentCamera=6 userLatitude=0.45 userLongitude=-0.3 cam6.distance=560 moonShown=0
           sunShown=0 cameraChangingAutomatic=0"
     run_globe picture
-    at 3; shot "${E2E_TMP}/picture.png"; stop_globe
+    at 4; shot "${E2E_TMP}/picture.png"; stop_globe
     clouds_step PASSED || fail "the layer was not built"
     keep "${E2E_TMP}/picture.png" clouds.png
     pass "a clouded globe pictured"
