@@ -164,29 +164,26 @@ QWidget* LocationsTab::entryGroup() {
     grid->addWidget(nameLabel, 0, 0);
     grid->addWidget(name_, 0, 1, 1, 6);
 
+    // "Latitude [deg] deg [min] min [N/S]", and the same for the longitude.
+    const auto coordinate = [grid](int row, const QString& caption, QLineEdit* degrees,
+                                   QLineEdit* minutes, QComboBox* hemisphere) {
+        auto* label = new QLabel(caption);
+        label->setBuddy(degrees);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(degrees, row, 1);
+        grid->addWidget(new QLabel(tr("deg")), row, 2);
+        grid->addWidget(minutes, row, 3);
+        grid->addWidget(new QLabel(tr("min")), row, 4);
+        grid->addWidget(hemisphere, row, 5);
+    };
     latDegrees_ = digitsBox("latitudeDegrees", 2);
     latMinutes_ = digitsBox("latitudeMinutes", 2);
     latHemisphere_ = letters("latitudeHemisphere", "N", "S");
-    auto* latLabel = new QLabel(tr("Latitude"));
-    latLabel->setBuddy(latDegrees_);
-    grid->addWidget(latLabel, 1, 0);
-    grid->addWidget(latDegrees_, 1, 1);
-    grid->addWidget(new QLabel(tr("deg")), 1, 2);
-    grid->addWidget(latMinutes_, 1, 3);
-    grid->addWidget(new QLabel(tr("min")), 1, 4);
-    grid->addWidget(latHemisphere_, 1, 5);
-
+    coordinate(1, tr("Latitude"), latDegrees_, latMinutes_, latHemisphere_);
     lonDegrees_ = digitsBox("longitudeDegrees", 3);
     lonMinutes_ = digitsBox("longitudeMinutes", 2);
     lonHemisphere_ = letters("longitudeHemisphere", "E", "W");
-    auto* lonLabel = new QLabel(tr("Longitude"));
-    lonLabel->setBuddy(lonDegrees_);
-    grid->addWidget(lonLabel, 2, 0);
-    grid->addWidget(lonDegrees_, 2, 1);
-    grid->addWidget(new QLabel(tr("deg")), 2, 2);
-    grid->addWidget(lonMinutes_, 2, 3);
-    grid->addWidget(new QLabel(tr("min")), 2, 4);
-    grid->addWidget(lonHemisphere_, 2, 5);
+    coordinate(2, tr("Longitude"), lonDegrees_, lonMinutes_, lonHemisphere_);
 
     timeZone_ = new QComboBox;
     timeZone_->setObjectName("timeZone");

@@ -7,6 +7,7 @@
 #include "platform/resources.h"
 #include "resources/builtin_resources.h"
 #include "resources/editor_resources.h"
+#include "support/temp_dir.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -14,7 +15,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -27,22 +27,11 @@ std::span<const uint8_t> builtIn() {
     return platform::findResource(platform::kResourceRawData, resources::kEditorCitiesDatabase);
 }
 
-struct Folder {
-    std::filesystem::path path;
-    Folder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "gvbench-XXXXXX").string();
-        path = mkdtemp(pattern.data());
-    }
-    ~Folder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-    std::string folder() const { return path.string() + "/"; }
-};
+using Folder = gv::test::TempDir;
 
 // 100,000 places with names that are all new to the built-in list.
 std::string writeLargeDatabase(const Folder& f, int count) {
-    const std::string file = (f.path / "large.loc").string();
+    const std::string file = f.file("large.loc");
     std::ofstream out(file, std::ios::binary);
     for (int i = 0; i < count; ++i) {
         const std::string name = "Imported place " + std::to_string(i);
