@@ -14,7 +14,6 @@
 #include <QTimer>
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -92,7 +91,7 @@ BENCHMARK(ImportThroughTheTab)->Arg(100000)->Unit(benchmark::kMillisecond)->Iter
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     resources::registerEditorResources();
     benchmark::Initialize(&argc, argv);
