@@ -76,6 +76,10 @@ MainWindow::MainWindow(EditorSetup setup, QWidget* parent)
     tabs_->tabBar()->setFocus();
 }
 
+MainWindow::~MainWindow() {
+    delete tabs_;
+}
+
 void MainWindow::accept() {
     // Preferences, then the database, then the selection. A file that cannot
     // be written keeps the window open with every change, instead of

@@ -30,6 +30,8 @@ class MainWindow final : public QDialog {
     // Loads the preferences, then the database and the selection, from the
     // folder (the caller has found the folder and the displays before).
     explicit MainWindow(EditorSetup setup, QWidget* parent = nullptr);
+    // The tabs go first: they hold on to the models below.
+    ~MainWindow() override;
 
     void accept() override;
 
