@@ -159,15 +159,20 @@ TEST(SimClock, SixtyRollingHoursAndLargeOffsets) {
     EXPECT_EQ(y.utc.tm_year, 125);
     EXPECT_EQ(y.utc.tm_mon, 1);
     EXPECT_EQ(y.utc.tm_mday, 28);
-    // The largest running total the driver can hold (68 years ahead).
-    const ClockSample most = sampleClock(start, INT32_MAX);
-    const std::time_t expectedTime = start + INT32_MAX;
-    std::tm expected{};
-    gmtime_r(&expectedTime, &expected);
-    EXPECT_EQ(most.utc.tm_year, expected.tm_year);
-    EXPECT_EQ(most.utc.tm_yday, expected.tm_yday);
-    EXPECT_EQ(most.utc.tm_sec, expected.tm_sec);
-    EXPECT_FLOAT_EQ(most.zoneOffsetHours, -5.0f);
+    // A total past what 32 bits hold: 40 million frames at 60 extra seconds,
+    // 2 400 000 000 s = 27777 days and 18 h 40 min. 20:15 + 18:40 is 14:55
+    // on 29 February 2024; 27777 days later it is 19 March 2100 (day 77 of
+    // that common year), 09:55 in New York's standard time.
+    const ClockSample far = sampleClock(start, int64_t(40000000) * 60);
+    EXPECT_EQ(far.simulatedTime, start + std::time_t(2400000000));
+    EXPECT_EQ(far.utc.tm_year, 200);
+    EXPECT_EQ(far.utc.tm_mon, 2);
+    EXPECT_EQ(far.utc.tm_mday, 19);
+    EXPECT_EQ(far.utc.tm_hour, 14);
+    EXPECT_EQ(far.utc.tm_min, 55);
+    EXPECT_EQ(far.local.tm_hour, 9);
+    EXPECT_EQ(far.local.tm_yday, 77);
+    EXPECT_FLOAT_EQ(far.zoneOffsetHours, -5.0f);
 }
 
 TEST(SimClock, UpdateReadsTheSystemClock) {
