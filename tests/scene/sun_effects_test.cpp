@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -181,6 +182,63 @@ TEST_F(SunPass, GlowFollowsTheEarthAndWearsTheGlowTexture) {
     EXPECT_EQ(textures[2], fx.glowTexture->deviceId());
     EXPECT_TRUE(flareQuads().empty());
     EXPECT_EQ(renderer->material(fx.flareMaterial).texture(), fx.flareTexture.get());
+}
+
+// One channel of a source colour over a destination as the recorded blend
+// states combine them (0..1, alpha from the source).
+static float blendedChannel(const RecordingBackend& b, float src, float srcAlpha, float dst) {
+    auto state = [&](RenderState s) {
+        auto it = b.renderStates.find(s);
+        return it == b.renderStates.end() ? 0u : it->second;
+    };
+    if (state(RenderState::AlphaBlendEnable) == 0) return src;
+    auto factor = [&](uint32_t f) {
+        using namespace d3d;
+        switch (f) {
+        case kBlendZero:
+            return 0.0f;
+        case kBlendOne:
+            return 1.0f;
+        case kBlendSrcColor:
+            return src;
+        case kBlendInvSrcColor:
+            return 1.0f - src;
+        case kBlendSrcAlpha:
+            return srcAlpha;
+        case kBlendInvSrcAlpha:
+            return 1.0f - srcAlpha;
+        case kBlendDestColor:
+            return dst;
+        case kBlendInvDestColor:
+            return 1.0f - dst;
+        default:
+            return -1.0f; // a factor this check does not know fails it
+        }
+    };
+    const float out =
+        src * factor(state(RenderState::SrcBlend)) + dst * factor(state(RenderState::DestBlend));
+    return std::min(out, 1.0f);
+}
+
+TEST_F(SunPass, AStarNeverDarkensTheSunBehindIt) {
+    buildStarField();
+    SunEffects& fx = sunEffects();
+    backend->clearLog();
+    drawStars(fx, {1300.0f, 0.0f, 0.0f});
+    ASSERT_EQ(backend->draws.size(), 1u);
+    const RecordingBackend::Draw& points = backend->draws[0];
+    ASSERT_EQ(points.lit.size(), size_t(kStarCount));
+    EXPECT_EQ(points.type, PrimitiveType::PointList);
+    // Colour and alpha come from the star's own (diffuse) colour alone.
+    EXPECT_EQ(backend->stageStates[StageState::ColorOp], d3d::kOpSelectArg1);
+    EXPECT_EQ(backend->stageStates[StageState::ColorArg1], d3d::kArgDiffuse);
+    // The dimmest and the brightest star over a pixel of the sun's disc
+    // (0.95) and over the black sky: the sun keeps at least its brightness,
+    // the sky shows the star's own grey. The stars' colours carry alpha 0.
+    for (float grey : {0.0f, 105.0f / 255.0f, 1.0f}) {
+        EXPECT_GE(blendedChannel(*backend, grey, 0.0f, 0.95f), 0.95f) << grey;
+        EXPECT_FLOAT_EQ(blendedChannel(*backend, grey, 0.0f, 0.0f), grey) << grey;
+    }
 }
 
 TEST(StarField, TheSameSkyEveryRun) {
