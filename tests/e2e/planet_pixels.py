@@ -12,6 +12,7 @@ picture is not what it should be.
     planet_pixels.py clock IMAGE                   clock at the bottom right
     planet_pixels.py extent IMAGE                  right end of the subtitle (prints it)
     planet_pixels.py glide TIMES DIR               glide length and message time from shots
+    planet_pixels.py sunspot IMAGE X Y TOL         the white sun's centre within TOL of (X, Y)
 """
 import sys
 
@@ -193,6 +194,21 @@ def cmd_glide(times_path, folder):
         fail("COMPLETED was not shown for 2.5 seconds")
     half = next(k for k in range(first, end + 1) if shots[k][1] >= shots[first][1] + 1.0)
     print(shots[first][0], shots[end][0], shots[half][0])
+
+
+def cmd_sunspot(path, x, y, tol):
+    """The sun's disc is the only pure white in a picture without flares,
+    wash, glow, moon and stars (but for a little of the earth's ice): its
+    centre is the median of those pixels."""
+    img = load(path)
+    ys, xs = np.nonzero(img.min(axis=2) >= 250)
+    if len(xs) < 50:
+        fail(f"no sun in the picture ({len(xs)} white pixels)")
+    cx, cy = float(np.median(xs)), float(np.median(ys))
+    print(f"sun at ({cx:.1f}, {cy:.1f}) from {len(xs)} pixels, "
+          f"x {xs.min()}..{xs.max()} y {ys.min()}..{ys.max()}")
+    if abs(cx - float(x)) > float(tol) or abs(cy - float(y)) > float(tol):
+        fail(f"the sun is not at ({x}, {y})")
 
 
 if __name__ == "__main__":

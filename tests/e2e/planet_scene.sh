@@ -136,6 +136,18 @@ sun)
     keep "${E2E_TMP}/sun_on.png" sun-view.png
     pass "the sun view shows the sun with its flares"
 
+    # The sun view's offset turns with the line from the sun to the earth:
+    # on every date the "TINY" sun stands above the earth, in the middle of
+    # the picture, where the camera sees it 39.28 up and 289.32 ahead:
+    # y = 360 - 1.8975 * 39.28 / 289.32 * (1280 / 720) * 360 = 195.
+    bare="currentCamera=4 cameraChangingAutomatic=0 sunSize=1 lensFlares=0 earthGlow=0 sunOverbrights=0 moonShown=0 starsShown=0"
+    for when in '2026-03-20 12:00:00' '2026-06-21 12:00:00' '2026-12-21 12:00:00'; do
+        run_globe "sunspot" "@${when} x10" $bare
+        at 2.5; shot "${E2E_TMP}/spot.png"; stop_globe
+        pixels sunspot "${E2E_TMP}/spot.png" 640 195 4 || fail "the sun view on ${when}"
+    done
+    pass "the sun view shows the sun above the earth in March, June and December"
+
     # Orbit 1 held still on the night side: at angle pi/2 - theta the earth
     # stands exactly between camera and sun (theta = the earth's orbit angle
     # on 20 March at noon); a little further round the sun is hidden behind
