@@ -82,7 +82,7 @@ bool stepDeviceObject() {
     DriverState& d = gDriver;
     Preferences& p = prefs();
     logStepLabel("Creating device object");
-    d.display = std::make_unique<DisplayDevice>(
+    d.display = makeStepObject<DisplayDevice>(
         createGlBackend(*d.window), platform::enumerateDisplays(), platform::desktopBitsPerPixel());
     if (!d.display) {
         logWrite("[ FAILED: object ]\n");
@@ -139,9 +139,11 @@ bool stepDeviceObject() {
     return true;
 }
 
+} // namespace
+
 bool step3DObject() {
     logStepLabel("Creating 3D object");
-    gDriver.renderer = std::make_unique<Renderer>(*gDriver.display);
+    gDriver.renderer = makeStepObject<Renderer>(*gDriver.display);
     if (!gDriver.renderer) {
         logWrite("[ FAILED : not enough memory ]\n");
         return false;
@@ -149,6 +151,8 @@ bool step3DObject() {
     logWrite("%s", kPassed);
     return true;
 }
+
+namespace {
 
 bool step3DRenderer() {
     logStepLabel("Creating 3D renderer");
@@ -227,9 +231,11 @@ bool stepCityMesh() {
     return true;
 }
 
+} // namespace
+
 bool stepSceneObject() {
     logStepLabel("Creating scene object");
-    gDriver.sceneContainer = std::make_unique<SceneContainer>(*gDriver.renderer);
+    gDriver.sceneContainer = makeStepObject<SceneContainer>(*gDriver.renderer);
     if (!gDriver.sceneContainer) {
         logWrite("[ FAILED : not enough memory ]\n");
         return false;
@@ -237,6 +243,8 @@ bool stepSceneObject() {
     logWrite("%s", kPassed);
     return true;
 }
+
+namespace {
 
 void cameraMessage(uint32_t durationMs, const char* title, const char* subtitle) {
     postMessage(durationMs, title, "%s", subtitle);
@@ -278,11 +286,13 @@ bool stepIllumination() {
     return true;
 }
 
+} // namespace
+
 bool stepFonts() {
     logStepLabel("Creating fonts");
     DriverState& d = gDriver;
-    d.mainFont = std::make_unique<BitmapFont>(*d.display);
-    d.hintFont = std::make_unique<BitmapFont>(*d.display);
+    d.mainFont = makeStepObject<BitmapFont>(*d.display);
+    d.hintFont = makeStepObject<BitmapFont>(*d.display);
     if (!d.mainFont || !d.hintFont) {
         logWrite("[ FAILED: font ]\n");
         return false;
@@ -295,6 +305,8 @@ bool stepFonts() {
     logWrite("%s", kPassed);
     return true;
 }
+
+namespace {
 
 bool stepStarField() {
     logStepLabel("Creating star field");

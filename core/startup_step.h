@@ -1,7 +1,10 @@
 #pragma once
 // Start-up reporting: each step writes a 57-character label, then its result;
 // a failure raised inside a step is caught and reported with the step's text.
+#include <memory>
+#include <new>
 #include <string>
+#include <utility>
 
 namespace gv {
 
@@ -14,6 +17,14 @@ inline constexpr const char* kPassed = "[ PASSED ]\n";
 template <class Step> bool guardedStep(const char* fatalText, Step&& step);
 
 void logFatal(const char* fatalText);
+
+// Makes a step's object without throwing when memory runs out: null then, so
+// that the step reports its own failure text ("[ FAILED : not enough memory
+// ]\n" and the like). A failure inside the constructor still throws and is
+// caught by guardedStep.
+template <class T, class... Args> std::unique_ptr<T> makeStepObject(Args&&... args) {
+    return std::unique_ptr<T>(new (std::nothrow) T(std::forward<Args>(args)...));
+}
 
 template <class Step> bool guardedStep(const char* fatalText, Step&& step) {
     try {

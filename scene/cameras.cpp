@@ -1,6 +1,7 @@
 #include "scene/cameras.h"
 
 #include "core/angles.h"
+#include "core/startup_step.h"
 
 #include <cmath>
 #include <cstdio>
@@ -76,12 +77,12 @@ bool createCameras(Preferences& prefs, uint16_t width, uint16_t height, const Ve
     c.prefs = &prefs;
     failedMain = false;
     for (auto& r : c.records) {
-        r = std::make_unique<Camera>(prefs.fieldOfView, width, height);
+        r = makeStepObject<Camera>(prefs.fieldOfView, width, height);
         if (!r) return false;
         r->setNear(kCameraNear);
         r->setFar(kCameraFar);
     }
-    c.main = std::make_unique<Camera>(prefs.fieldOfView, width, height);
+    c.main = makeStepObject<Camera>(prefs.fieldOfView, width, height);
     if (!c.main) {
         failedMain = true;
         return false;
