@@ -1,5 +1,6 @@
 #include "app/driver.h"
 
+#include "app/failed_start.h"
 #include "app/preferences_file.h"
 #include "app/program_services.h"
 #include "app/window_proc.h"
@@ -33,6 +34,10 @@ namespace {
 // Never destroyed: if the X server goes away, Xlib ends the process with exit(),
 // and destroying the window then would wait forever on the dead connection.
 DriverState& gDriver = *new DriverState;
+
+// The start-up work that writes no step label of its own, while it runs;
+// otherwise the last label names the step.
+const char* gUnlabelledStep = nullptr;
 
 bool stepApplicationWindow() {
     logStepLabel("Creating application window");
@@ -398,7 +403,9 @@ bool startUp() {
     d.videoReady = platform::initVideo();
     d.screen = d.videoReady ? platform::primaryScreenRect() : platform::Rect{};
 
+    gUnlabelledStep = "Loading preferences";
     if (!loadPreferences(d.programFolder)) return false;
+    gUnlabelledStep = nullptr;
 
     if (!guardedStep("*** FATAL ERROR while initializing device object ***\n",
                      stepApplicationWindow))
@@ -428,7 +435,9 @@ bool startUp() {
     platform::setSystemCursor(platform::SystemCursor::Arrow);
     d.cursorsLoaded = true;
 
+    gUnlabelledStep = "Loading locations";
     if (!initLocations(d.programFolder, preview)) return false;
+    gUnlabelledStep = nullptr;
 
     logWrite("Time spent on initialization ........................... [ %3.2f seconds ]\n",
              double(platform::tickCount() - d.startTick) * 0.001);
@@ -491,8 +500,10 @@ int run(const std::string& commandLine) {
     resetScreenshotsForRun();
 
     if (!startUp()) {
+        const std::string failedStep = gUnlabelledStep ? gUnlabelledStep : lastStepWords();
         shutDown();
         logWrite("\nCannot continue. Exiting.\n");
+        reportFailedStart(failedStep);
         return -1;
     }
     logWrite("System initialized.\n\n");

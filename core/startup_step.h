@@ -11,6 +11,9 @@ namespace gv {
 // "Creating scene object" -> "Creating scene object .................................. "
 std::string stepLabel(const std::string& words);
 void logStepLabel(const std::string& words);
+// The words of the label written last: the step under way, or the one that
+// stopped start-up.
+const std::string& lastStepWords();
 
 inline constexpr const char* kPassed = "[ PASSED ]\n";
 // Runs a step; any exception is reported with fatalText and counts as failure.

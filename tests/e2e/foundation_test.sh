@@ -131,4 +131,32 @@ wait_for 10 test -f "${DATA}/editor-started" || fail "the editor was not started
 ! log_has "Creating application window" || fail "configure mode started the globe"
 pass "configure mode starts the editor and ends with 0"
 
+# --- A failed start writes one line on standard error naming the failed step
+# and the log, and ends with -1: on X without an X server (without the X11
+# choice SDL falls back to video drivers that need none), and with a screen
+# mode the display does not have (Xvfb offers one).
+failed_start() { # failed_start NAME STEP COMMAND...
+    local name=$1 step=$2; shift 2
+    set +e
+    (cd "$RUN" && exec "$@") 2>"${E2E_TMP}/${name}.err"
+    local rc=$?
+    set -e
+    [ "$rc" = 255 ] || fail "$name: exit code $rc, not -1"
+    local expected
+    expected="Geovista: start-up failed at \"${step}\"; see $(cd "$RUN" && pwd -P)/geovista.log"
+    [ "$(cat "${E2E_TMP}/${name}.err")" = "$expected" ] \
+        || fail "$name: standard error holds '$(cat "${E2E_TMP}/${name}.err")', not '$expected'"
+    log_has "Cannot continue. Exiting." || fail "$name: the log does not end the run"
+}
+new_folders nodisplay
+windowed_preferences
+failed_start nodisplay "Creating application window" \
+    env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 timeout 60 "$GEOVISTA"
+log_has "Creating application window ............................ " || fail "no window step"
+new_folders nomode
+printf '\0\0\0\0\0\0\0\0\0\0\7\0' >"${DATA}/geovista.cfg"
+failed_start nomode "Creating device object" timeout 60 "$GEOVISTA"
+log_has "[ FAILED: cannot select screen mode 7 ]" || fail "the mode's failure is not in the log"
+pass "a failed start names its step and the log on standard error"
+
 echo "all foundation scenarios passed"
