@@ -132,9 +132,9 @@ wait_for 10 test -f "${DATA}/editor-started" || fail "the editor was not started
 pass "configure mode starts the editor and ends with 0"
 
 # --- A failed start writes one line on standard error naming the failed step
-# and the log, and ends with -1: on X without an X server (without the X11
-# choice SDL falls back to video drivers that need none), and with a screen
-# mode the display does not have (Xvfb offers one).
+# and the log, and ends with -1: without a display (SDL's display-less
+# fallback drivers do not count as one), on X without an X server, and with a
+# screen mode the display does not have (Xvfb offers one).
 failed_start() { # failed_start NAME STEP COMMAND...
     local name=$1 step=$2; shift 2
     set +e
@@ -151,8 +151,12 @@ failed_start() { # failed_start NAME STEP COMMAND...
 new_folders nodisplay
 windowed_preferences
 failed_start nodisplay "Creating application window" \
-    env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 timeout 60 "$GEOVISTA"
+    env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 60 "$GEOVISTA"
 log_has "Creating application window ............................ " || fail "no window step"
+new_folders noxserver
+windowed_preferences
+failed_start noxserver "Creating application window" \
+    env DISPLAY=:65535 SDL_VIDEODRIVER=x11 timeout 60 "$GEOVISTA"
 new_folders nomode
 printf '\0\0\0\0\0\0\0\0\0\0\7\0' >"${DATA}/geovista.cfg"
 failed_start nomode "Creating device object" timeout 60 "$GEOVISTA"
