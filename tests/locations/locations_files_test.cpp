@@ -1,7 +1,9 @@
 #include "formats/selection_file.h"
 #include "locations/locations_files.h"
 #include "platform/resources.h"
+#if !defined(_WIN32)
 #include "support/kill_during_save.h"
+#endif
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -118,6 +120,7 @@ TEST_F(LocationsFiles, MissingResourceGivesAnEmptyDatabase) {
     EXPECT_TRUE(locations().database.empty());
 }
 
+#if !defined(_WIN32)
 TEST_F(LocationsFiles, KilledInTheMiddleOfASaveLeavesTheOldDatabase) {
     const auto old = databaseBytes({"Old one", "Old two"});
     test::writeBytes(dir.file("geovista.loc"), old);
@@ -129,6 +132,7 @@ TEST_F(LocationsFiles, KilledInTheMiddleOfASaveLeavesTheOldDatabase) {
     }));
     EXPECT_EQ(test::readBytes(dir.file("geovista.loc")), old);
 }
+#endif
 
 } // namespace
 } // namespace gv

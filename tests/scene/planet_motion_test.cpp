@@ -2,26 +2,27 @@
 
 #include <cmath>
 #include <cstdio>
+#include <numbers>
 
 #include "core/angles.h"
 #include "libnova_reference.h"
 #include "scene/astronomy/moon.h"
 #include "scene/calendar.h"
 #include "scene/planet_motion.h"
+#include "support/os_calls.h"
 
 namespace gv {
 namespace {
 
-constexpr double kDeg = M_PI / 180.0;
+constexpr double kDeg = std::numbers::pi / 180.0;
 
 // A clock sample for a UTC instant in a zone `offsetHours` ahead of UTC,
 // built by hand so that the tests do not depend on the process zone.
 ClockSample sampleAt(std::time_t utc, int offsetHours = 0) {
     ClockSample s;
     s.simulatedTime = utc;
-    gmtime_r(&utc, &s.utc);
-    const std::time_t shifted = utc + offsetHours * 3600;
-    gmtime_r(&shifted, &s.local);
+    s.utc = test::utcRecord(utc);
+    s.local = test::utcRecord(utc + offsetHours * 3600);
     s.zoneOffsetHours = static_cast<float>(offsetHours);
     s.utcDayFraction =
         (s.utc.tm_sec / 3600.0f + s.utc.tm_min / 60.0f + static_cast<float>(s.utc.tm_hour)) / 24;
@@ -89,7 +90,7 @@ TEST(UpdateEarth, OrbitPositionFollowsTheDayOfYear) {
     // within 0.004 of the true one, and the transform matches the state.
     for (int day = 0; day < 365; day += 13) {
         updateEarth(s, sampleAt(utcTime(2023, 1, 1, 6) + day * 86400), 1000);
-        const double truth = std::fmod((day + 0.25) * 0.0172142, 2 * M_PI);
+        const double truth = std::fmod((day + 0.25) * 0.0172142, 2 * std::numbers::pi);
         EXPECT_NEAR(-s.orbitAngleNegated, truth, 0.004) << "day " << day;
         EXPECT_LE(std::fabs(s.earthYaw), kPi);
         EXPECT_EQ(s.earthTransform.m[3][0], s.earthPosition.x);
@@ -127,8 +128,7 @@ TEST(UpdateEarth, SubsolarLongitudeIsTheTrueOneAllYear) {
             const std::time_t when = utcTime(2026, 1, 1, hour, 30) + day * 86400;
             SceneState s;
             updateEarth(s, sampleAt(when), 700);
-            std::tm record{};
-            gmtime_r(&when, &record);
+            const std::tm record = test::utcRecord(when);
             const double truth = reference::subsolarLongitude(reference::julianDay(record));
             const double err =
                 std::fabs(reference::angleDifference(sceneSubsolarLongitude(s), truth));

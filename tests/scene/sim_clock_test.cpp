@@ -7,6 +7,7 @@
 
 #include "scene/calendar.h"
 #include "scene/sim_clock.h"
+#include "support/os_calls.h"
 
 namespace gv {
 namespace {
@@ -19,15 +20,15 @@ class ZoneGuard {
             had_ = true;
             old_ = old;
         }
-        setenv("TZ", zone, 1);
-        tzset();
+        test::setEnvironment("TZ", zone);
+        test::reloadTimeZone();
     }
     ~ZoneGuard() {
         if (had_)
-            setenv("TZ", old_.c_str(), 1);
+            test::setEnvironment("TZ", old_.c_str());
         else
-            unsetenv("TZ");
-        tzset();
+            test::unsetEnvironment("TZ");
+        test::reloadTimeZone();
     }
 
   private:
@@ -48,9 +49,7 @@ std::time_t utcTime(int year, int month, int day, int hour, int minute, int seco
 
 TEST(Calendar, UtcSecondsMatchTheCLibraryAndCarryOverflow) {
     for (std::time_t t = -2000000000; t < 4200000000; t += 86400 * 97 + 3671) {
-        std::tm parts{};
-        gmtime_r(&t, &parts);
-        ASSERT_EQ(utcCalendarSeconds(parts), t);
+        ASSERT_EQ(utcCalendarSeconds(test::utcRecord(t)), t);
     }
     std::tm over{};
     over.tm_year = 123;
@@ -95,9 +94,7 @@ TEST(SimClock, DaylightSavingKeepsTheUtcRecordTrue) {
     // follows the zone's own clock.
     const std::time_t start = utcTime(2025, 10, 24, 22, 0, 0);
     const ClockSample over = sampleClock(start, 60 * 3600);
-    std::tm expected{};
-    const std::time_t later = start + 60 * 3600;
-    localtime_r(&later, &expected);
+    const std::tm expected = test::localRecord(start + 60 * 3600);
     EXPECT_EQ(over.local.tm_hour, expected.tm_hour);
     EXPECT_EQ(over.local.tm_mday, expected.tm_mday);
     EXPECT_EQ(over.utc.tm_hour, 10);
