@@ -33,10 +33,11 @@ check() { # check ROOT: prints each upward include, returns 1 if any
         while IFS= read -r line; do
             file=${line%%:*}
             # The first path segment of the included header: "scene/x.h" -> scene.
-            target=$(sed -E 's/.*#[[:space:]]*include[[:space:]]*["<]([A-Za-z_]+)\/.*/\1/' <<<"$line")
+            [[ $line =~ include[[:space:]]*[\"\<]([A-Za-z_]+)/ ]] || continue
+            target=${BASH_REMATCH[1]}
             case " $floors " in *" $target "*) ;; *) continue ;; esac
             if [[ "$ok" != *" $target "* ]]; then
-                echo "${file#"$root"/}: includes $target/, above $folder/ ($(sed -E 's/^[^:]*:[0-9]+://' <<<"$line"))"
+                echo "${file#"$root"/}: includes $target/, above $folder/ (${line#*:*:})"
                 bad=1
             fi
         done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*["<][A-Za-z_]+/' "$root/$folder" \
