@@ -66,14 +66,15 @@ TEST_F(Cameras, RecordsArePlacedByTheirFormulas) {
     prefs.cameras[3].orbitAngle = 3.0f;
     for (int i = 0; i < 6; ++i)
         placeRecord(*cams, i, 0.0f);
-    expectNear(recordPosition(0),
-               {1300.0f + std::sin(0.5f) * 560.0f, 0.0f, std::cos(0.5f) * 560.0f});
-    expectNear(recordPosition(1), {1300.0f + std::sin(1.0f) * 650.0f,
-                                   std::cos(0.5f) * 650.0f * 0.75f, std::cos(1.0f) * 650.0f});
-    expectNear(recordPosition(2),
-               {1300.0f + std::sin(2.0f) * 400.0f, 400.0f, std::cos(2.0f) * 400.0f});
-    expectNear(recordPosition(3),
-               {1300.0f + std::sin(3.0f) * 400.0f, -400.0f, std::cos(3.0f) * 400.0f});
+    // Orbit 1: sin 0.5 = 0.479426, cos 0.5 = 0.877583, 560 out.
+    expectNear(recordPosition(0), {1568.478f, 0.0f, 491.446f});
+    // Orbit 2: sin 1 = 0.841471, cos 1 = 0.540302, 650 out, height
+    // cos 0.5 * 650 * 0.75 = 427.821.
+    expectNear(recordPosition(1), {1846.956f, 427.821f, 351.196f});
+    // Orbits 3 and 4, 400 out and 400 above or below: sin 2 = 0.909297,
+    // cos 2 = -0.416147, sin 3 = 0.141120, cos 3 = -0.989992.
+    expectNear(recordPosition(2), {1663.719f, 400.0f, -166.459f});
+    expectNear(recordPosition(3), {1356.448f, -400.0f, -395.997f});
     // Beyond the sun (the origin) on the line from the earth, shifted by
     // the sun size 3 (further out and down, the earth standing on +x).
     expectNear(recordPosition(4), {-192.0f - 288.0f, -144.0f, 0.0f});

@@ -76,10 +76,11 @@ TEST(UpdateEarth, OrbitPositionFollowsTheDayOfYear) {
     EXPECT_NEAR(s.orbitAngleNegated, 0.0f, 1e-6f);
 
     updateEarth(s, sampleAt(utcTime(2023, 1, 2, 12)), 700);
-    const float theta = 1.5f * 0.0172142f;
-    EXPECT_NEAR(s.earthPosition.x, 700 * std::cos(theta), 1e-3f);
-    EXPECT_NEAR(s.earthPosition.z, 700 * std::sin(theta), 1e-3f);
-    EXPECT_NEAR(s.orbitAngleNegated, -theta, 1e-5f);
+    // Day 1.5: theta = 1.5 * 0.0172142 = 0.0258213, cos 0.9996667,
+    // sin 0.0258184.
+    EXPECT_NEAR(s.earthPosition.x, 699.767f, 1e-3f);
+    EXPECT_NEAR(s.earthPosition.z, 18.073f, 1e-3f);
+    EXPECT_NEAR(s.orbitAngleNegated, -0.0258213f, 1e-5f);
 
     // The 366th day of a leap year closes the circle onto day 0.
     updateEarth(s, sampleAt(utcTime(2024, 12, 31, 0)), 300);
@@ -114,7 +115,9 @@ TEST(UpdateEarth, UsesTheUtcHourWhateverTheZone) {
     EXPECT_GT(std::fabs(tokyo.orbitAngleNegated - utc.orbitAngleNegated), 0.01f);
     EXPECT_NEAR(underSun(tokyo), underSun(utc), 1e-5f);
     EXPECT_NEAR(underSun(azores), underSun(utc), 1e-5f);
-    EXPECT_NEAR(underSun(utc), (12.0f - (16.0f + 20.0f / 60.0f)) * 15.0f * 0.017453292f, 0.004f);
+    // 16:20 UTC is 4 h 20 min past noon: the sun stands over 65 degrees
+    // west, -1.1345 radians.
+    EXPECT_NEAR(underSun(utc), -1.1345f, 0.004f);
 }
 
 // The lit half faces the sun as it does at that date and hour: the point
