@@ -298,7 +298,8 @@ def cmd_glide(times_path, folder):
     ended = ended[0]
     if reason:
         fail(f"shot {ended[0]}: CAMERA CHANGING / COMPLETED: {reason}")
-    print(begun[0], ended[0])
+    half = min(shots, key=lambda sh: abs(sh[6] - 0.5))
+    print(begun[0], ended[0], half[0])
 
 
 def cmd_sunspot(path, x, y, tol):

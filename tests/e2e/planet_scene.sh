@@ -188,9 +188,9 @@ glide)
     done
     cat "${E2E_TMP}/glide.txt"
     [ $status = 0 ] || fail "glide"
-    read -r begun ended < <(tail -n1 "${E2E_TMP}/glide.txt")
+    read -r begun ended half < <(tail -n1 "${E2E_TMP}/glide.txt")
     pixels clock "${E2E_TMP}/g_${begun}.png" || fail "clock"
-    keep "${E2E_TMP}/g_${begun}.png" glide.png
+    keep "${E2E_TMP}/g_${half}.png" glide.png
     pass "Orbit 1 to Orbit 2 along the eased path in 10 s, with CAMERA SELECTED and COMPLETED in their colours and places; clock at the bottom right"
     ;;
 *)
