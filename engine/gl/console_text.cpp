@@ -31,13 +31,7 @@ void ConsoleText::prepareFace() {
     glBindTexture(GL_TEXTURE_2D, states_.boundGlTexture());
     vertices_.resize(kMaxGlyphs * 4);
     indices_.resize(kMaxGlyphs * 6);
-    for (size_t i = 0; i < kMaxGlyphs; ++i) {
-        const uint16_t b = uint16_t(i * 4);
-        const uint16_t q[6] = {b, uint16_t(b + 2), uint16_t(b + 1),
-                               b, uint16_t(b + 3), uint16_t(b + 2)};
-        for (int k = 0; k < 6; ++k)
-            indices_[i * 6 + size_t(k)] = q[k];
-    }
+    fillQuadIndices(indices_.data(), kMaxGlyphs);
 }
 
 void ConsoleText::release() {
