@@ -3,7 +3,8 @@
 # its own headers and those of the folders below it.
 #   core < formats < platform < resources < engine < scene
 #        < ui, locations, clouds (one floor) < app
-# The editor (GeovistaC) includes only formats/ and platform/ (and Qt).
+# The editor (GeovistaC) includes only formats/, platform/ and the built-in
+# data of resources/ (and Qt): nothing of the globe's own libraries.
 # Tests, benchmarks, fuzzers and tools may include anything.
 #   check_layering.sh SOURCE_ROOT   lists every include that reaches up; fails on one
 #   check_layering.sh --self-test   shows that an upward include is caught
@@ -19,7 +20,7 @@ allowed() { # the folders a folder's files may include
     scene) echo "core formats platform resources engine scene" ;;
     ui | locations | clouds) echo "core formats platform resources engine scene ui locations clouds" ;;
     app) echo "core formats platform resources engine scene ui locations clouds app" ;;
-    editor) echo "formats platform editor" ;;
+    editor) echo "formats platform resources editor" ;;
     esac
 }
 floors="core formats platform resources engine scene ui locations clouds app editor"
