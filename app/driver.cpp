@@ -9,6 +9,7 @@
 #include "engine/error_name.h"
 #include "engine/gl/gl_backend.h"
 #include "locations/locations_files.h"
+#include "locations/locations_manager.h"
 #include "platform/display_modes.h"
 #include "platform/program_file.h"
 #include "platform/registry.h"
@@ -416,7 +417,9 @@ bool startUp() {
     platform::setSystemCursor(platform::SystemCursor::Arrow);
     d.cursorsLoaded = true;
 
-    if (!initLocations(d.programFolder, preview)) return false;
+    bindLocations(
+        {d.renderer.get(), d.mainFont.get(), d.hintFont.get(), d.cityMarker.get(), &prefs()});
+    if (!initLocations(d.programFolder, preview, d.width, d.height)) return false;
 
     logWrite("Time spent on initialization ........................... [ %3.2f seconds ]\n",
              double(platform::tickCount() - d.startTick) * 0.001);
@@ -432,6 +435,9 @@ void shutDown() {
     logStepLabel("Shutting down the system");
     try {
         if (d.runMode != RunMode::Preview) {
+            // Ended with the locations manager on screen: its temporary
+            // camera, time and light settings are not the user's.
+            restoreManagerPreferences(prefs());
             savePreferences(d.programFolder);
             if (locations().locationsReady) {
                 saveSelection(d.programFolder);
@@ -456,6 +462,9 @@ void shutDown() {
         d.light.reset();
         d.renderer.reset();
         d.display.reset(); // back to the desktop's mode in full screen
+        // The two lists and the form go; the records were saved above.
+        bindLocations({});
+        resetLocationsForRun();
         d.window.reset();
         if (d.videoReady) platform::shutdownVideo();
         d.videoReady = false;
@@ -477,6 +486,7 @@ int run(const std::string& commandLine) {
     resetInputForRun();
     resetHelpForRun();
     resetScreenshotsForRun();
+    resetLocationsForRun();
 
     if (!startUp()) {
         shutDown();

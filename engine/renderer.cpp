@@ -301,18 +301,10 @@ std::unique_ptr<Light> Renderer::createLight() {
     return light;
 }
 
-bool Renderer::buildVertexBuffer(const std::vector<MeshVertex>& vertices,
-                                 const std::vector<MeshFace>& faces, uint32_t& handle) {
-    handle = kNoBuffer;
-    if (faces.empty()) return true;
-    // 16-bit indices: a mesh must fit them.
-    if (vertices.size() > 65536 || faces.size() > 0x7FFFFFFF / 3) {
-        logWrite("[VB FAILED!]");
-        return false;
-    }
-    std::vector<BufferVertex> out(vertices.size(), BufferVertex{});
-    VertexBuffer vb;
-    vb.indices.resize(faces.size() * 3 + 1, 0);
+bool Renderer::layoutVertices(const std::vector<MeshVertex>& vertices,
+                              const std::vector<MeshFace>& faces, std::vector<BufferVertex>& out,
+                              uint16_t* indices) {
+    out.assign(vertices.size(), BufferVertex{});
     for (size_t f = 0; f < faces.size(); ++f) {
         const MeshFace& face = faces[f];
         const uint32_t corners[3] = {face.a, face.b, face.c};
@@ -324,15 +316,31 @@ bool Renderer::buildVertexBuffer(const std::vector<MeshVertex>& vertices,
         }
         for (int k = 0; k < 3; ++k) {
             const uint32_t i = corners[k];
-            if (i >= vertices.size()) {
-                logWrite("[VB FAILED!]");
-                return false;
-            }
-            vb.indices[f * 3 + size_t(k)] = uint16_t(i);
+            if (i >= vertices.size()) return false;
+            if (indices) indices[f * 3 + size_t(k)] = uint16_t(i);
             const MeshVertex& v = vertices[i];
             out[i] = BufferVertex{v.x,    v.y, v.z, v.nx,       v.ny,      v.nz,
                                   colour, v.u, v.v, face.u2[k], face.v2[k]};
         }
+    }
+    return true;
+}
+
+bool Renderer::buildVertexBuffer(const std::vector<MeshVertex>& vertices,
+                                 const std::vector<MeshFace>& faces, uint32_t& handle) {
+    handle = kNoBuffer;
+    if (faces.empty()) return true;
+    // 16-bit indices: a mesh must fit them.
+    if (vertices.size() > 65536 || faces.size() > 0x7FFFFFFF / 3) {
+        logWrite("[VB FAILED!]");
+        return false;
+    }
+    std::vector<BufferVertex> out;
+    VertexBuffer vb;
+    vb.indices.resize(faces.size() * 3 + 1, 0);
+    if (!layoutVertices(vertices, faces, out, vb.indices.data())) {
+        logWrite("[VB FAILED!]");
+        return false;
     }
     vb.id = backend().createVertexBuffer(out.data(), uint32_t(out.size()), vb.indices.data(),
                                          uint32_t(faces.size() * 3));
@@ -343,6 +351,14 @@ bool Renderer::buildVertexBuffer(const std::vector<MeshVertex>& vertices,
     buffers_.push_back(std::move(vb));
     handle = uint32_t(buffers_.size() - 1);
     return true;
+}
+
+bool Renderer::updateVertexBuffer(uint32_t handle, const std::vector<MeshVertex>& vertices,
+                                  const std::vector<MeshFace>& faces) {
+    if (handle >= buffers_.size() || buffers_[handle].id == 0) return false;
+    if (!layoutVertices(vertices, faces, updateScratch_, nullptr)) return false;
+    return backend().updateVertexBuffer(buffers_[handle].id, updateScratch_.data(),
+                                        uint32_t(updateScratch_.size()));
 }
 
 void Renderer::releaseVertexBuffer(uint32_t handle) {

@@ -133,9 +133,14 @@ void placeRecord(CameraSystem& cams, int index, float elapsedMs) {
         p = overPlace(e, cams.prefs->userLatitude, lambda, d);
         break;
     }
-    default:
-        p = overPlace(e, in.locationLatitude, in.locationLongitude, d);
+    default: {
+        // Turns with the earth as the user view does: the locations manager
+        // keeps its flat map in view this way.
+        float lambda = in.locationLongitude;
+        if (isOn(cams.prefs->userCameraFollowsEarth)) lambda += in.earthYaw;
+        p = overPlace(e, in.locationLatitude, lambda, d);
         break;
+    }
     }
     cam.setPosition(p);
     cam.lookAt(e);

@@ -260,6 +260,8 @@ class GlBackend final : public RenderBackend {
     uint32_t createVertexBuffer(const BufferVertex* vertices, uint32_t vertexCount,
                                 const uint16_t* indices, uint32_t indexCount) override;
     void releaseVertexBuffer(uint32_t id) override;
+    bool updateVertexBuffer(uint32_t id, const BufferVertex* vertices,
+                            uint32_t vertexCount) override;
     void drawIndexedBuffer(PrimitiveType type, uint32_t id, uint32_t firstIndex,
                            uint32_t indexCount, uint32_t flags) override;
     void drawUnlit(PrimitiveType type, const UnlitVertex* v, uint32_t count,
@@ -284,6 +286,7 @@ class GlBackend final : public RenderBackend {
     };
     struct VertexBufferObjects {
         GLuint vao = 0, vbo = 0, ibo = 0;
+        uint32_t vertexCount = 0;
     };
 
     bool failGl(const char* what);
@@ -979,6 +982,7 @@ uint32_t GlBackend::createVertexBuffer(const BufferVertex* vertices, uint32_t ve
     if (!context_) return 0;
     glGetError();
     VertexBufferObjects b;
+    b.vertexCount = vertexCount;
     glGenVertexArrays(1, &b.vao);
     glGenBuffers(1, &b.vbo);
     glGenBuffers(1, &b.ibo);
@@ -1009,6 +1013,17 @@ void GlBackend::releaseVertexBuffer(uint32_t id) {
     glDeleteBuffers(1, &it->second.vbo);
     glDeleteBuffers(1, &it->second.ibo);
     buffers_.erase(it);
+}
+
+bool GlBackend::updateVertexBuffer(uint32_t id, const BufferVertex* vertices,
+                                   uint32_t vertexCount) {
+    auto it = buffers_.find(id);
+    if (!context_ || it == buffers_.end() || vertexCount > it->second.vertexCount) return false;
+    glBindBuffer(GL_ARRAY_BUFFER, it->second.vbo);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(size_t(vertexCount) * sizeof(BufferVertex)),
+                    vertices);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    return true;
 }
 
 void GlBackend::setKind(int kind) {

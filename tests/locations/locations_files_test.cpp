@@ -37,10 +37,10 @@ class LocationsFiles : public ::testing::Test {
 
 TEST_F(LocationsFiles, MissingFileFallsBackAndTheSelectionIsNotRead) {
     test::writeBytes(dir.file("geovista.sel"), encodeSelection(std::vector<uint32_t>{1}));
-    ASSERT_TRUE(initLocations(dir.folder(), false));
+    ASSERT_TRUE(initLocations(dir.folder(), false, 1280, 720));
     EXPECT_FALSE(locations().databaseFromFile);
     EXPECT_EQ(locations().database.size(), 3u);
-    EXPECT_TRUE(locations().selectedIndices.empty());
+    EXPECT_TRUE(selectedIndices().empty());
     EXPECT_TRUE(locations().locationsReady);
 
     // Shut-down writes the defaults back and an empty selection.
@@ -56,31 +56,31 @@ TEST_F(LocationsFiles, FileDatabaseIsPairedWithItsSelection) {
     test::writeBytes(dir.file("geovista.loc"), file);
     // Ten bytes: two indices, one past the database.
     test::writeBytes(dir.file("geovista.sel"), {1, 0, 0, 0, 2, 0, 0, 0, 0, 0});
-    ASSERT_TRUE(initLocations(dir.folder(), false));
+    ASSERT_TRUE(initLocations(dir.folder(), false, 1280, 720));
     EXPECT_TRUE(locations().databaseFromFile);
     EXPECT_EQ(locations().database.size(), 2u);
-    EXPECT_EQ(locations().selectedIndices, std::vector<uint32_t>{1});
+    EXPECT_EQ(selectedIndices(), std::vector<uint32_t>{1});
     ASSERT_TRUE(saveCitiesFile(dir.folder()));
     EXPECT_EQ(test::readBytes(dir.file("geovista.loc")).size(), 104u);
 }
 
 TEST_F(LocationsFiles, EmptyFileIsAnEmptyDatabaseNotTheDefaults) {
     test::writeBytes(dir.file("geovista.loc"), {});
-    ASSERT_TRUE(initLocations(dir.folder(), false));
+    ASSERT_TRUE(initLocations(dir.folder(), false, 1280, 720));
     EXPECT_TRUE(locations().databaseFromFile);
     EXPECT_TRUE(locations().database.empty());
 }
 
 TEST_F(LocationsFiles, PreviewLoadsNothing) {
     test::writeBytes(dir.file("geovista.loc"), databaseBytes({"One"}));
-    ASSERT_TRUE(initLocations(dir.folder(), true));
+    ASSERT_TRUE(initLocations(dir.folder(), true, 1280, 720));
     EXPECT_TRUE(locations().locationsReady);
     EXPECT_TRUE(locations().database.empty());
 }
 
 TEST_F(LocationsFiles, MissingResourceGivesAnEmptyDatabase) {
     platform::setResourceTable({});
-    ASSERT_TRUE(initLocations(dir.folder(), false));
+    ASSERT_TRUE(initLocations(dir.folder(), false, 1280, 720));
     EXPECT_TRUE(locations().database.empty());
 }
 
@@ -88,7 +88,7 @@ TEST_F(LocationsFiles, KilledInTheMiddleOfASaveLeavesTheOldDatabase) {
     const auto old = databaseBytes({"Old one", "Old two"});
     test::writeBytes(dir.file("geovista.loc"), old);
     ASSERT_TRUE(test::killInsideSave([&] {
-        initLocations(dir.folder(), false);
+        initLocations(dir.folder(), false, 1280, 720);
         for (int i = 0; i < 50; ++i)
             locations().database.append(makeLocationRecord("new", 0, 0, 0));
         saveCitiesFile(dir.folder());
