@@ -153,7 +153,7 @@ struct LocationsFixture : ::testing::Test {
         float lineY = d.screen.empty() ? 0.0f : d.screen[0].sy;
         for (std::size_t q = 0; q + 3 < d.screen.size(); q += 4) {
             const ScreenVertex& v = d.screen[q];
-            if (v.sy > lineY + 0.5f) {
+            if (std::fabs(v.sy - lineY) > 0.01f) {
                 out += '\n';
                 lineY = v.sy;
             }
