@@ -8,6 +8,7 @@
 #include "core/startup_step.h"
 #include "engine/error_name.h"
 #include "engine/gl/gl_backend.h"
+#include "locations/location_markers.h"
 #include "locations/locations_files.h"
 #include "locations/locations_manager.h"
 #include "platform/display_modes.h"
@@ -194,32 +195,10 @@ bool stepPlanets() {
     return buildMoon();
 }
 
-// The marker that stands on the globe at each shown place: a triangle 3 units
-// wide, point down, red whatever the light, seen from both sides, and never
-// hiding the labels drawn after it.
 bool stepCityMesh() {
     logStepLabel("Creating city mesh");
-    Renderer& r = *gDriver.renderer;
-    const uint32_t slot = r.createMaterial();
-    Material& m = r.material(slot);
-    m.setTexture(nullptr);
-    m.setBlendMode(MaterialBlendMode::Opaque);
-    m.cullMode = d3d::kCullNone;
-    m.zTest = true;
-    m.zWrite = false;
-    m.setEmissive(1, 0, 0, 1);
-
-    auto marker = std::make_unique<Mesh>(r);
-    marker->appendVertex({0.0f, -1.5f, 0.0f, 0, 0, -1, 0, 0});
-    marker->appendVertex({1.5f, 1.5f, 0.0f, 0, 0, -1, 1, 0});
-    marker->appendVertex({-1.5f, 1.5f, 0.0f, 0, 0, -1, 1, 1});
-    MeshFace face;
-    face.a = 0;
-    face.b = 2;
-    face.c = 1;
-    face.material = int32_t(slot);
-    marker->appendFace(face);
-    if (!marker->finalize()) {
+    auto marker = buildCityMarker(*gDriver.renderer);
+    if (!marker) {
         logWrite("[ FAILED ]\n");
         return false;
     }

@@ -1,12 +1,15 @@
 #include "locations/location_markers.h"
 
+#include "engine/bitmap_font.h"
 #include "engine/mesh.h"
 #include "engine/renderer.h"
 #include "formats/preferences.h"
 #include "formats/time_zones.h"
+#include "locations/earth_occlusion.h"
 #include "locations/locations_files.h"
 #include "scene/scene_state.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace gv {
@@ -33,19 +36,47 @@ bool ready(const LocationsFrame& frame) {
     return b.renderer && b.mainFont && b.cityMarker && b.prefs && frame.scene && frame.camera;
 }
 
-// The name, and under it the approximate local time when the option is on.
+// The approximate local time when the option is on, else nothing.
+const char* labelTime(const LocationRecord& place, const LocationsFrame& frame, char (&time)[12]) {
+    if (!isOn(locations().bound.prefs->labelsShowTime)) return nullptr;
+    approximateLocalTimeInto(place, frame.utc, time);
+    return time;
+}
+
+// The name, and under it the time when there is one.
 void drawLabel(const LocationRecord& place, float x, float y, float depth, uint32_t colour,
-               float scale, const LocationsFrame& frame) {
+               float scale, const char* time) {
     const LocationsBinding& b = locations().bound;
-    if (isOn(b.prefs->labelsShowTime)) {
-        char time[12];
-        approximateLocalTimeInto(place, frame.utc, time);
+    if (time)
         b.renderer->drawText(*b.mainFont, x, y, depth, colour, scale, scale, "%.*s\n%s",
                              int(kLocationNameSize), place.name, time);
-    } else {
+    else
         b.renderer->drawText(*b.mainFont, x, y, depth, colour, scale, scale, "%.*s",
                              int(kLocationNameSize), place.name);
-    }
+}
+
+float textWidth(const BitmapFont& font, const char* text, std::size_t limit) {
+    float width = 0.0f;
+    for (std::size_t i = 0; i < limit && text[i] != 0; ++i)
+        width += float(font.glyphWidth(static_cast<unsigned char>(text[i])));
+    return width;
+}
+
+// A place behind the globe whose marker and whole label the earth covers:
+// the depth test would keep none of their pixels.
+bool coveredByEarth(const EarthOcclusion& cover, const LocationRecord& place, const Vector3& point,
+                    float x, float y, float scale, const char* time) {
+    // The marker reaches about two units round its point.
+    if (!cover.coversPoint(point, kEarthCoverRadius - 3.0f)) return false;
+    const BitmapFont& font = *locations().bound.mainFont;
+    float width = textWidth(font, place.name, kLocationNameSize);
+    if (time) width = std::max(width, textWidth(font, time, 12));
+    const float height = float(font.lineHeight()) * (time ? 2.0f : 1.0f);
+    const float x1 = x + width * scale, y1 = y + height * scale;
+    return cover.coversPixel(x, y, kEarthCoverRadius) &&
+           cover.coversPixel(x1, y, kEarthCoverRadius) &&
+           cover.coversPixel(x, y1, kEarthCoverRadius) &&
+           cover.coversPixel(x1, y1, kEarthCoverRadius);
 }
 
 } // namespace
@@ -89,6 +120,29 @@ GlobeLabel globeLabel(float w, float centreW, uint32_t paletteColour) {
     return label;
 }
 
+std::unique_ptr<Mesh> buildCityMarker(Renderer& renderer) {
+    const uint32_t slot = renderer.createMaterial();
+    Material& m = renderer.material(slot);
+    m.setTexture(nullptr);
+    m.setBlendMode(MaterialBlendMode::Opaque);
+    m.cullMode = d3d::kCullNone;
+    m.zTest = true;
+    m.zWrite = false;
+    m.setEmissive(1, 0, 0, 1);
+    auto marker = std::make_unique<Mesh>(renderer);
+    marker->appendVertex({0.0f, -1.5f, 0.0f, 0, 0, -1, 0, 0});
+    marker->appendVertex({1.5f, 1.5f, 0.0f, 0, 0, -1, 1, 0});
+    marker->appendVertex({-1.5f, 1.5f, 0.0f, 0, 0, -1, 1, 1});
+    MeshFace face;
+    face.a = 0;
+    face.b = 2;
+    face.c = 1;
+    face.material = int32_t(slot);
+    marker->appendFace(face);
+    if (!marker->finalize()) return nullptr;
+    return marker;
+}
+
 float& highlightPhase() {
     return gHighlightPhase;
 }
@@ -106,17 +160,28 @@ void drawGlobeLocations(const LocationsFrame& frame) {
         projectToScreen(scene.earthPosition, view, projection, frame.width, frame.height).w;
     const uint32_t palette = overlayColour(b.prefs->labelColour, kDefaultLabelColour);
     Mesh& marker = *b.cityMarker;
+    const EarthOcclusion cover(*frame.camera, scene.earthPosition, frame.width, frame.height);
+    // The labels go out together after the markers (one draw rather than
+    // one per place); each label still lies over the labels before it.
+    b.renderer->beginTextBatch(*b.mainFont);
     for (uint32_t index : selection) {
         if (index >= s.database.size()) continue;
         const LocationRecord& place = s.database[index];
         const Vector3 point = globeMarkerPoint(place, scene.earthYaw, scene.earthPosition);
         const ScreenProjection at =
             projectToScreen(point, view, projection, frame.width, frame.height);
+        const GlobeLabel label = globeLabel(at.w, centreW, palette);
+        char buffer[12];
+        const char* time = labelTime(place, frame, buffer);
+        const float x = at.sx + 8.0f, y = at.sy - 6.0f;
+        if (label.depth == kLabelBehindDepth &&
+            coveredByEarth(cover, place, point, x, y, label.scale, time))
+            continue;
         marker.world().setFacing(point, eye);
         marker.draw();
-        const GlobeLabel label = globeLabel(at.w, centreW, palette);
-        drawLabel(place, at.sx + 8.0f, at.sy - 6.0f, label.depth, label.colour, label.scale, frame);
+        drawLabel(place, x, y, label.depth, label.colour, label.scale, time);
     }
+    b.renderer->endTextBatch();
 }
 
 void drawManagerLocation(uint32_t index, bool highlighted, const LocationsFrame& frame) {
@@ -143,8 +208,10 @@ void drawManagerLocation(uint32_t index, bool highlighted, const LocationsFrame&
         world = facing;
     }
     b.cityMarker->draw();
+    char buffer[12];
     drawLabel(place, at.sx + 8.0f, at.sy - 9.0f, kLabelFrontDepth,
-              overlayColour(b.prefs->labelColour, kDefaultLabelColour), 0.5f, frame);
+              overlayColour(b.prefs->labelColour, kDefaultLabelColour), 0.5f,
+              labelTime(place, frame, buffer));
 }
 
 } // namespace gv

@@ -11,10 +11,13 @@
 
 #include <cstdint>
 #include <ctime>
+#include <memory>
 
 namespace gv {
 
 class Camera;
+class Mesh;
+class Renderer;
 struct SceneState;
 
 inline constexpr float kMarkerSphereRadius = 129.28f;
@@ -52,6 +55,11 @@ struct GlobeLabel {
 };
 // A place whose projected w is at most the earth centre's is in front.
 GlobeLabel globeLabel(float w, float centreW, uint32_t paletteColour);
+
+// The marker that stands at each shown place: a triangle 3 units wide, point
+// down, red whatever the light, seen from both sides, and never hiding the
+// labels drawn after it. Null when the mesh cannot be finalised.
+std::unique_ptr<Mesh> buildCityMarker(Renderer& renderer);
 
 // Every chosen place, in selection order (the frame's globe pass).
 void drawGlobeLocations(const LocationsFrame& frame);

@@ -48,6 +48,27 @@ struct Markers : testing::LocationsFixture {
             if (d.op == "drawScreen") out.push_back(&d);
         return out;
     }
+    // The one draw of every label's text.
+    const RecordingBackend::Draw& batch() const {
+        const auto labels = labelDraws();
+        EXPECT_EQ(labels.size(), 1u);
+        static const RecordingBackend::Draw none;
+        return labels.empty() ? none : *labels[0];
+    }
+    // The batch cut into labels where the colour or the depth changes.
+    std::vector<RecordingBackend::Draw> labelsIn(const RecordingBackend::Draw& d) const {
+        std::vector<RecordingBackend::Draw> out;
+        for (std::size_t q = 0; q + 3 < d.screen.size(); q += 4) {
+            const ScreenVertex& v = d.screen[q];
+            if (out.empty() || out.back().screen[0].color != v.color ||
+                out.back().screen[0].sz != v.sz) {
+                out.emplace_back();
+                out.back().op = d.op;
+            }
+            out.back().screen.insert(out.back().screen.end(), &d.screen[q], &d.screen[q] + 4);
+        }
+        return out;
+    }
     int markerDraws() const {
         int n = 0;
         for (const auto& d : backend->draws)
@@ -56,65 +77,108 @@ struct Markers : testing::LocationsFixture {
     }
 };
 
-// Facing the camera (lon 90 E at yaw 0), on the limb (lon 0) and behind
-// (lon 90 W), all on the equator.
-const std::vector<testing::Place> kThree = {
-    {"Front", 0.0f, 90.0f, 1}, {"Limb", 0.0f, 0.0f, 0}, {"Behind", 0.0f, -90.0f, -5}};
+// Facing the camera (lon 90 E at yaw 0), on the limb (lon 0), straight
+// behind (lon 90 W) and just past the limb (lon 2 W), all on the equator.
+const std::vector<testing::Place> kThreePlusEdge = {{"Front", 0.0f, 90.0f, 1},
+                                                    {"Limb", 0.0f, 0.0f, 0},
+                                                    {"Behind", 0.0f, -90.0f, -5},
+                                                    {"Edge", 0.0f, -2.0f, -5}};
+
+TEST_F(Markers, TheMarkerIsARedTrianglePointDownSeenFromBothSides) {
+    ASSERT_EQ(marker->vertices().size(), 3u);
+    const auto& v = marker->vertices();
+    EXPECT_EQ(v[0].y, -1.5f);
+    EXPECT_EQ(v[1].x, 1.5f);
+    EXPECT_EQ(v[2].x, -1.5f);
+    EXPECT_EQ(v[2].y, 1.5f);
+    ASSERT_EQ(marker->faces().size(), 1u);
+    const MeshFace& f = marker->faces()[0];
+    EXPECT_EQ(f.a, 0u);
+    EXPECT_EQ(f.b, 2u);
+    EXPECT_EQ(f.c, 1u);
+    const Material& m = renderer->material(uint32_t(f.material));
+    EXPECT_EQ(m.texture(), nullptr);
+    EXPECT_EQ(m.cullMode, 1u);
+    EXPECT_TRUE(m.zTest);
+    EXPECT_FALSE(m.zWrite) << "labels drawn after it are never hidden by it";
+    EXPECT_EQ(m.record().emissive.r, 1.0f);
+    EXPECT_EQ(m.record().emissive.g, 0.0f);
+}
 
 TEST_F(Markers, LabelsSitBesideTheirMarkersInFrontOnTheLimbAndBehind) {
-    load(kThree, {0, 1, 2});
+    load(kThreePlusEdge, {0, 1, 2, 3});
     backend->clearLog();
     drawGlobeLocations(frame);
+    // Straight behind the globe, marker and label are hidden whole: not
+    // drawn at all.
     EXPECT_EQ(markerDraws(), 3);
-    const auto labels = labelDraws();
+    const auto labels = labelsIn(batch());
     ASSERT_EQ(labels.size(), 3u);
-    EXPECT_EQ(textOf(*labels[0], *mainFont), "Front");
-    EXPECT_EQ(textOf(*labels[1], *mainFont), "Limb");
-    EXPECT_EQ(textOf(*labels[2], *mainFont), "Behind");
+    EXPECT_EQ(textOf(labels[0], *mainFont), "Front");
+    EXPECT_EQ(textOf(labels[1], *mainFont), "Limb");
+    EXPECT_EQ(textOf(labels[2], *mainFont), "Edge");
 
     // In front: projected at (640, 356.063), 370.726 units away against 500:
     // f = 1.25 - 0.741451 = 0.508549, alpha 129 = 0x81 on colour 9 D0B0FF.
-    const ScreenVertex& front = labels[0]->screen[0];
+    const ScreenVertex& front = labels[0].screen[0];
     EXPECT_NEAR(front.sx, 648.0f, 0.01f);
     EXPECT_NEAR(front.sy, 350.063f, 0.01f);
     EXPECT_FLOAT_EQ(front.sz, 0.00001f);
     EXPECT_EQ(front.color, 0x81D0B0FFu);
-    EXPECT_NEAR(labels[0]->screen[1].sy - front.sy, 27.0f * 0.508549f, 0.01f);
+    EXPECT_NEAR(labels[0].screen[1].sy - front.sy, 27.0f * 0.508549f, 0.01f);
 
     // On the limb: as far as the centre, so still in front; f = 0.25.
-    const ScreenVertex& limb = labels[1]->screen[0];
+    const ScreenVertex& limb = labels[1].screen[0];
     EXPECT_NEAR(limb.sx, 326.0025f + 8.0f, 0.01f);
     EXPECT_NEAR(limb.sy, 357.0809f - 6.0f, 0.01f);
     EXPECT_FLOAT_EQ(limb.sz, 0.00001f);
     EXPECT_EQ(limb.color, 0x3FD0B0FFu);
 
-    // Behind: hidden by the globe; f = -0.00855 and the alpha's low eight
-    // bits of -2 are 0xFE.
-    const ScreenVertex& behind = labels[2]->screen[0];
-    EXPECT_NEAR(behind.sy, 357.6806f - 6.0f, 0.01f);
-    EXPECT_FLOAT_EQ(behind.sz, 0.99999f);
-    EXPECT_EQ(behind.color, 0xFED0B0FFu);
+    // Two degrees round the limb: behind (the globe hides what it covers),
+    // but the label reaches past the globe's edge, so it is drawn.
+    // 129.196 units left, 4.512 behind the centre: at (329.000, 357.107),
+    // f = 1.25 - 504.512 / 500 = 0.240977, alpha 61.
+    const ScreenVertex& edge = labels[2].screen[0];
+    EXPECT_NEAR(edge.sx, 329.0f + 8.0f, 0.01f);
+    EXPECT_NEAR(edge.sy, 357.107f - 6.0f, 0.01f);
+    EXPECT_FLOAT_EQ(edge.sz, 0.99999f);
+    EXPECT_EQ(edge.color >> 24, 61u);
+}
+
+TEST_F(Markers, FarBehindTheGlobeTheWrappedAlphaNeverShows) {
+    // f = -0.00855 straight behind: the alpha's low eight bits of -2 would
+    // be 0xFE, but the globe covers marker and label alike.
+    load(kThreePlusEdge, {2});
+    backend->clearLog();
+    drawGlobeLocations(frame);
+    EXPECT_TRUE(backend->draws.empty());
+    // Seen from inside the markers' sphere (the main camera's first frame)
+    // nothing is left out.
+    camera->setPosition(kEarth + Vector3{0.0f, 0.0f, -100.0f});
+    camera->lookAt(kEarth);
+    drawGlobeLocations(frame);
+    EXPECT_EQ(markerDraws(), 1);
 }
 
 TEST_F(Markers, TheTimeOptionAddsTheApproximateLocalTimeOnASecondLine) {
-    load(kThree, {0, 2});
+    load(kThreePlusEdge, {0, 3});
     prefs.labelsShowTime = 1;
     backend->clearLog();
     drawGlobeLocations(frame);
-    const auto labels = labelDraws();
+    const auto labels = labelsIn(batch());
     ASSERT_EQ(labels.size(), 2u);
     // GMT+1 at 23:30 UTC is 00:30; GMT-5 is 18:30.
-    EXPECT_EQ(textOf(*labels[0], *mainFont), "Front\n00:30:00");
-    EXPECT_EQ(textOf(*labels[1], *mainFont), "Behind\n18:30:00");
+    EXPECT_EQ(textOf(labels[0], *mainFont), "Front\n00:30:00");
+    EXPECT_EQ(textOf(labels[1], *mainFont), "Edge\n18:30:00");
     // The second line starts under the first, one scaled line lower.
-    const auto& q = labels[0]->screen;
+    const auto& q = labels[0].screen;
     const std::size_t secondLine = 4 * 5;
     EXPECT_NEAR(q[secondLine].sx, 648.0f, 0.01f);
     EXPECT_NEAR(q[secondLine].sy, 350.063f + 27.0f * 0.508549f, 0.02f);
 }
 
 TEST_F(Markers, NothingIsDrawnWithoutASelection) {
-    load(kThree);
+    load(kThreePlusEdge);
     backend->clearLog();
     drawGlobeLocations(frame);
     EXPECT_TRUE(backend->draws.empty());
@@ -122,14 +186,14 @@ TEST_F(Markers, NothingIsDrawnWithoutASelection) {
 }
 
 TEST_F(Markers, TheLabelColourOptionRecoloursEveryLabelAtTheNextFrame) {
-    load(kThree, {0, 1});
+    load(kThreePlusEdge, {0, 1});
     prefs.labelColour = 4; // FFFF00
     backend->clearLog();
     drawGlobeLocations(frame);
-    const auto labels = labelDraws();
+    const auto labels = labelsIn(batch());
     ASSERT_EQ(labels.size(), 2u);
-    EXPECT_EQ(labels[0]->screen[0].color, 0x81FFFF00u);
-    EXPECT_EQ(labels[1]->screen[0].color, 0x3FFFFF00u);
+    EXPECT_EQ(labels[0].screen[0].color, 0x81FFFF00u);
+    EXPECT_EQ(labels[1].screen[0].color, 0x3FFFFF00u);
     // An index the table does not have falls back to the default colour.
     prefs.labelColour = 77;
     backend->clearLog();
@@ -138,7 +202,7 @@ TEST_F(Markers, TheLabelColourOptionRecoloursEveryLabelAtTheNextFrame) {
 }
 
 TEST_F(Markers, TheMarkerStandsOnThePlaceAndFacesTheCamera) {
-    load(kThree, {0});
+    load(kThreePlusEdge, {0});
     drawGlobeLocations(frame);
     const Matrix4& w = marker->world();
     // Half a degree north of the equator, 129.28 from the centre.

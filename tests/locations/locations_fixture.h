@@ -10,6 +10,7 @@
 #include "engine/texture.h"
 #include "formats/selection_file.h"
 #include "locations/location_lists.h"
+#include "locations/location_markers.h"
 #include "locations/locations_files.h"
 #include "locations/locations_host.h"
 #include "locations/locations_manager.h"
@@ -92,19 +93,8 @@ struct LocationsFixture : ::testing::Test {
         ASSERT_TRUE(mainFont->loadFont(resources::kMainFontMetrics, resources::kMainFontSheet));
         ASSERT_TRUE(
             hintFont->loadFont(resources::kKeyHintFontMetrics, resources::kKeyHintFontSheet));
-        marker = std::make_unique<Mesh>(*renderer);
-        const uint32_t red = renderer->createMaterial();
-        renderer->material(red).setEmissive(1, 0, 0, 1);
-        marker->appendVertex({0.0f, -1.5f, 0.0f, 0, 0, -1, 0, 0});
-        marker->appendVertex({1.5f, 1.5f, 0.0f, 0, 0, -1, 1, 0});
-        marker->appendVertex({-1.5f, 1.5f, 0.0f, 0, 0, -1, 1, 1});
-        MeshFace face;
-        face.a = 0;
-        face.b = 2;
-        face.c = 1;
-        face.material = int32_t(red);
-        marker->appendFace(face);
-        ASSERT_TRUE(marker->finalize());
+        marker = buildCityMarker(*renderer);
+        ASSERT_NE(marker, nullptr);
         setLocationsHost(&host);
         setManagerClouds(&host);
         bindLocations({renderer.get(), mainFont.get(), hintFont.get(), marker.get(), &prefs});
