@@ -222,9 +222,12 @@ bool glFormatOf(const PixelFormat& f, GlFormat& out) {
     return true;
 }
 
+// A vertex stream written front to back within one storage, so that draws
+// queued earlier keep their vertices; new storage only when it is full.
 struct StreamBuffer {
     GLuint vao = 0, vbo = 0;
     size_t capacity = 0;
+    size_t used = 0;
 };
 
 class GlBackend final : public RenderBackend {
@@ -291,7 +294,8 @@ class GlBackend final : public RenderBackend {
 
     bool failGl(const char* what);
     void setupStream(StreamBuffer& s, size_t stride, void (*layout)());
-    void stream(StreamBuffer& s, const void* data, size_t bytes);
+    // Appends the vertices; returns the index of the first one in the buffer.
+    GLint stream(StreamBuffer& s, const void* data, size_t bytes, size_t stride);
     void setKind(int kind);
     void applyAllStates();
     void applyRenderState(RenderState state, uint32_t value);
@@ -314,6 +318,7 @@ class GlBackend final : public RenderBackend {
     StreamBuffer unlitStream_, litStream_, screenStream_;
     GLuint screenIbo_ = 0;
     size_t screenIboCapacity_ = 0;
+    size_t screenIboUsed_ = 0;
     int kind_ = -1;
 
     std::array<uint32_t, size_t(RenderState::Count)> rs_{};
@@ -594,13 +599,20 @@ void GlBackend::setupStream(StreamBuffer& s, size_t stride, void (*layout)()) {
     layout();
 }
 
-void GlBackend::stream(StreamBuffer& s, const void* data, size_t bytes) {
+GLint GlBackend::stream(StreamBuffer& s, const void* data, size_t bytes, size_t stride) {
     glBindVertexArray(s.vao);
     glBindBuffer(GL_ARRAY_BUFFER, s.vbo);
-    if (bytes > s.capacity) s.capacity = bytes;
-    // Orphan the old storage so the driver need not wait for earlier draws.
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(s.capacity), nullptr, GL_STREAM_DRAW);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(bytes), data);
+    // Start the next vertex on a whole vertex.
+    size_t at = (s.used + stride - 1) / stride * stride;
+    if (at + bytes > s.capacity) {
+        if (bytes > s.capacity) s.capacity = bytes;
+        // Orphan the old storage so the driver need not wait for earlier draws.
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(s.capacity), nullptr, GL_STREAM_DRAW);
+        at = 0;
+    }
+    glBufferSubData(GL_ARRAY_BUFFER, GLintptr(at), GLsizeiptr(bytes), data);
+    s.used = at + bytes;
+    return GLint(at / stride);
 }
 
 uint32_t GlBackend::createDevice() {
@@ -743,6 +755,7 @@ void GlBackend::releaseDevice() {
     }
     if (screenIbo_) glDeleteBuffers(1, &screenIbo_);
     screenIbo_ = 0;
+    screenIboUsed_ = 0;
     if (sampler_) glDeleteSamplers(1, &sampler_);
     sampler_ = 0;
     if (program_) glDeleteProgram(program_);
@@ -1048,28 +1061,37 @@ void GlBackend::drawUnlit(PrimitiveType type, const UnlitVertex* v, uint32_t cou
     if (!program_ || count == 0) return;
     // Without lighting such a vertex has no colour of its own: white.
     setKind(flags & kDrawDoNotLight ? 1 : 0);
-    stream(unlitStream_, v, size_t(count) * sizeof(UnlitVertex));
-    glDrawArrays(glPrimitive(type), 0, GLsizei(count));
+    const GLint first =
+        stream(unlitStream_, v, size_t(count) * sizeof(UnlitVertex), sizeof(UnlitVertex));
+    glDrawArrays(glPrimitive(type), first, GLsizei(count));
 }
 
 void GlBackend::drawLit(PrimitiveType type, const LitVertex* v, uint32_t count, uint32_t) {
     if (!program_ || count == 0) return;
     setKind(1);
-    stream(litStream_, v, size_t(count) * sizeof(LitVertex));
-    glDrawArrays(glPrimitive(type), 0, GLsizei(count));
+    const GLint first = stream(litStream_, v, size_t(count) * sizeof(LitVertex), sizeof(LitVertex));
+    glDrawArrays(glPrimitive(type), first, GLsizei(count));
 }
 
 void GlBackend::drawScreen(PrimitiveType type, const ScreenVertex* v, uint32_t vertexCount,
                            const uint16_t* indices, uint32_t indexCount, uint32_t) {
     if (!program_ || vertexCount == 0 || indexCount == 0) return;
     setKind(2);
-    stream(screenStream_, v, size_t(vertexCount) * sizeof(ScreenVertex));
+    const GLint base =
+        stream(screenStream_, v, size_t(vertexCount) * sizeof(ScreenVertex), sizeof(ScreenVertex));
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, screenIbo_);
     const size_t bytes = size_t(indexCount) * 2;
-    if (bytes > screenIboCapacity_) screenIboCapacity_ = bytes;
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(screenIboCapacity_), nullptr, GL_STREAM_DRAW);
-    glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0, GLsizeiptr(bytes), indices);
-    glDrawElements(glPrimitive(type), GLsizei(indexCount), GL_UNSIGNED_SHORT, nullptr);
+    size_t at = screenIboUsed_;
+    if (at + bytes > screenIboCapacity_) {
+        if (bytes > screenIboCapacity_) screenIboCapacity_ = bytes;
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(screenIboCapacity_), nullptr,
+                     GL_STREAM_DRAW);
+        at = 0;
+    }
+    glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, GLintptr(at), GLsizeiptr(bytes), indices);
+    screenIboUsed_ = at + bytes;
+    glDrawElementsBaseVertex(glPrimitive(type), GLsizei(indexCount), GL_UNSIGNED_SHORT,
+                             reinterpret_cast<void*>(uintptr_t(at)), base);
 }
 
 bool GlBackend::textureFormatAvailable(const PixelFormat& format) {
