@@ -128,6 +128,11 @@ std::unique_ptr<Mesh> buildCityMarker(Renderer& renderer) {
     m.cullMode = d3d::kCullNone;
     m.zTest = true;
     m.zWrite = false;
+    // Red by its own light alone: neither the sun nor the full ambient light
+    // of the flat map turns it pink.
+    m.setDiffuse(0, 0, 0, 1);
+    m.setAmbient(0, 0, 0, 1);
+    m.setSpecular(0, 0, 0, 1);
     m.setEmissive(1, 0, 0, 1);
     auto marker = std::make_unique<Mesh>(renderer);
     marker->appendVertex({0.0f, -1.5f, 0.0f, 0, 0, -1, 0, 0});

@@ -103,6 +103,11 @@ TEST_F(Markers, TheMarkerIsARedTrianglePointDownSeenFromBothSides) {
     EXPECT_FALSE(m.zWrite) << "labels drawn after it are never hidden by it";
     EXPECT_EQ(m.record().emissive.r, 1.0f);
     EXPECT_EQ(m.record().emissive.g, 0.0f);
+    // No light but its own: the same red on the night side and in the
+    // manager's full ambient light.
+    EXPECT_EQ(m.record().ambient.r, 0.0f);
+    EXPECT_EQ(m.record().diffuse.g, 0.0f);
+    EXPECT_EQ(m.record().specular.b, 0.0f);
 }
 
 TEST_F(Markers, LabelsSitBesideTheirMarkersInFrontOnTheLimbAndBehind) {
