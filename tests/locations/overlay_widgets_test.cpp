@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
+
 namespace gv {
 namespace {
 
@@ -25,11 +27,11 @@ constexpr ListColours kColours{0xFF000001u, 0xFF000002u, 0xFF000003u, 0xFF000004
 
 struct Widgets : testing::LocationsFixture {
     OverlayPanel panel{nullptr};
-    std::vector<std::string> storage;
+    // A deque keeps its strings where they are: the lists point at them.
+    std::deque<std::string> storage;
 
     OverlayList& list(const std::vector<std::string>& texts, WidgetRect rect = {10, 20, 200, 88}) {
         OverlayList& l = panel.add<OverlayList>(mainFont.get(), 0.5f, 0.5f, rect, kColours);
-        storage.reserve(storage.size() + texts.size() + 64);
         for (const auto& t : texts) {
             storage.push_back(t);
             l.items.push_back(storage.back().c_str());
