@@ -78,9 +78,9 @@ TEST_F(LocationsFiles, AFileLargerThanTheReaderTakesIsNeverWrittenBack) {
     const auto selection = encodeSelection(std::vector<uint32_t>{0, 1290556});
     test::writeBytes(dir.file("geovista.sel"), selection);
 
-    ASSERT_TRUE(initLocations(dir.folder(), false));
+    ASSERT_TRUE(initLocations(dir.folder(), false, 1280, 720));
     EXPECT_EQ(locations().database.size(), 1290555u);
-    EXPECT_EQ(locations().selectedIndices, std::vector<uint32_t>{0});
+    EXPECT_EQ(selectedIndices(), std::vector<uint32_t>{0});
 
     // Shut-down's saves leave both files as they were.
     saveSelection(dir.folder());
@@ -95,7 +95,7 @@ TEST_F(LocationsFiles, AFileOfExactlyTheReadersSizeIsReadWholeAndWrittenBack) {
     const std::string loc = dir.file("geovista.loc");
     test::writeBytes(loc, databaseBytes({"First"}));
     std::filesystem::resize_file(loc, 64u << 20);
-    ASSERT_TRUE(initLocations(dir.folder(), false));
+    ASSERT_TRUE(initLocations(dir.folder(), false, 1280, 720));
     ASSERT_TRUE(saveCitiesFile(dir.folder()));
     EXPECT_EQ(std::filesystem::file_size(loc), 1290555u * 52u);
 }
