@@ -1,8 +1,8 @@
 #include "platform/window.h"
 
+#include "formats/text_1252.h"
 #include "platform/quit_signals.h"
 #include "platform/single_instance.h"
-#include "platform/text_input.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -118,7 +118,7 @@ uint32_t controlCharacter(uint32_t vk) {
 
 // Typed text as single-byte Windows-1252 characters; others are dropped.
 void queueCharacters(const char* text) {
-    for (char c : windows1252FromUtf8(text))
+    for (char c : typedCp1252FromUtf8(text))
         gQueue.push_back({WM_CHAR, uint8_t(c), 1});
 }
 
