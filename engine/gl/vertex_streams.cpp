@@ -119,8 +119,10 @@ void VertexStreams::drawScreen(GLenum mode, const ScreenVertex* v, uint32_t vert
     }
     glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, GLintptr(at), GLsizeiptr(bytes), indices);
     screenIndexUsed_ = at + bytes;
-    glDrawElementsBaseVertex(mode, GLsizei(indexCount), GL_UNSIGNED_SHORT,
-                             reinterpret_cast<void*>(uintptr_t(at)), base);
+    // With the range given, llvmpipe need not scan the indices for it (and
+    // without it crashed when the window it drew into was destroyed).
+    glDrawRangeElementsBaseVertex(mode, 0, GLuint(vertexCount - 1), GLsizei(indexCount),
+                                  GL_UNSIGNED_SHORT, reinterpret_cast<void*>(uintptr_t(at)), base);
 }
 
 } // namespace gv::gl
