@@ -21,10 +21,10 @@ void post(const CameraSystem& cams, uint32_t ms, const char* title, const char* 
     if (cams.post) cams.post(ms, title, subtitle);
 }
 
-// Points the path from one record's camera position to another's. Happens
-// only when a glide starts or ends, never in the steady state.
+// Points the path from one record's camera position to another's, in the
+// path's own slots: a glide allocates nothing.
 void pointPath(CameraSystem& cams, int from, int to) {
-    cams.path = SplinePath();
+    cams.path.clear();
     cams.path.append(&cams.records[size_t(from)]->position());
     cams.path.append(&cams.records[size_t(to)]->position());
 }
