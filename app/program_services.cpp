@@ -6,6 +6,7 @@
 
 #include "app/driver.h"
 #include "app/preferences_file.h"
+#include "clouds/cloud_layer.h"
 #include "engine/bitmap_font.h"
 #include "engine/tga_image.h"
 #include "locations/location_lists.h"
@@ -167,12 +168,12 @@ class ProgramLocationsHost final : public LocationsHost {
     }
 };
 
+// The cloud layer's tiles over the flat map: earth patch i wears tile i, as
+// the cloud sphere's patch i does.
 class ProgramManagerClouds final : public ManagerClouds {
   public:
-    // Not connected yet: the cloud map. Until it is, there is none, and the
-    // locations manager draws no clouds over its map.
-    bool cloudMapExists() override { return false; }
-    Texture* cloudTexture(int) override { return nullptr; }
+    bool cloudMapExists() override { return cloudLayer().mapExists(); }
+    Texture* cloudTexture(int patch) override { return cloudLayer().tileTexture(patch); }
 };
 
 // What the places draw from in this frame.

@@ -4,10 +4,14 @@
 #include "app/preferences_file.h"
 #include "app/program_services.h"
 #include "app/window_proc.h"
+#include "clouds/cloud_layer.h"
+#include "clouds/picture_builders.h"
 #include "engine/error_name.h"
 #include "engine/recording_backend.h"
+#include "engine/texture.h"
 #include "formats/selection_file.h"
 #include "locations/locations_files.h"
+#include "locations/locations_host.h"
 #include "locations/locations_manager.h"
 #include "resources/builtin_resources.h"
 #include "scene/cameras.h"
@@ -264,6 +268,32 @@ TEST_F(ProgramServicesTest, TheLocationsManagerTakesF4AndTheKeysAndFollowsTheDis
         sceneFrameHooks().locationsManagerFrame();
     EXPECT_FALSE(locationsManager().hasKeyboard);
     EXPECT_FALSE(sceneFrameHooks().locationsManagerOnScreen());
+}
+
+TEST_F(ProgramServicesTest, TheLocationsManagerWearsTheCloudLayersTilesPatchByPatch) {
+    DriverState& d = driver();
+    test::TempDir dir;
+    CloudLayer& layer = cloudLayer();
+    layer.bind(*d.renderer, *d.display, prefs(), dir.folder());
+    ManagerClouds& clouds = managerClouds();
+    // Neither clouds.sat nor clouds.tga: no map, nothing to draw over the map.
+    EXPECT_FALSE(layer.build(true));
+    EXPECT_FALSE(clouds.cloudMapExists());
+
+    // A white picture: every pixel is cloud.
+    const test::Bytes white(4 * 2 * 3, 0xFF);
+    test::writeBytes(dir.file("clouds.sat"), test::bmpFile(4, 2, 24, 0, {}, white));
+    ASSERT_TRUE(layer.build(true));
+    EXPECT_TRUE(clouds.cloudMapExists());
+    for (int patch = 0; patch < 8; ++patch) {
+        Texture* tile = clouds.cloudTexture(patch);
+        ASSERT_NE(tile, nullptr) << patch;
+        EXPECT_EQ(tile, layer.tileTexture(patch)) << "earth patch " << patch;
+        for (int other = 0; other < patch; ++other)
+            EXPECT_NE(tile, clouds.cloudTexture(other)) << patch << " and " << other;
+    }
+    layer.release();
+    EXPECT_FALSE(clouds.cloudMapExists()) << "released with the renderer";
 }
 
 } // namespace
