@@ -10,7 +10,9 @@
 #include "core/startup_step.h"
 #include "engine/error_name.h"
 #include "engine/gl/gl_backend.h"
+#include "locations/location_markers.h"
 #include "locations/locations_files.h"
+#include "locations/locations_manager.h"
 #include "platform/display_modes.h"
 #include "platform/program_file.h"
 #include "platform/registry.h"
@@ -203,32 +205,10 @@ bool stepPlanets() {
     return buildMoon();
 }
 
-// The marker that stands on the globe at each shown place: a triangle 3 units
-// wide, point down, red whatever the light, seen from both sides, and never
-// hiding the labels drawn after it.
 bool stepCityMesh() {
     logStepLabel("Creating city mesh");
-    Renderer& r = *gDriver.renderer;
-    const uint32_t slot = r.createMaterial();
-    Material& m = r.material(slot);
-    m.setTexture(nullptr);
-    m.setBlendMode(MaterialBlendMode::Opaque);
-    m.cullMode = d3d::kCullNone;
-    m.zTest = true;
-    m.zWrite = false;
-    m.setEmissive(1, 0, 0, 1);
-
-    auto marker = std::make_unique<Mesh>(r);
-    marker->appendVertex({0.0f, -1.5f, 0.0f, 0, 0, -1, 0, 0});
-    marker->appendVertex({1.5f, 1.5f, 0.0f, 0, 0, -1, 1, 0});
-    marker->appendVertex({-1.5f, 1.5f, 0.0f, 0, 0, -1, 1, 1});
-    MeshFace face;
-    face.a = 0;
-    face.b = 2;
-    face.c = 1;
-    face.material = int32_t(slot);
-    marker->appendFace(face);
-    if (!marker->finalize()) {
+    auto marker = buildCityMarker(*gDriver.renderer);
+    if (!marker) {
         logWrite("[ FAILED ]\n");
         return false;
     }
@@ -436,8 +416,10 @@ bool startUp() {
     platform::setSystemCursor(platform::SystemCursor::Arrow);
     d.cursorsLoaded = true;
 
+    bindLocations(
+        {d.renderer.get(), d.mainFont.get(), d.hintFont.get(), d.cityMarker.get(), &prefs()});
     gUnlabelledStep = "Loading locations";
-    if (!initLocations(d.programFolder, preview)) return false;
+    if (!initLocations(d.programFolder, preview, d.width, d.height)) return false;
     gUnlabelledStep = nullptr;
 
     logWrite("Time spent on initialization ........................... [ %3.2f seconds ]\n",
@@ -454,6 +436,9 @@ void shutDown() {
     logStepLabel("Shutting down the system");
     try {
         if (d.runMode != RunMode::Preview) {
+            // Ended with the locations manager on screen: its temporary
+            // camera, time and light settings are not the user's.
+            restoreManagerPreferences(prefs());
             savePreferences(d.programFolder);
             if (locations().locationsReady) {
                 saveSelection(d.programFolder);
@@ -479,6 +464,9 @@ void shutDown() {
         d.light.reset();
         d.renderer.reset();
         d.display.reset(); // back to the desktop's mode in full screen
+        // The two lists and the form go; the records were saved above.
+        bindLocations({});
+        resetLocationsForRun();
         d.window.reset();
         if (d.videoReady) platform::shutdownVideo();
         d.videoReady = false;
@@ -500,6 +488,7 @@ int run(const std::string& commandLine) {
     resetInputForRun();
     resetHelpForRun();
     resetScreenshotsForRun();
+    resetLocationsForRun();
 
     if (!startUp()) {
         const std::string failedStep = gUnlabelledStep ? gUnlabelledStep : lastStepWords();

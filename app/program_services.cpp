@@ -6,13 +6,20 @@
 
 #include "app/driver.h"
 #include "app/preferences_file.h"
+#include "clouds/cloud_layer.h"
 #include "engine/bitmap_font.h"
 #include "engine/tga_image.h"
+#include "locations/location_lists.h"
+#include "locations/location_markers.h"
+#include "locations/locations_host.h"
+#include "locations/locations_manager.h"
 #include "scene/cameras.h"
+#include "scene/frame_composition.h"
 #include "scene/planet_motion.h"
 #include "scene/planet_objects.h"
 #include "ui/cloud_services.h"
 #include "ui/display_mode_services.h"
+#include "ui/help_overlay.h"
 #include "ui/on_screen_messages.h"
 #include "ui/scene_services.h"
 #include "ui/ui_host.h"
@@ -126,7 +133,7 @@ class ProgramDisplayModes final : public DisplayModeServices {
         d.renderer->setAmbientLight(ambient, ambient, ambient);
         d.width = d.display->width();
         d.height = d.display->height();
-        // Not connected yet: the locations manager's two list rectangles.
+        layoutLocationLists(d.width, d.height);
     }
 };
 
@@ -141,16 +148,60 @@ class ProgramCameraServices final : public CameraServices {
 
 class ProgramLocationsServices final : public LocationsServices {
   public:
-    // Not connected yet: the locations manager. Until it exists it is always
-    // closed and never claims the keyboard.
-    bool managerHasKeyboard() override { return false; }
-    bool managerHandleKey(const platform::WindowMessage&) override { return false; }
-    bool managerOpen() override { return false; }
-    bool managerOpening() override { return false; }
-    bool managerClosing() override { return false; }
-    void openManager() override {}
-    void startClosingManager() override {}
+    bool managerHasKeyboard() override { return locationsManager().hasKeyboard; }
+    bool managerHandleKey(const platform::WindowMessage& msg) override {
+        return gv::managerHandleKey(msg);
+    }
+    bool managerOpen() override { return locationsManager().open; }
+    bool managerOpening() override { return locationsManager().opening; }
+    bool managerClosing() override { return locationsManager().closing; }
+    void openManager() override {
+        if (gv::openManager()) helpHideForManager();
+    }
+    void startClosingManager() override { closeManager(); }
 };
+
+class ProgramLocationsHost final : public LocationsHost {
+  public:
+    void postMessage(const char* title, const char* subtitle) override {
+        gv::postMessage(title, subtitle);
+    }
+};
+
+// The cloud layer's tiles over the flat map: earth patch i wears tile i, as
+// the cloud sphere's patch i does.
+class ProgramManagerClouds final : public ManagerClouds {
+  public:
+    bool cloudMapExists() override { return cloudLayer().mapExists(); }
+    Texture* cloudTexture(int patch) override { return cloudLayer().tileTexture(patch); }
+};
+
+// What the places draw from in this frame.
+LocationsFrame locationsFrame() {
+    DriverState& d = driver();
+    LocationsFrame f;
+    f.scene = &d.scene;
+    f.camera = d.mainCamera;
+    f.frameMs = d.clock.frameMs;
+    f.utc = d.simClock.sample().utc;
+    f.width = d.width;
+    f.height = d.height;
+    return f;
+}
+
+void connectFrameHooks() {
+    SceneFrameHooks& hooks = sceneFrameHooks();
+    hooks.locationsManagerOnScreen = [] { return managerOnScreen(); };
+    hooks.locationsManagerFrame = [] { managerFrame(locationsFrame()); };
+    hooks.drawLocationMarkers = [] { drawGlobeLocations(locationsFrame()); };
+}
+
+void disconnectFrameHooks() {
+    SceneFrameHooks& hooks = sceneFrameHooks();
+    hooks.locationsManagerOnScreen = nullptr;
+    hooks.locationsManagerFrame = nullptr;
+    hooks.drawLocationMarkers = nullptr;
+}
 
 class ProgramPointerServices final : public PointerServices {
   public:
@@ -170,6 +221,8 @@ ProgramCloudServices gCloudServices;
 ProgramDisplayModes gDisplayModes;
 ProgramCameraServices gCameraServices;
 ProgramLocationsServices gLocationsServices;
+ProgramLocationsHost gLocationsHost;
+ProgramManagerClouds gManagerClouds;
 ProgramPointerServices gPointerServices;
 
 } // namespace
@@ -182,6 +235,9 @@ void connectProgramServices() {
     setCameraServices(&gCameraServices);
     setLocationsServices(&gLocationsServices);
     setPointerServices(&gPointerServices);
+    setLocationsHost(&gLocationsHost);
+    setManagerClouds(&gManagerClouds);
+    connectFrameHooks();
 }
 
 void disconnectProgramServices() {
@@ -192,6 +248,9 @@ void disconnectProgramServices() {
     setCameraServices(nullptr);
     setLocationsServices(nullptr);
     setPointerServices(nullptr);
+    setLocationsHost(nullptr);
+    setManagerClouds(nullptr);
+    disconnectFrameHooks();
 }
 
 } // namespace gv

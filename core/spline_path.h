@@ -16,6 +16,8 @@ class SplinePath {
 
     // Grows to 16 slots at first, doubling when full.
     void append(const Vector3* point);
+    // No points, the slots kept for the next ones.
+    void clear() { count_ = 0; }
     // u in [0, count): segment floor(u) from point i to point i+1, the point
     // after the last being the first. An empty path gives (0, 0, 0).
     Vector3 evaluate(float u) const;

@@ -1,6 +1,6 @@
 #include "editor/cloud_hints.h"
 
-#include "editor/text_1252.h"
+#include "editor/trimmed_blanks.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
 #include "editor/entry_helpers.h"
 
-#include "editor/text_1252.h"
+#include "formats/text_1252.h"
 
 #include <QEvent>
 #include <QLineEdit>

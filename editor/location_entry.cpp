@@ -1,6 +1,6 @@
 #include "editor/location_entry.h"
 
-#include "editor/text_1252.h"
+#include "editor/trimmed_blanks.h"
 #include "formats/time_zones.h"
 
 #include <algorithm>

@@ -1,7 +1,8 @@
 #include "editor/locations_model.h"
 
-#include "editor/text_1252.h"
+#include "editor/trimmed_blanks.h"
 #include "formats/selection_file.h"
+#include "formats/text_1252.h"
 #include "platform/atomic_file.h"
 
 #include <algorithm>

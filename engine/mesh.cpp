@@ -41,6 +41,11 @@ bool Mesh::finalize() {
     return ok;
 }
 
+bool Mesh::uploadVertices() {
+    if (bufferHandle_ == -1) return false;
+    return renderer_.updateVertexBuffer(uint32_t(bufferHandle_), vertices_, faces_);
+}
+
 void Mesh::draw() {
     renderer_.setWorldMatrix(world_);
     uint32_t first = 0;

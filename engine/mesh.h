@@ -52,6 +52,11 @@ class Mesh {
 
     Matrix4& world() { return world_; }
     const std::vector<MeshVertex>& vertices() const { return vertices_; }
+    // For meshes whose shape changes after finalize (the locations manager's
+    // morph): change the vertices in place, then upload them. The faces and
+    // the vertex count stay as they were built.
+    std::vector<MeshVertex>& editableVertices() { return vertices_; }
+    bool uploadVertices();
     const std::vector<MeshFace>& faces() const { return faces_; }
     const std::vector<uint32_t>& runLengths() const { return runLengths_; }
     int32_t bufferHandle() const { return bufferHandle_; }

@@ -2,6 +2,7 @@
 
 #include "engine/error_name.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace gv {
@@ -140,6 +141,15 @@ uint32_t RecordingBackend::createVertexBuffer(const BufferVertex* vertices, uint
 void RecordingBackend::releaseVertexBuffer(uint32_t id) {
     buffers.erase(id);
     log("releaseVertexBuffer", id);
+}
+
+bool RecordingBackend::updateVertexBuffer(uint32_t id, const BufferVertex* vertices,
+                                          uint32_t vertexCount) {
+    auto it = buffers.find(id);
+    if (it == buffers.end() || vertexCount > it->second.first.size()) return false;
+    std::copy(vertices, vertices + vertexCount, it->second.first.begin());
+    log("updateVertexBuffer", id, vertexCount);
+    return true;
 }
 
 void RecordingBackend::drawIndexedBuffer(PrimitiveType type, uint32_t id, uint32_t firstIndex,

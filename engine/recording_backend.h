@@ -84,6 +84,8 @@ class RecordingBackend : public RenderBackend {
     uint32_t createVertexBuffer(const BufferVertex* vertices, uint32_t vertexCount,
                                 const uint16_t* indices, uint32_t indexCount) override;
     void releaseVertexBuffer(uint32_t id) override;
+    bool updateVertexBuffer(uint32_t id, const BufferVertex* vertices,
+                            uint32_t vertexCount) override;
     void drawIndexedBuffer(PrimitiveType type, uint32_t id, uint32_t firstIndex,
                            uint32_t indexCount, uint32_t flags) override;
     void drawUnlit(PrimitiveType type, const UnlitVertex* v, uint32_t count,

@@ -55,6 +55,10 @@ class RenderBackend {
     virtual uint32_t createVertexBuffer(const BufferVertex* vertices, uint32_t vertexCount,
                                         const uint16_t* indices, uint32_t indexCount) = 0;
     virtual void releaseVertexBuffer(uint32_t id) = 0;
+    // New vertices for a buffer, no more than it was made with (the indices
+    // stay); false when there is no such buffer or too many vertices.
+    virtual bool updateVertexBuffer(uint32_t id, const BufferVertex* vertices,
+                                    uint32_t vertexCount) = 0;
     virtual void drawIndexedBuffer(PrimitiveType type, uint32_t id, uint32_t firstIndex,
                                    uint32_t indexCount, uint32_t flags) = 0;
     virtual void drawUnlit(PrimitiveType type, const UnlitVertex* v, uint32_t count,

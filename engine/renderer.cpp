@@ -8,6 +8,7 @@
 #include "engine/render_backend.h"
 #include "engine/texture.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace gv {
@@ -295,18 +296,10 @@ std::unique_ptr<Light> Renderer::createLight() {
     return light;
 }
 
-bool Renderer::buildVertexBuffer(const std::vector<MeshVertex>& vertices,
-                                 const std::vector<MeshFace>& faces, uint32_t& handle) {
-    handle = kNoBuffer;
-    if (faces.empty()) return true;
-    // 16-bit indices: a mesh must fit them.
-    if (vertices.size() > 65536 || faces.size() > 0x7FFFFFFF / 3) {
-        logWrite("[VB FAILED!]");
-        return false;
-    }
-    std::vector<BufferVertex> out(vertices.size(), BufferVertex{});
-    VertexBuffer vb;
-    vb.indices.resize(faces.size() * 3 + 1, 0);
+bool Renderer::layoutVertices(const std::vector<MeshVertex>& vertices,
+                              const std::vector<MeshFace>& faces, std::vector<BufferVertex>& out,
+                              uint16_t* indices) {
+    out.assign(vertices.size(), BufferVertex{});
     for (size_t f = 0; f < faces.size(); ++f) {
         const MeshFace& face = faces[f];
         const uint32_t corners[3] = {face.a, face.b, face.c};
@@ -318,15 +311,31 @@ bool Renderer::buildVertexBuffer(const std::vector<MeshVertex>& vertices,
         }
         for (int k = 0; k < 3; ++k) {
             const uint32_t i = corners[k];
-            if (i >= vertices.size()) {
-                logWrite("[VB FAILED!]");
-                return false;
-            }
-            vb.indices[f * 3 + size_t(k)] = uint16_t(i);
+            if (i >= vertices.size()) return false;
+            if (indices) indices[f * 3 + size_t(k)] = uint16_t(i);
             const MeshVertex& v = vertices[i];
             out[i] = BufferVertex{v.x,    v.y, v.z, v.nx,       v.ny,      v.nz,
                                   colour, v.u, v.v, face.u2[k], face.v2[k]};
         }
+    }
+    return true;
+}
+
+bool Renderer::buildVertexBuffer(const std::vector<MeshVertex>& vertices,
+                                 const std::vector<MeshFace>& faces, uint32_t& handle) {
+    handle = kNoBuffer;
+    if (faces.empty()) return true;
+    // 16-bit indices: a mesh must fit them.
+    if (vertices.size() > 65536 || faces.size() > 0x7FFFFFFF / 3) {
+        logWrite("[VB FAILED!]");
+        return false;
+    }
+    std::vector<BufferVertex> out;
+    VertexBuffer vb;
+    vb.indices.resize(faces.size() * 3 + 1, 0);
+    if (!layoutVertices(vertices, faces, out, vb.indices.data())) {
+        logWrite("[VB FAILED!]");
+        return false;
     }
     vb.id = backend().createVertexBuffer(out.data(), uint32_t(out.size()), vb.indices.data(),
                                          uint32_t(faces.size() * 3));
@@ -337,6 +346,14 @@ bool Renderer::buildVertexBuffer(const std::vector<MeshVertex>& vertices,
     buffers_.push_back(std::move(vb));
     handle = uint32_t(buffers_.size() - 1);
     return true;
+}
+
+bool Renderer::updateVertexBuffer(uint32_t handle, const std::vector<MeshVertex>& vertices,
+                                  const std::vector<MeshFace>& faces) {
+    if (handle >= buffers_.size() || buffers_[handle].id == 0) return false;
+    if (!layoutVertices(vertices, faces, updateScratch_, nullptr)) return false;
+    return backend().updateVertexBuffer(buffers_[handle].id, updateScratch_.data(),
+                                        uint32_t(updateScratch_.size()));
 }
 
 void Renderer::releaseVertexBuffer(uint32_t handle) {
@@ -416,13 +433,8 @@ void Renderer::drawText(const BitmapFont& font, float x, float y, float depth, u
     va_end(args);
 }
 
-void Renderer::drawTextV(const BitmapFont& font, float x, float y, float depth, uint32_t argb,
-                         float scaleX, float scaleY, const char* format, va_list args) {
+void Renderer::setTextStates(const BitmapFont& font) {
     using namespace d3d;
-    std::vsnprintf(text_, kTextBuffer, format, args);
-    penX_ = x;
-    penY_ = y;
-    if (text_[0] == 0) return;
     RenderBackend& b = backend();
     b.setTexture(0, font.texture() ? font.texture()->deviceId() : 0);
     b.setRenderState(RenderState::AlphaBlendEnable, 1);
@@ -434,6 +446,16 @@ void Renderer::drawTextV(const BitmapFont& font, float x, float y, float depth, 
     b.setStageState(0, StageState::AlphaArg2, kArgDiffuse);
     b.setRenderState(RenderState::SrcBlend, kBlendSrcAlpha);
     b.setRenderState(RenderState::DestBlend, kBlendInvSrcAlpha);
+}
+
+void Renderer::drawTextV(const BitmapFont& font, float x, float y, float depth, uint32_t argb,
+                         float scaleX, float scaleY, const char* format, va_list args) {
+    std::vsnprintf(text_, kTextBuffer, format, args);
+    penX_ = x;
+    penY_ = y;
+    if (text_[0] == 0) return;
+    const bool batched = batchFont_ == &font;
+    if (!batched) setTextStates(font);
 
     const float rhw = 1.0f / depth;
     const float lineHeight = float(font.lineHeight()) * scaleY;
@@ -462,21 +484,57 @@ void Renderer::drawTextV(const BitmapFont& font, float x, float y, float depth, 
         if (w != 0.0f && h != 0.0f && quads < kMaxGlyphs) {
             const float l = font.texLeft(c), t = font.texTop(c), r = font.texRight(c),
                         bt = font.texBottom(c);
-            ScreenVertex* v = &textVertices_[quads * 4];
-            v[0] = {penX, penY, depth, rhw, colour, 0, l, t};
-            v[1] = {penX, penY + h, depth, rhw, colour, 0, l, bt};
-            v[2] = {penX + w, penY + h, depth, rhw, colour, 0, r, bt};
-            v[3] = {penX + w, penY, depth, rhw, colour, 0, r, t};
+            const ScreenVertex quad[4] = {{penX, penY, depth, rhw, colour, 0, l, t},
+                                          {penX, penY + h, depth, rhw, colour, 0, l, bt},
+                                          {penX + w, penY + h, depth, rhw, colour, 0, r, bt},
+                                          {penX + w, penY, depth, rhw, colour, 0, r, t}};
+            if (batched)
+                batchVertices_.insert(batchVertices_.end(), quad, quad + 4);
+            else
+                std::copy(quad, quad + 4, &textVertices_[quads * 4]);
             ++quads;
         }
         penX += w;
     }
     penX_ = penX;
     penY_ = penY;
+    if (batched) return;
     if (quads)
-        b.drawScreen(PrimitiveType::TriangleList, textVertices_.data(), uint32_t(quads * 4),
-                     textIndices_.data(), uint32_t(quads * 6), kDrawDoNotUpdateExtents);
-    b.setRenderState(RenderState::AlphaBlendEnable, 0);
+        backend().drawScreen(PrimitiveType::TriangleList, textVertices_.data(), uint32_t(quads * 4),
+                             textIndices_.data(), uint32_t(quads * 6), kDrawDoNotUpdateExtents);
+    backend().setRenderState(RenderState::AlphaBlendEnable, 0);
+}
+
+void Renderer::beginTextBatch(const BitmapFont& font) {
+    batchFont_ = &font;
+    batchVertices_.clear();
+}
+
+void Renderer::endTextBatch() {
+    const BitmapFont* font = batchFont_;
+    batchFont_ = nullptr;
+    if (!font || batchVertices_.empty()) return;
+    // 16-bit indices reach 16384 quads per draw.
+    constexpr size_t kQuadsPerDraw = 16384;
+    const size_t quads = batchVertices_.size() / 4;
+    const size_t perDraw = std::min(quads, kQuadsPerDraw);
+    if (batchIndices_.size() < perDraw * 6) {
+        batchIndices_.resize(perDraw * 6);
+        for (size_t i = 0; i < perDraw; ++i) {
+            const uint16_t b = uint16_t(i * 4);
+            const uint16_t quad[6] = {b, uint16_t(b + 2), uint16_t(b + 1),
+                                      b, uint16_t(b + 3), uint16_t(b + 2)};
+            std::copy(quad, quad + 6, &batchIndices_[i * 6]);
+        }
+    }
+    setTextStates(*font);
+    for (size_t first = 0; first < quads; first += kQuadsPerDraw) {
+        const size_t n = std::min(kQuadsPerDraw, quads - first);
+        backend().drawScreen(PrimitiveType::TriangleList, &batchVertices_[first * 4],
+                             uint32_t(n * 4), batchIndices_.data(), uint32_t(n * 6),
+                             kDrawDoNotUpdateExtents);
+    }
+    backend().setRenderState(RenderState::AlphaBlendEnable, 0);
 }
 
 void Renderer::bindTexture(Texture* texture) {

@@ -127,6 +127,11 @@ class Renderer {
     bool buildVertexBuffer(const std::vector<MeshVertex>& vertices,
                            const std::vector<MeshFace>& faces, uint32_t& handle);
     void releaseVertexBuffer(uint32_t handle);
+    // Sends a mesh's changed vertices to its buffer, laid out as the build
+    // lays them out (same faces); nothing is allocated once the scratch copy
+    // has grown to the mesh.
+    bool updateVertexBuffer(uint32_t handle, const std::vector<MeshVertex>& vertices,
+                            const std::vector<MeshFace>& faces);
     void drawVertexBuffer(PrimitiveType type, uint32_t handle, uint32_t firstFace,
                           uint32_t faceCount, uint32_t flags);
 
@@ -147,6 +152,13 @@ class Renderer {
         ;
     void drawTextV(const BitmapFont& font, float x, float y, float depth, uint32_t argb,
                    float scaleX, float scaleY, const char* format, va_list args);
+    // Many texts in one font at once (the labels of the places): the texts
+    // drawn between these two go out together at the end, in the order
+    // drawn, in as few draws as the index range allows; text in another font
+    // is drawn at once as usual. Nothing is allocated once the batch has
+    // grown to the largest frame.
+    void beginTextBatch(const BitmapFont& font);
+    void endTextBatch();
     // The pen position after the last drawText (for layout checks).
     float lastTextX() const {
         return penX_;
@@ -193,6 +205,12 @@ class Renderer {
     };
 
     void setDefaultRenderStates();
+    void setTextStates(const BitmapFont& font);
+    // One buffer vertex per mesh vertex, with the colour and second texture
+    // coordinates of the last face that uses it; false for a face that
+    // names a vertex outside the mesh.
+    bool layoutVertices(const std::vector<MeshVertex>& vertices, const std::vector<MeshFace>& faces,
+                        std::vector<BufferVertex>& out, uint16_t* indices);
 
     DisplayDevice& device_;
     bool created_ = false;
@@ -204,6 +222,10 @@ class Renderer {
     float ambient_[3] = {0.0f, 0.0f, 0.0f};
     bool bilinear_ = false;
     std::vector<Camera*> viewCameras_;
+    std::vector<BufferVertex> updateScratch_;
+    const BitmapFont* batchFont_ = nullptr;
+    std::vector<ScreenVertex> batchVertices_;
+    std::vector<uint16_t> batchIndices_;
 
     // Text scratch: formatted text and one quad per character, kept between
     // frames so that drawing allocates nothing.

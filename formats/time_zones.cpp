@@ -40,11 +40,16 @@ DegreeEntry entryFromDecimal(float value) {
     return e;
 }
 
+void localeTimeInto(const std::tm& time, char (&text)[12]) {
+    std::size_t n = std::strftime(text, sizeof text, "%X", &time);
+    if (n == 0) n = std::strftime(text, sizeof text, "%H:%M:%S", &time);
+    text[n] = 0;
+}
+
 std::string localeTimeText(const std::tm& time) {
     char buffer[12];
-    std::size_t n = std::strftime(buffer, sizeof buffer, "%X", &time);
-    if (n == 0) n = std::strftime(buffer, sizeof buffer, "%H:%M:%S", &time);
-    return std::string(buffer, n);
+    localeTimeInto(time, buffer);
+    return buffer;
 }
 
 std::tm approximateLocalTm(const LocationRecord& record, const std::tm& utc) {
@@ -59,6 +64,10 @@ std::tm approximateLocalTm(const LocationRecord& record, const std::tm& utc) {
 
 std::string approximateLocalTime(const LocationRecord& record, const std::tm& utc) {
     return localeTimeText(approximateLocalTm(record, utc));
+}
+
+void approximateLocalTimeInto(const LocationRecord& record, const std::tm& utc, char (&text)[12]) {
+    localeTimeInto(approximateLocalTm(record, utc), text);
 }
 
 } // namespace gv

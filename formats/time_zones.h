@@ -35,10 +35,13 @@ DegreeEntry entryFromDecimal(float value);
 // chosen at start-up). The system's buffer holds 12 characters; a locale
 // whose form does not fit falls back to 24-hour "HH:MM:SS".
 std::string localeTimeText(const std::tm& time);
+// The same into the 12-character buffer, without allocating.
+void localeTimeInto(const std::tm& time, char (&text)[12]);
 
 // UTC hour + the place's zone, wrapped to 0..23, minutes and seconds of UTC;
 // the date is neither adjusted nor shown.
 std::tm approximateLocalTm(const LocationRecord& record, const std::tm& utc);
 std::string approximateLocalTime(const LocationRecord& record, const std::tm& utc);
+void approximateLocalTimeInto(const LocationRecord& record, const std::tm& utc, char (&text)[12]);
 
 } // namespace gv

@@ -1,5 +1,6 @@
 #include "platform/window.h"
 
+#include "formats/text_1252.h"
 #include "platform/quit_signals.h"
 #include "platform/single_instance.h"
 
@@ -115,45 +116,10 @@ uint32_t controlCharacter(uint32_t vk) {
     }
 }
 
-// UTF-8 text to single-byte Windows-1252 codes; characters outside it are dropped.
+// Typed text as single-byte Windows-1252 characters; others are dropped.
 void queueCharacters(const char* text) {
-    const auto* s = reinterpret_cast<const unsigned char*>(text);
-    while (*s) {
-        uint32_t cp = 0;
-        int extra = 0;
-        if (*s < 0x80) {
-            cp = *s;
-        } else if ((*s & 0xE0) == 0xC0) {
-            cp = *s & 0x1F;
-            extra = 1;
-        } else if ((*s & 0xF0) == 0xE0) {
-            cp = *s & 0x0F;
-            extra = 2;
-        } else if ((*s & 0xF8) == 0xF0) {
-            cp = *s & 0x07;
-            extra = 3;
-        } else {
-            ++s;
-            continue;
-        }
-        ++s;
-        for (int i = 0; i < extra; ++i) {
-            if ((*s & 0xC0) != 0x80) {
-                cp = 0xFFFF;
-                break;
-            }
-            cp = (cp << 6) | (*s & 0x3F);
-            ++s;
-        }
-        uint32_t code = 0;
-        if (cp >= 0x20 && cp < 0x7F)
-            code = cp;
-        else if (cp >= 0xA0 && cp <= 0xFF)
-            code = cp; // Latin-1 block equals 1252 here
-        else if (cp == 0x20AC)
-            code = 0x80;
-        if (code) gQueue.push_back({WM_CHAR, code, 1});
-    }
+    for (char c : typedCp1252FromUtf8(text))
+        gQueue.push_back({WM_CHAR, uint8_t(c), 1});
 }
 
 uint64_t mouseKeyState(uint32_t buttons) {

@@ -21,10 +21,10 @@ void post(const CameraSystem& cams, uint32_t ms, const char* title, const char* 
     if (cams.post) cams.post(ms, title, subtitle);
 }
 
-// Points the path from one record's camera position to another's. Happens
-// only when a glide starts or ends, never in the steady state.
+// Points the path from one record's camera position to another's, in the
+// path's own slots: a glide allocates nothing.
 void pointPath(CameraSystem& cams, int from, int to) {
-    cams.path = SplinePath();
+    cams.path.clear();
     cams.path.append(&cams.records[size_t(from)]->position());
     cams.path.append(&cams.records[size_t(to)]->position());
 }
@@ -150,9 +150,14 @@ void placeRecord(CameraSystem& cams, int index, float elapsedMs) {
         p = overPlace(e, cams.prefs->userLatitude, lambda, d);
         break;
     }
-    default:
-        p = overPlace(e, in.locationLatitude, in.locationLongitude, d);
+    default: {
+        // Turns with the earth as the user view does: the locations manager
+        // keeps its flat map in view this way.
+        float lambda = in.locationLongitude;
+        if (isOn(cams.prefs->userCameraFollowsEarth)) lambda += in.earthYaw;
+        p = overPlace(e, in.locationLatitude, lambda, d);
         break;
+    }
     }
     cam.setPosition(p);
     cam.lookAt(e);

@@ -9,6 +9,12 @@
 // Usage: planet_frame_bench [LEVEL [FRAMES [CAPTURE.tga]]].
 // Reports frames per second, CPU time per frame and the allocations made by
 // the program's own code while frames are drawn; any allocation fails it.
+//
+// planet_frame_bench locations [FRAMES [CAPTURE.tga]]: the user view over
+// Europe at "MEDIUM" without the overlays, first with no place chosen, then
+// with all 1306 built-in places chosen and their labels showing the local
+// time, in the same run; then the frame time while the locations manager
+// unrolls and rolls up the map, against the globe's.
 #include "app/driver.h"
 #include "app/preferences_file.h"
 #include "app/program_services.h"
@@ -18,6 +24,10 @@
 #include "engine/gl/gl_backend.h"
 #include "engine/renderer.h"
 #include "engine/tga_image.h"
+#include "locations/location_lists.h"
+#include "locations/location_markers.h"
+#include "locations/locations_files.h"
+#include "locations/locations_manager.h"
 #include "platform/display_modes.h"
 #include "platform/tick_count.h"
 #include "platform/window.h"
@@ -32,10 +42,12 @@
 #include "ui/on_screen_messages.h"
 #include "ui/options_overlay.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <memory>
 #include <new>
@@ -70,10 +82,17 @@ void message(uint32_t ms, const char* title, const char* subtitle) {
     postMessage(ms, title, "%s", subtitle);
 }
 
+struct Measured {
+    double fps = 0, wallMs = 0, cpuMs = 0;
+    long allocations = 0;
+    int frames = 0;
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
-    const int level = argc > 1 ? std::atoi(argv[1]) : 3;
+    const bool places = argc > 1 && std::strcmp(argv[1], "locations") == 0;
+    const int level = places ? 3 : argc > 1 ? std::atoi(argv[1]) : 3;
     const int frames = argc > 2 ? std::atoi(argv[2]) : 600;
     resources::registerBuiltinResources();
     if (!platform::initVideo()) {
@@ -107,18 +126,26 @@ int main(int argc, char** argv) {
         d.height = int(device.height());
         connectProgramServices();
 
-        // Every effect on; the sun view with the smallest sun keeps the sun,
-        // its glow and the flares on the screen.
         resetPreferencesForRun();
         Preferences& prefs = gv::prefs();
         prefs.earthMeshResolution = level;
         prefs.otherMeshResolution = level;
-        prefs.currentCamera = 4;
-        prefs.sunSize = 1;
-        prefs.lensFlareSize = 5;
         prefs.cameraChangingAutomatic = 0;
         prefs.showPerformance = 1;
         prefs.messageTime = 3600000;
+        if (places) {
+            // The user view 500 units over 50 N, 10 E, following the earth.
+            prefs.currentCamera = 6;
+            prefs.userLatitude = 0.8727f;
+            prefs.userLongitude = 0.1745f;
+            prefs.labelsShowTime = 1;
+        } else {
+            // Every effect on; the sun view with the smallest sun keeps the
+            // sun, its glow and the flares on the screen.
+            prefs.currentCamera = 4;
+            prefs.sunSize = 1;
+            prefs.lensFlareSize = 5;
+        }
 
         const uint32_t t0 = platform::tickCount();
         bindPlanets(r, device, prefs);
@@ -142,18 +169,30 @@ int main(int argc, char** argv) {
         bindOnScreenText(r, *d.mainFont, prefs);
         r.setAmbientLight(0.05f, 0.05f, 0.05f);
         r.setBilinearFiltering(true);
-        // The help panel at rest with all its rows.
-        resetHelpForRun();
-        helpLayout();
-        HelpPanel& help = helpPanel();
-        help.placed = help.shown = true;
-        help.panelX = help.restX;
-        help.panelY = help.restY;
-        help.visibleRows = kHelpRowCount;
+
+        std::unique_ptr<Mesh> marker;
+        if (places) {
+            // The places through the program's own services and frame hooks.
+            marker = buildCityMarker(r);
+            bindLocations({&r, d.mainFont.get(), d.hintFont.get(), marker.get(), &prefs});
+            // No folder: the built-in database.
+            if (!marker || !initLocations("/nonexistent-geovista-folder/", false, device.width(),
+                                          device.height()))
+                return 2;
+        } else {
+            // The help panel at rest with all its rows.
+            resetHelpForRun();
+            helpLayout();
+            HelpPanel& help = helpPanel();
+            help.placed = help.shown = true;
+            help.panelX = help.restX;
+            help.panelY = help.restY;
+            help.visibleRows = kHelpRowCount;
+        }
         std::printf("level %d (%s): earth %zu vertices, %zu faces; set-up %u ms\n", level,
                     meshResolutionName(level), planets().earth->vertices().size(),
                     planets().earth->faces().size(), platform::tickCount() - t0);
-        postMessage("CAMERA SELECTED", "Sun view");
+        postMessage("CAMERA SELECTED", places ? "User view" : "Sun view");
 
         uint32_t last = platform::tickCount(), smoothed = 0, counter = 0;
         auto frame = [&] {
@@ -163,37 +202,117 @@ int main(int argc, char** argv) {
             smoothed = (smoothed + ms) / 2;
             ++counter;
             const ClockSample& sample = clock.update(0);
+            d.clock.frameMs = ms;
             r.beginFrame(*cameras().main, kClearTarget | kClearZBuffer);
             composeScene(state, sample, {ms, smoothed, counter}, prefs);
             drawUserCrosshair(r, state.earthPosition, 0.7f, 1.2f);
             drawMessage(ms);
-            prefs.optionsSelection = int32_t(counter % kOptionCount);
-            drawOptions();
+            if (!places) {
+                prefs.optionsSelection = int32_t(counter % kOptionCount);
+                drawOptions();
+            }
             drawPerformance(0, smoothed);
             drawClock();
-            drawHelp(smoothed);
+            if (!places) drawHelp(smoothed);
             r.endFrame();
             device.present();
         };
+        // Frames while the condition holds (at most limit of them).
+        auto measure = [&](int limit, auto&& more) {
+            Measured m;
+            const long allocBefore = gAllocations.load();
+            const double cpu0 = cpuSeconds();
+            const auto wall0 = std::chrono::steady_clock::now();
+            for (; m.frames < limit && more(); ++m.frames)
+                frame();
+            const double wall =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
+            m.cpuMs = (cpuSeconds() - cpu0) * 1000.0 / m.frames;
+            m.allocations = gAllocations.load() - allocBefore;
+            m.fps = m.frames / wall;
+            m.wallMs = wall * 1000.0 / m.frames;
+            return m;
+        };
+        auto always = [] { return true; };
         for (int n = 0; n < 30; ++n)
             frame(); // warm-up
-        const long allocBefore = gAllocations.load();
-        const double cpu0 = cpuSeconds();
-        const auto wall0 = std::chrono::steady_clock::now();
-        for (int n = 0; n < frames; ++n)
-            frame();
-        const double wall =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
-        const double cpu = cpuSeconds() - cpu0;
-        const long allocs = gAllocations.load() - allocBefore;
-        std::printf("%dx%d, %d frames: %.1f fps, %.2f ms per frame wall, %.2f ms CPU per frame "
-                    "(%.0f%% of one core incl. the GL driver's threads), %ld allocations; "
-                    "flares drawn %s\n",
-                    device.width(), device.height(), frames, frames / wall, wall * 1000.0 / frames,
-                    cpu * 1000.0 / frames, cpu / wall * 100.0, allocs,
-                    sunEffects().lastFlaresDrawn ? "yes" : "no");
-        if (argc > 3 && !captureFrame(device, argv[3])) rc = 1;
-        if (allocs != 0) rc = 1;
+
+        if (!places) {
+            const Measured m = measure(frames, always);
+            std::printf("%dx%d, %d frames: %.1f fps, %.2f ms per frame wall, %.2f ms CPU per frame "
+                        "(%.0f%% of one core incl. the GL driver's threads), %ld allocations; "
+                        "flares drawn %s\n",
+                        device.width(), device.height(), frames, m.fps, m.wallMs, m.cpuMs,
+                        m.cpuMs / m.wallMs * 100.0, m.allocations,
+                        sunEffects().lastFlaresDrawn ? "yes" : "no");
+            if (m.allocations != 0) rc = 1;
+        } else {
+            const Measured none = measure(frames, always);
+            const uint32_t count = uint32_t(locations().database.size());
+            for (uint32_t i = 0; i < count; ++i)
+                selectPlace(i);
+            for (int n = 0; n < 30; ++n)
+                frame();
+            const Measured all = measure(frames, always);
+            std::printf("%dx%d, user view over Europe, %d frames each:\n"
+                        "  no place chosen:        %.1f fps, %.2f ms per frame, %.2f ms CPU, "
+                        "%ld allocations\n"
+                        "  all %u places, times:  %.1f fps, %.2f ms per frame, %.2f ms CPU, "
+                        "%ld allocations (%.0f %% of the frame rate without places)\n",
+                        device.width(), device.height(), frames, none.fps, none.wallMs, none.cpuMs,
+                        none.allocations, unsigned(selectedIndices().size()), all.fps, all.wallMs,
+                        all.cpuMs, all.allocations, all.fps / none.fps * 100.0);
+            if (all.allocations != 0 || none.allocations != 0) rc = 1;
+            if (argc > 3 && !captureFrame(device, argv[3])) rc = 1;
+
+            // The manager unrolling, open with its lists, and rolling up the
+            // map, three times after one round that lets the GL driver build
+            // its shaders for the map, against the globe's frames with every
+            // place chosen.
+            Measured opening, shown, closing;
+            auto add = [](Measured& sum, const Measured& m) {
+                sum.wallMs += m.wallMs * m.frames;
+                sum.cpuMs += m.cpuMs * m.frames;
+                sum.allocations += m.allocations;
+                sum.frames += m.frames;
+            };
+            for (int round = 0; round < 4; ++round) {
+                // The glide back to the user view ends before the next F4.
+                for (int n = 0; n < 10000 && cameras().transitionRunning(); ++n)
+                    frame();
+                if (!openManager()) return 2;
+                const Measured o = measure(100000, [] { return locationsManager().opening; });
+                const Measured l = measure(std::min(frames, 60), always);
+                closeManager();
+                const Measured c = measure(100000, [] { return locationsManager().closing; });
+                if (round == 0) continue;
+                add(opening, o);
+                add(shown, l);
+                add(closing, c);
+            }
+            const auto perFrame = [](const Measured& m) {
+                return Measured{0, m.wallMs / m.frames, m.cpuMs / m.frames, m.allocations,
+                                m.frames};
+            };
+            const Measured o = perFrame(opening), l = perFrame(shown), c = perFrame(closing);
+            std::printf("  manager unrolling:      %.2f ms per frame (%.2f ms CPU) over %d frames, "
+                        "%ld allocations\n"
+                        "  manager open (lists):   %.2f ms per frame (%.2f ms CPU) over %d frames, "
+                        "%ld allocations\n"
+                        "  manager rolling up:     %.2f ms per frame (%.2f ms CPU) over %d frames, "
+                        "%ld allocations\n"
+                        "  (the globe alone:       %.2f ms per frame; with every place: %.2f ms)\n",
+                        o.wallMs, o.cpuMs, o.frames, o.allocations, l.wallMs, l.cpuMs, l.frames,
+                        l.allocations, c.wallMs, c.cpuMs, c.frames, c.allocations, none.wallMs,
+                        all.wallMs);
+            if (o.allocations != 0 || l.allocations != 0 || c.allocations != 0) rc = 1;
+        }
+        if (!places && argc > 3 && !captureFrame(device, argv[3])) rc = 1;
+        if (places) {
+            resetLocationsForRun();
+            bindLocations({});
+            marker.reset();
+        }
         unbindOnScreenText();
         destroyCameras();
         releaseSunEffects();

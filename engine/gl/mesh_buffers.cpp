@@ -15,6 +15,7 @@ bool MeshBuffers::create(uint32_t id, const BufferVertex* vertices, uint32_t ver
                          const uint16_t* indices, uint32_t indexCount, std::string& error) {
     glGetError();
     Objects b;
+    b.vertexCount = vertexCount;
     glGenVertexArrays(1, &b.vao);
     glGenBuffers(1, &b.vbo);
     glGenBuffers(1, &b.ibo);
@@ -38,6 +39,16 @@ bool MeshBuffers::create(uint32_t id, const BufferVertex* vertices, uint32_t ver
 GLuint MeshBuffers::vertexArray(uint32_t id) const {
     auto it = buffers_.find(id);
     return it == buffers_.end() ? 0 : it->second.vao;
+}
+
+bool MeshBuffers::update(uint32_t id, const BufferVertex* vertices, uint32_t vertexCount) {
+    auto it = buffers_.find(id);
+    if (it == buffers_.end() || vertexCount > it->second.vertexCount) return false;
+    glBindBuffer(GL_ARRAY_BUFFER, it->second.vbo);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(size_t(vertexCount) * sizeof(BufferVertex)),
+                    vertices);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    return true;
 }
 
 void MeshBuffers::release(uint32_t id) {

@@ -18,12 +18,16 @@ class MeshBuffers {
                 const uint16_t* indices, uint32_t indexCount, std::string& error);
     // The vertex array of an id, with its indices; 0 for none.
     GLuint vertexArray(uint32_t id) const;
+    // Rewrites the first vertexCount vertices of an id's buffer in place;
+    // false for an unknown id or more vertices than it was made with.
+    bool update(uint32_t id, const BufferVertex* vertices, uint32_t vertexCount);
     void release(uint32_t id);
     void releaseAll();
 
   private:
     struct Objects {
         GLuint vao = 0, vbo = 0, ibo = 0;
+        uint32_t vertexCount = 0;
     };
     static void destroy(Objects& b);
 

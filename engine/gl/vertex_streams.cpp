@@ -56,13 +56,20 @@ void VertexStreams::setup(Stream& s, size_t stride, void (*layout)()) {
     layout();
 }
 
-void VertexStreams::upload(Stream& s, const void* data, size_t bytes) {
+GLint VertexStreams::upload(Stream& s, const void* data, size_t bytes, size_t stride) {
     glBindVertexArray(s.vao);
     glBindBuffer(GL_ARRAY_BUFFER, s.vbo);
-    if (bytes > s.capacity) s.capacity = bytes;
-    // Orphan the old storage so the driver need not wait for earlier draws.
-    glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(s.capacity), nullptr, GL_STREAM_DRAW);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(bytes), data);
+    // Start the next vertex on a whole vertex.
+    size_t at = (s.used + stride - 1) / stride * stride;
+    if (at + bytes > s.capacity) {
+        if (bytes > s.capacity) s.capacity = bytes;
+        // Orphan the old storage so the driver need not wait for earlier draws.
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(s.capacity), nullptr, GL_STREAM_DRAW);
+        at = 0;
+    }
+    glBufferSubData(GL_ARRAY_BUFFER, GLintptr(at), GLsizeiptr(bytes), data);
+    s.used = at + bytes;
+    return GLint(at / stride);
 }
 
 void VertexStreams::create() {
@@ -84,28 +91,38 @@ void VertexStreams::release() {
     }
     if (screenIndices_) glDeleteBuffers(1, &screenIndices_);
     screenIndices_ = 0;
+    screenIndexUsed_ = 0;
 }
 
 void VertexStreams::drawUnlit(GLenum mode, const UnlitVertex* v, uint32_t count) {
-    upload(unlit_, v, size_t(count) * sizeof(UnlitVertex));
-    glDrawArrays(mode, 0, GLsizei(count));
+    const GLint first = upload(unlit_, v, size_t(count) * sizeof(UnlitVertex), sizeof(UnlitVertex));
+    glDrawArrays(mode, first, GLsizei(count));
 }
 
 void VertexStreams::drawLit(GLenum mode, const LitVertex* v, uint32_t count) {
-    upload(lit_, v, size_t(count) * sizeof(LitVertex));
-    glDrawArrays(mode, 0, GLsizei(count));
+    const GLint first = upload(lit_, v, size_t(count) * sizeof(LitVertex), sizeof(LitVertex));
+    glDrawArrays(mode, first, GLsizei(count));
 }
 
 void VertexStreams::drawScreen(GLenum mode, const ScreenVertex* v, uint32_t vertexCount,
                                const uint16_t* indices, uint32_t indexCount) {
-    upload(screen_, v, size_t(vertexCount) * sizeof(ScreenVertex));
+    const GLint base =
+        upload(screen_, v, size_t(vertexCount) * sizeof(ScreenVertex), sizeof(ScreenVertex));
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, screenIndices_);
     const size_t bytes = size_t(indexCount) * 2;
-    if (bytes > screenIndexCapacity_) screenIndexCapacity_ = bytes;
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(screenIndexCapacity_), nullptr,
-                 GL_STREAM_DRAW);
-    glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0, GLsizeiptr(bytes), indices);
-    glDrawElements(mode, GLsizei(indexCount), GL_UNSIGNED_SHORT, nullptr);
+    size_t at = screenIndexUsed_;
+    if (at + bytes > screenIndexCapacity_) {
+        if (bytes > screenIndexCapacity_) screenIndexCapacity_ = bytes;
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(screenIndexCapacity_), nullptr,
+                     GL_STREAM_DRAW);
+        at = 0;
+    }
+    glBufferSubData(GL_ELEMENT_ARRAY_BUFFER, GLintptr(at), GLsizeiptr(bytes), indices);
+    screenIndexUsed_ = at + bytes;
+    // With the range given, llvmpipe need not scan the indices for it (and
+    // without it crashed when the window it drew into was destroyed).
+    glDrawRangeElementsBaseVertex(mode, 0, GLuint(vertexCount - 1), GLsizei(indexCount),
+                                  GL_UNSIGNED_SHORT, reinterpret_cast<void*>(uintptr_t(at)), base);
 }
 
 } // namespace gv::gl

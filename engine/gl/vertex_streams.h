@@ -26,16 +26,21 @@ class VertexStreams {
                     const uint16_t* indices, uint32_t indexCount);
 
   private:
+    // Written front to back within one storage, so that draws queued earlier
+    // keep their vertices; new storage only when it is full.
     struct Stream {
         GLuint vao = 0, vbo = 0;
         size_t capacity = 0;
+        size_t used = 0;
     };
     static void setup(Stream& s, size_t stride, void (*layout)());
-    static void upload(Stream& s, const void* data, size_t bytes);
+    // Appends the vertices; returns the index of the first one in the buffer.
+    static GLint upload(Stream& s, const void* data, size_t bytes, size_t stride);
 
     Stream unlit_, lit_, screen_;
     GLuint screenIndices_ = 0;
     size_t screenIndexCapacity_ = 0;
+    size_t screenIndexUsed_ = 0;
 };
 
 } // namespace gv::gl

@@ -2,7 +2,7 @@
 // never a name twice (without regard to case), and every record can be shown
 // in the entry fields.
 #include "editor/locations_model.h"
-#include "editor/text_1252.h"
+#include "formats/text_1252.h"
 
 #include <cstdio>
 #include <cstdlib>

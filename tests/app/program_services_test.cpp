@@ -4,13 +4,22 @@
 #include "app/preferences_file.h"
 #include "app/program_services.h"
 #include "app/window_proc.h"
+#include "clouds/cloud_layer.h"
+#include "clouds/picture_builders.h"
 #include "engine/error_name.h"
 #include "engine/recording_backend.h"
+#include "engine/texture.h"
+#include "formats/selection_file.h"
+#include "locations/locations_files.h"
+#include "locations/locations_host.h"
+#include "locations/locations_manager.h"
 #include "resources/builtin_resources.h"
 #include "scene/cameras.h"
+#include "scene/frame_composition.h"
 #include "scene/planet_objects.h"
 #include "support/temp_dir.h"
 #include "ui/help_overlay.h"
+#include "ui/on_screen_messages.h"
 #include "ui/options_overlay.h"
 #include "ui/screenshot.h"
 
@@ -77,6 +86,8 @@ class ProgramServicesTest : public ::testing::Test {
         cameras().main.reset();
         cameras().prefs = nullptr;
         d.hintFont.reset();
+        resetLocationsForRun();
+        bindLocations({});
         d.mainFont.reset();
         d.renderer.reset();
         d.display.reset();
@@ -201,6 +212,88 @@ TEST_F(ProgramServicesTest, ScreenshotsAreTgaFilesOfTheDisplayInTheCurrentFolder
     ASSERT_TRUE(std::filesystem::exists(dir.file("Geovista_001.tga")));
     ASSERT_TRUE(std::filesystem::exists(dir.file("Geovista_002.tga")));
     EXPECT_EQ(std::filesystem::file_size(dir.file("Geovista_001.tga")), 18u + 640u * 480u * 3u);
+}
+
+TEST_F(ProgramServicesTest, TheLocationsManagerTakesF4AndTheKeysAndFollowsTheDisplayMode) {
+    DriverState& d = driver();
+    test::TempDir dir;
+    CitiesDatabase db;
+    for (const char* name : {"Lima", "Oslo", "Quito"})
+        db.append(makeLocationRecord(name, 1, 2, 3));
+    test::writeBytes(dir.file("geovista.loc"), db.toBytes());
+    bindLocations({d.renderer.get(), d.mainFont.get(), d.hintFont.get(), nullptr, &prefs()});
+    ASSERT_TRUE(initLocations(dir.folder(), false, d.width, d.height));
+    prefs().currentCamera = 2;
+    cameras().t = 0.0f;
+    d.clock.frameMs = 20;
+    windowProc({WM_KEYDOWN, VK_F1, 0});
+    for (int i = 0; i < 20; ++i)
+        drawHelp(60);
+    ASSERT_TRUE(helpPanel().shown);
+
+    windowProc({WM_KEYDOWN, VK_F4, 0});
+    EXPECT_TRUE(locationsManager().hasKeyboard);
+    EXPECT_TRUE(locationsManager().opening);
+    EXPECT_TRUE(sceneFrameHooks().locationsManagerOnScreen());
+    EXPECT_EQ(prefs().currentCamera, 7);
+    EXPECT_TRUE(helpPanel().hiding) << "the help panel makes way";
+    EXPECT_STREQ(onScreenMessage().title, "LOCATIONS MANAGER OVERLAY");
+    for (int i = 0; i < 110; ++i)
+        sceneFrameHooks().locationsManagerFrame();
+    ASSERT_TRUE(locationsManager().open);
+
+    // Its keys reach it first; F10 still reaches the window.
+    windowProc({WM_KEYDOWN, 'Q', 0});
+    EXPECT_EQ(locations().availableList->cursor, 2);
+    windowProc({WM_KEYDOWN, VK_RETURN, 0});
+    EXPECT_EQ(selectedIndices(), std::vector<uint32_t>{2});
+    const Bool32 clouds = prefs().cloudsOnLocationsManager;
+    windowProc({WM_SYSKEYDOWN, VK_F10, 0});
+    EXPECT_NE(prefs().cloudsOnLocationsManager, clouds);
+    windowProc({WM_CHAR, '+', 0});
+    EXPECT_EQ(prefs().ambientPercent, 100) << "typed characters do not reach the window's keys";
+
+    // A new display mode lays the lists out again.
+    prefs().screenModeIndex = 1;
+    prefs().optionsSelection = 37; // "SCREEN RESOLUTION"
+    optionsKey(VK_RETURN);
+    EXPECT_EQ(locations().availableList->rect().left, 800 / 2 - 315);
+    EXPECT_EQ(locations().selectedList->rows, 24);
+
+    // F4 closes it again; the keyboard comes back with the end of the roll.
+    windowProc({WM_KEYDOWN, VK_F4, 0});
+    EXPECT_TRUE(locationsManager().closing);
+    EXPECT_EQ(prefs().currentCamera, 2);
+    for (int i = 0; i < 110; ++i)
+        sceneFrameHooks().locationsManagerFrame();
+    EXPECT_FALSE(locationsManager().hasKeyboard);
+    EXPECT_FALSE(sceneFrameHooks().locationsManagerOnScreen());
+}
+
+TEST_F(ProgramServicesTest, TheLocationsManagerWearsTheCloudLayersTilesPatchByPatch) {
+    DriverState& d = driver();
+    test::TempDir dir;
+    CloudLayer& layer = cloudLayer();
+    layer.bind(*d.renderer, *d.display, prefs(), dir.folder());
+    ManagerClouds& clouds = managerClouds();
+    // Neither clouds.sat nor clouds.tga: no map, nothing to draw over the map.
+    EXPECT_FALSE(layer.build(true));
+    EXPECT_FALSE(clouds.cloudMapExists());
+
+    // A white picture: every pixel is cloud.
+    const test::Bytes white(4 * 2 * 3, 0xFF);
+    test::writeBytes(dir.file("clouds.sat"), test::bmpFile(4, 2, 24, 0, {}, white));
+    ASSERT_TRUE(layer.build(true));
+    EXPECT_TRUE(clouds.cloudMapExists());
+    for (int patch = 0; patch < 8; ++patch) {
+        Texture* tile = clouds.cloudTexture(patch);
+        ASSERT_NE(tile, nullptr) << patch;
+        EXPECT_EQ(tile, layer.tileTexture(patch)) << "earth patch " << patch;
+        for (int other = 0; other < patch; ++other)
+            EXPECT_NE(tile, clouds.cloudTexture(other)) << patch << " and " << other;
+    }
+    layer.release();
+    EXPECT_FALSE(clouds.cloudMapExists()) << "released with the renderer";
 }
 
 } // namespace

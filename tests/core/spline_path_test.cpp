@@ -33,6 +33,22 @@ TEST(SplinePath, TwoPointsEndToEnd) {
     expectNear(path.evaluate(1.999f), a, 0.05f);
 }
 
+TEST(SplinePath, ClearedPathKeepsItsSlotsForTheNextPoints) {
+    const Vector3 a{1, 2, 3}, b{-7, 4, 10}, c{5, 5, 5};
+    SplinePath path;
+    path.append(&a);
+    path.append(&b);
+    path.clear();
+    EXPECT_EQ(path.count(), 0u);
+    EXPECT_EQ(path.capacity(), 16u);
+    EXPECT_TRUE(equals(path.evaluate(0.5f), Vector3{}));
+    path.append(&c);
+    path.append(&a);
+    EXPECT_EQ(path.capacity(), 16u);
+    EXPECT_EQ(path.point(0), &c);
+    EXPECT_TRUE(equals(path.evaluate(1.0f), a));
+}
+
 TEST(SplinePath, ZeroShapeIsUniformCatmullRom) {
     const std::vector<Vector3> pts = {{0, 0, 0}, {10, 0, 5}, {10, 10, -5}, {0, 10, 2}, {-5, 5, 1}};
     SplinePath path;

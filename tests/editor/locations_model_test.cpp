@@ -1,7 +1,8 @@
 #include "editor/locations_model.h"
-#include "editor/text_1252.h"
+#include "editor/trimmed_blanks.h"
 #include "formats/byte_io.h"
 #include "formats/selection_file.h"
+#include "formats/text_1252.h"
 #include "platform/resources.h"
 #include "resources/builtin_resources.h"
 #include "resources/editor_resources.h"
@@ -421,17 +422,9 @@ TEST(LocationsFactory, RestoreDeletesTheLocationFilesAndLoadsTheBuiltInList) {
     EXPECT_TRUE(std::filesystem::exists(dir.file("geovista.cfg")));
 }
 
-TEST(Text1252, ConvertsBothWaysAndFoldsAccentedCapitals) {
-    EXPECT_EQ(cp1252FromUtf8("Zürich"), "Z\xFCrich");
-    EXPECT_EQ(utf8FromCp1252("Z\xFCrich"), "Zürich");
-    EXPECT_EQ(cp1252FromUtf8("\xE2\x82\xAC"), "\x80"); // the euro sign
-    EXPECT_EQ(utf8FromCp1252("\x80\x8A"), "€Š");
-    EXPECT_EQ(cp1252FromUtf8("Łódź"), "?\xF3"
-                                      "d?");  // letters outside the code page
-    EXPECT_EQ(cp1252FromUtf8("a\xC3"), "a?"); // a cut sequence
-    EXPECT_EQ(foldedCp1252("\xC9VORA \x8A\x9F"), "\xE9vora \x9A\xFF");
-    EXPECT_EQ(foldCp1252('\xD7'), '\xD7'); // the multiplication sign has no case
-    EXPECT_EQ(trimmedBlanks(" \t a b \t"), "a b");
+TEST(EntryText, BlanksAreCutFromBothEndsOnly) {
+    EXPECT_EQ(trimmedBlanks(" 	 a b 	"), "a b");
+    EXPECT_EQ(trimmedBlanks(" 	 "), "");
 }
 
 } // namespace

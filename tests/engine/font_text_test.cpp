@@ -188,3 +188,52 @@ TEST_F(FontFixture, BuiltInFontsLoadWithTheirMetrics) {
     // The sheet's background (its top-left pixel) is transparent.
     EXPECT_EQ(main.texture()->pixel(0, 0) & main.texture()->format().alphaMask, 0u);
 }
+
+TEST_F(FontFixture, BatchedTextGoesOutInOneDrawInTheOrderDrawn) {
+    BitmapFont font(*device), other(*device);
+    ASSERT_TRUE(font.loadMetrics(mainFontMetrics()));
+    ASSERT_TRUE(other.loadMetrics(mainFontMetrics()));
+    backend->clearLog();
+    renderer->beginTextBatch(font);
+    renderer->drawText(font, 8, 100, 0.5f, 0xFF112233u, 1.0f, 1.0f, "AB");
+    EXPECT_FLOAT_EQ(renderer->lastTextX(), 49.0f) << "the pen moves as always";
+    renderer->drawText(other, 0, 0, 0.5f, 0xFFFFFFFFu, 1.0f, 1.0f, "A");
+    renderer->drawText(font, 20, 200, 0.99f, 0xFF445566u, 0.5f, 0.5f, "\tFF00FF00B");
+    EXPECT_EQ(backend->draws.size(), 1u) << "only the other font's text is drawn at once";
+    renderer->endTextBatch();
+    ASSERT_EQ(backend->draws.size(), 2u);
+    const auto& d = backend->draws[1];
+    ASSERT_EQ(d.screen.size(), 12u);
+    ASSERT_EQ(d.indices.size(), 18u);
+    EXPECT_EQ(d.screen[0].color, 0xFF112233u);
+    EXPECT_FLOAT_EQ(d.screen[4].sx, 29.0f);
+    EXPECT_FLOAT_EQ(d.screen[8].sx, 20.0f);
+    EXPECT_FLOAT_EQ(d.screen[9].sy, 200.0f + 13.5f);
+    EXPECT_EQ(d.screen[8].color, 0xFF00FF00u) << "colour escapes work in a batch";
+    EXPECT_FLOAT_EQ(d.screen[8].sz, 0.99f);
+    EXPECT_EQ(std::vector<uint16_t>(d.indices.begin() + 12, d.indices.end()),
+              (std::vector<uint16_t>{8, 10, 9, 8, 11, 10}));
+    EXPECT_EQ(backend->renderStates[RenderState::AlphaBlendEnable], 0u);
+    // An empty batch draws nothing; after it text is drawn at once again.
+    backend->clearLog();
+    renderer->beginTextBatch(font);
+    renderer->endTextBatch();
+    EXPECT_TRUE(backend->draws.empty());
+    renderer->drawText(font, 8, 100, 0.5f, 0xFFFFFFFFu, 1.0f, 1.0f, "A");
+    EXPECT_EQ(backend->draws.size(), 1u);
+}
+
+TEST_F(FontFixture, ABatchBeyondTheIndexRangeIsSplit) {
+    BitmapFont font(*device);
+    ASSERT_TRUE(font.loadMetrics(mainFontMetrics()));
+    backend->clearLog();
+    renderer->beginTextBatch(font);
+    // 20000 glyphs: 16384 in the first draw (65536 vertices), the rest after.
+    for (int i = 0; i < 2000; ++i)
+        renderer->drawText(font, 0, 0, 0.5f, 0xFFFFFFFFu, 1.0f, 1.0f, "ABCDEFGHIJ");
+    renderer->endTextBatch();
+    ASSERT_EQ(backend->draws.size(), 2u);
+    EXPECT_EQ(backend->draws[0].screen.size(), 65536u);
+    EXPECT_EQ(backend->draws[1].screen.size(), (20000u - 16384u) * 4u);
+    EXPECT_EQ(backend->draws[1].indices.back(), uint16_t((20000 - 16384) * 4 - 2));
+}

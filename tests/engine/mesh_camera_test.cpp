@@ -177,3 +177,34 @@ TEST(Lifetimes, ObjectsThatGoWithTheProcessMayOutliveTheirDevice) {
     texture.reset(); // under the sanitizers a stale device would show here
     SUCCEED();
 }
+
+TEST_F(MeshFixture, ChangedVerticesGoToTheSameBufferLaidOutAsBuilt) {
+    Mesh mesh(*renderer);
+    renderer->material(2).setDiffuse(1.0f, 0.5f, 0.0f, 1.0f);
+    fill(mesh, {2});
+    ASSERT_TRUE(mesh.finalize());
+    ASSERT_EQ(backend->buffers.size(), 1u);
+    const uint32_t id = backend->buffers.begin()->first;
+    mesh.editableVertices()[1].y = 7.0f;
+    mesh.editableVertices()[2].nx = -1.0f;
+    backend->clearLog();
+    ASSERT_TRUE(mesh.uploadVertices());
+    EXPECT_EQ(backend->countCalls("updateVertexBuffer"), 1u);
+    EXPECT_EQ(backend->countCalls("createVertexBuffer"), 0u) << "no new buffer";
+    const auto& sent = backend->buffers.at(id).first;
+    ASSERT_EQ(sent.size(), 3u);
+    EXPECT_EQ(sent[1].y, 7.0f);
+    EXPECT_EQ(sent[2].nx, -1.0f);
+    EXPECT_EQ(sent[0].x, 0.0f);
+    EXPECT_EQ(sent[1].diffuse, 0xFFFF7F00u) << "the face's material colour, as built";
+
+    // A mesh without faces has no buffer to send to.
+    Mesh empty(*renderer);
+    empty.appendVertex({0, 0, 0, 0, 0, 1, 0, 0});
+    ASSERT_TRUE(empty.finalize());
+    EXPECT_FALSE(empty.uploadVertices());
+    // A backend refuses more vertices than the buffer was made with.
+    const BufferVertex extra[4] = {};
+    EXPECT_FALSE(backend->updateVertexBuffer(id, extra, 4));
+    EXPECT_FALSE(backend->updateVertexBuffer(id + 100, extra, 1));
+}

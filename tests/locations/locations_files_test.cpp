@@ -39,10 +39,10 @@ class LocationsFiles : public ::testing::Test {
 
 TEST_F(LocationsFiles, MissingFileFallsBackAndTheSelectionIsNotRead) {
     test::writeBytes(dir.file("geovista.sel"), encodeSelection(std::vector<uint32_t>{1}));
-    ASSERT_TRUE(initLocations(dir.folder(), false));
+    ASSERT_TRUE(initLocations(dir.folder(), false, 1280, 720));
     EXPECT_FALSE(locations().databaseFromFile);
     EXPECT_EQ(locations().database.size(), 3u);
-    EXPECT_TRUE(locations().selectedIndices.empty());
+    EXPECT_TRUE(selectedIndices().empty());
     EXPECT_TRUE(locations().locationsReady);
 
     // Shut-down writes the defaults back and an empty selection.
@@ -58,10 +58,10 @@ TEST_F(LocationsFiles, FileDatabaseIsPairedWithItsSelection) {
     test::writeBytes(dir.file("geovista.loc"), file);
     // Ten bytes: two indices, one past the database.
     test::writeBytes(dir.file("geovista.sel"), {1, 0, 0, 0, 2, 0, 0, 0, 0, 0});
-    ASSERT_TRUE(initLocations(dir.folder(), false));
+    ASSERT_TRUE(initLocations(dir.folder(), false, 1280, 720));
     EXPECT_TRUE(locations().databaseFromFile);
     EXPECT_EQ(locations().database.size(), 2u);
-    EXPECT_EQ(locations().selectedIndices, std::vector<uint32_t>{1});
+    EXPECT_EQ(selectedIndices(), std::vector<uint32_t>{1});
     ASSERT_TRUE(saveCitiesFile(dir.folder()));
     EXPECT_EQ(test::readBytes(dir.file("geovista.loc")).size(), 104u);
 }
@@ -78,9 +78,9 @@ TEST_F(LocationsFiles, AFileLargerThanTheReaderTakesIsNeverWrittenBack) {
     const auto selection = encodeSelection(std::vector<uint32_t>{0, 1290556});
     test::writeBytes(dir.file("geovista.sel"), selection);
 
-    ASSERT_TRUE(initLocations(dir.folder(), false));
+    ASSERT_TRUE(initLocations(dir.folder(), false, 1280, 720));
     EXPECT_EQ(locations().database.size(), 1290555u);
-    EXPECT_EQ(locations().selectedIndices, std::vector<uint32_t>{0});
+    EXPECT_EQ(selectedIndices(), std::vector<uint32_t>{0});
 
     // Shut-down's saves leave both files as they were.
     saveSelection(dir.folder());
@@ -95,28 +95,28 @@ TEST_F(LocationsFiles, AFileOfExactlyTheReadersSizeIsReadWholeAndWrittenBack) {
     const std::string loc = dir.file("geovista.loc");
     test::writeBytes(loc, databaseBytes({"First"}));
     std::filesystem::resize_file(loc, 64u << 20);
-    ASSERT_TRUE(initLocations(dir.folder(), false));
+    ASSERT_TRUE(initLocations(dir.folder(), false, 1280, 720));
     ASSERT_TRUE(saveCitiesFile(dir.folder()));
     EXPECT_EQ(std::filesystem::file_size(loc), 1290555u * 52u);
 }
 
 TEST_F(LocationsFiles, EmptyFileIsAnEmptyDatabaseNotTheDefaults) {
     test::writeBytes(dir.file("geovista.loc"), {});
-    ASSERT_TRUE(initLocations(dir.folder(), false));
+    ASSERT_TRUE(initLocations(dir.folder(), false, 1280, 720));
     EXPECT_TRUE(locations().databaseFromFile);
     EXPECT_TRUE(locations().database.empty());
 }
 
 TEST_F(LocationsFiles, PreviewLoadsNothing) {
     test::writeBytes(dir.file("geovista.loc"), databaseBytes({"One"}));
-    ASSERT_TRUE(initLocations(dir.folder(), true));
+    ASSERT_TRUE(initLocations(dir.folder(), true, 1280, 720));
     EXPECT_TRUE(locations().locationsReady);
     EXPECT_TRUE(locations().database.empty());
 }
 
 TEST_F(LocationsFiles, MissingResourceGivesAnEmptyDatabase) {
     platform::setResourceTable({});
-    ASSERT_TRUE(initLocations(dir.folder(), false));
+    ASSERT_TRUE(initLocations(dir.folder(), false, 1280, 720));
     EXPECT_TRUE(locations().database.empty());
 }
 
@@ -125,7 +125,7 @@ TEST_F(LocationsFiles, KilledInTheMiddleOfASaveLeavesTheOldDatabase) {
     const auto old = databaseBytes({"Old one", "Old two"});
     test::writeBytes(dir.file("geovista.loc"), old);
     ASSERT_TRUE(test::killInsideSave([&] {
-        initLocations(dir.folder(), false);
+        initLocations(dir.folder(), false, 1280, 720);
         for (int i = 0; i < 50; ++i)
             locations().database.append(makeLocationRecord("new", 0, 0, 0));
         saveCitiesFile(dir.folder());

@@ -101,6 +101,25 @@ TEST_F(Cameras, RecordsArePlacedByTheirFormulas) {
     expectNear(recordPosition(kUserView) - earth, still);
 }
 
+TEST_F(Cameras, TheLocationViewTurnsWithTheEarthLikeTheUserView) {
+    // Over latitude 0, longitude 0 of the earth's own frame, which faces
+    // away from azimuth 0; the locations manager's flat map lies there.
+    prefs.cameras[kLocationView].distance = 600;
+    cams->inputs.earthYaw = 0.0f;
+    placeRecord(*cams, kLocationView, 0.0f);
+    const Vector3 still = recordPosition(kLocationView) - earth;
+    EXPECT_NEAR(length(still), 600.0f, 0.01f);
+    EXPECT_NEAR(still.x, -600.0f, 0.1f);
+    cams->inputs.earthYaw = -1.2f;
+    placeRecord(*cams, kLocationView, 0.0f);
+    const Vector3 turned = recordPosition(kLocationView) - earth;
+    EXPECT_NEAR(wrapSigned(std::atan2(turned.z, turned.x) - std::atan2(still.z, still.x)), -1.2f,
+                1e-3f);
+    prefs.userCameraFollowsEarth = 0;
+    placeRecord(*cams, kLocationView, 0.0f);
+    expectNear(recordPosition(kLocationView) - earth, still);
+}
+
 // The sun (the origin) as record 4's camera sees it: right, up, ahead.
 Vector3 sunInSunView(CameraSystem& cams, const Vector3& earth) {
     cams.inputs.earthPosition = earth;

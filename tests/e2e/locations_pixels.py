@@ -1,0 +1,146 @@
+#!/usr/bin/python3
+"""Pixel checks of the places on screen (1280 x 720 screenshots). Each
+subcommand exits non-zero with a reason when the picture is not what it
+should be.
+
+    locations_pixels.py marker IMAGE X Y            a red marker at (X, Y)
+    locations_pixels.py label WITH WITHOUT X0 Y0 X1 Y1
+                                                    the box differs between the two
+    locations_pixels.py same A B X0 Y0 X1 Y1 [TOL]  the box is the same in both
+    locations_pixels.py lists SHOWN HIDDEN ROW      the two lists over the map, the
+                                                    available list's bar on ROW
+    locations_pixels.py row IMAGE LIST ROW text|empty
+                                                    a list row with or without text
+    locations_pixels.py form SHOWN HIDDEN           the insert form instead of the lists
+    locations_pixels.py files DATA EXPECTED_LOC EXPECTED_SEL
+                                                    the files of the program folder
+
+The lists' rectangles at 1280 x 720 and their colours: the available list
+(325, 95)-(635, 635), the selected list (645, 95)-(955, 527), rows 13.5
+pixels; backgrounds A0304070 (focused) and 80304060, the bar C0405070, the
+key box AF102040 from (645, 535) to (955, 635).
+"""
+import sys
+
+import numpy as np
+from PIL import Image
+
+W, H = 1280, 720
+ROW = 13.5
+LISTS = {"available": (325, 95, 635), "selected": (645, 95, 955)}
+
+
+def load(path):
+    img = np.asarray(Image.open(path).convert("RGB"), dtype=np.float64)
+    if img.shape[:2] != (H, W):
+        sys.exit(f"{path}: size {img.shape[1]}x{img.shape[0]}, not {W}x{H}")
+    return img
+
+
+def fail(text):
+    print("FAIL:", text)
+    sys.exit(1)
+
+
+def over(argb, under):
+    """A colour with alpha blended over what lies beneath."""
+    a = ((argb >> 24) & 0xFF) / 255.0
+    rgb = np.array([(argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF], dtype=np.float64)
+    return a * rgb + (1.0 - a) * under
+
+
+def expect_blend(shown, hidden, box, colours, what):
+    x0, y0, x1, y1 = box
+    want = hidden[y0:y1, x0:x1]
+    for c in colours:
+        want = over(c, want)
+    err = np.abs(shown[y0:y1, x0:x1] - want)
+    print(f"{what}: mean error {err.mean():.2f}, worst {err.max():.0f}")
+    if err.mean() > 2.0 or np.percentile(err, 99) > 8:
+        fail(f"{what} is not the list colour over the map")
+
+
+def cmd_marker(path, x, y):
+    img = load(path)
+    x, y = int(x), int(y)
+    box = img[y - 4:y + 5, x - 4:x + 5]
+    red = (box[..., 0] > 150) & (box[..., 1] < 80) & (box[..., 2] < 80)
+    print(f"red pixels near ({x}, {y}): {int(red.sum())}")
+    if red.sum() < 6:
+        fail(f"no red marker at ({x}, {y})")
+
+
+def box_diff(a, b, x0, y0, x1, y1):
+    return float(np.abs(a[y0:y1, x0:x1] - b[y0:y1, x0:x1]).mean())
+
+
+def cmd_label(with_path, without_path, x0, y0, x1, y1):
+    d = box_diff(load(with_path), load(without_path), int(x0), int(y0), int(x1), int(y1))
+    print(f"label box differs by {d:.2f}")
+    if d < 6:
+        fail("no label in the box")
+
+
+def cmd_same(a, b, x0, y0, x1, y1, tol="3"):
+    d = box_diff(load(a), load(b), int(x0), int(y0), int(x1), int(y1))
+    print(f"box differs by {d:.2f}")
+    if d > float(tol):
+        fail("the box changed")
+
+
+def cmd_lists(shown_path, hidden_path, row):
+    shown, hidden = load(shown_path), load(hidden_path)
+    row = int(row)
+    bar_top = int(95 + row * ROW + 1)
+    bar = (560, bar_top, 630, int(95 + (row + 1) * ROW) - 1)
+    # Text-free strips at the right of each list, clear of the bar.
+    rows = [(560, 300, 630, 600)]
+    expect_blend(shown, hidden, rows[0], [0xA0304070], "available list (focused)")
+    expect_blend(shown, hidden, (880, 300, 950, 520), [0x80304060], "selected list")
+    expect_blend(shown, hidden, (880, 545, 950, 630), [0xAF102040], "key box")
+    expect_blend(shown, hidden, bar, [0xA0304070, 0xC0405070], f"bar on row {row}")
+    # Outside the lists the map is left alone.
+    cmd_same(shown_path, hidden_path, 40, 300, 300, 600, "1.5")
+
+
+def row_text(img, which, row):
+    left, top, right = LISTS[which]
+    y0 = int(top + row * ROW + 2)
+    y1 = int(top + (row + 1) * ROW - 2)
+    strip = img[y0:y1, left + 1:left + 120]
+    # The glyphs are light grey or white with a dark outline.
+    return int((strip.min(axis=2) > 150).sum())
+
+
+def cmd_row(path, which, row, state):
+    n = row_text(load(path), which, int(row))
+    print(f"{which} row {row}: {n} text pixels")
+    if state == "text" and n < 20:
+        fail(f"no text in row {row} of the {which} list")
+    if state == "empty" and n > 3:
+        fail(f"text in row {row} of the {which} list")
+
+
+def cmd_form(shown_path, hidden_path):
+    shown, hidden = load(shown_path), load(hidden_path)
+    # The name field's background right of the typed name, one text row high.
+    expect_blend(shown, hidden, (300, 146, 440, 158), [0x80304060], "name field")
+    # Right of the zone names, above the bar on the cursor's row.
+    expect_blend(shown, hidden, (362, 200, 388, 250), [0xA0304070], "time-zone list")
+    # No lists behind the form.
+    cmd_same(shown_path, hidden_path, 560, 300, 630, 600, "1.5")
+
+
+def cmd_files(data, loc, sel):
+    for name, want in (("geovista.loc", loc), ("geovista.sel", sel)):
+        got = open(f"{data}/{name}", "rb").read()
+        expected = open(want, "rb").read()
+        if got != expected:
+            fail(f"{name}: {len(got)} bytes {got.hex()}\n   expected {len(expected)} bytes {expected.hex()}")
+        print(f"{name}: {len(got)} bytes as expected")
+
+
+if __name__ == "__main__":
+    commands = {"marker": cmd_marker, "label": cmd_label, "same": cmd_same, "lists": cmd_lists,
+                "row": cmd_row, "form": cmd_form, "files": cmd_files}
+    commands[sys.argv[1]](*sys.argv[2:])
