@@ -10,6 +10,7 @@
 #include "engine/gl/gl_backend.h"
 #include "locations/locations_files.h"
 #include "platform/display_modes.h"
+#include "platform/message_window.h"
 #include "platform/program_file.h"
 #include "platform/registry.h"
 #include "platform/saver_host.h"
@@ -341,7 +342,8 @@ void runFrame() {
     platform::WindowMessage msg;
     if (platform::peekMessage(msg)) {
         if (msg.message == platform::WM_QUIT) d.quitRequested = true;
-        windowProc(msg);
+        // The network's hidden windows take their own messages.
+        if (!platform::dispatchToMessageWindow(msg)) windowProc(msg);
     }
     clock.endFrame();
 }
