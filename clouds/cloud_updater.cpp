@@ -1,0 +1,182 @@
+#include "clouds/cloud_updater.h"
+
+#include "clouds/cloud_update_host.h"
+#include "clouds/http_download.h"
+#include "core/log.h"
+#include "formats/preferences.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace gv {
+
+namespace {
+
+constexpr std::string_view kImageMarker = "/earthview/cache/";
+constexpr std::string_view kImageSuffix = ".gif";
+constexpr std::size_t kPageHead = 4096;
+constexpr std::size_t kPathLimit = 259;
+
+std::tm fromFields(const int32_t (&t)[9]) {
+    std::tm tm{};
+    tm.tm_sec = t[0];
+    tm.tm_min = t[1];
+    tm.tm_hour = t[2];
+    tm.tm_mday = t[3];
+    tm.tm_mon = t[4];
+    tm.tm_year = t[5];
+    tm.tm_wday = t[6];
+    tm.tm_yday = t[7];
+    tm.tm_isdst = t[8];
+    return tm;
+}
+
+void storeFields(const std::tm& tm, int32_t (&t)[9]) {
+    const int32_t fields[9] = {tm.tm_sec,  tm.tm_min,  tm.tm_hour, tm.tm_mday, tm.tm_mon,
+                               tm.tm_year, tm.tm_wday, tm.tm_yday, tm.tm_isdst};
+    std::memcpy(t, fields, sizeof fields);
+}
+
+// What RFC 3986 lets a path (and a query) carry without escaping, and the
+// escape itself.
+bool pathCharacter(char c) {
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
+    return std::strchr("-._~%!$&'()*+,;=:@/?", c) != nullptr && c != 0;
+}
+
+void showMessage(const char* text) {
+    cloudUpdateHost().postMessage(kCloudUpdateTitle, text);
+}
+
+} // namespace
+
+std::optional<int64_t> secondsSinceLastCloudUpdate(const int32_t (&last)[9], const std::tm& now) {
+    bool never = true;
+    for (int32_t field : last)
+        if (field != 0) never = false;
+    if (never) return std::nullopt;
+    std::tm then = fromFields(last);
+    std::tm current = now;
+    return int64_t(std::mktime(&current)) - int64_t(std::mktime(&then));
+}
+
+bool cloudUpdateDue(const Preferences& prefs, const std::tm& now) {
+    if (!isOn(prefs.cloudsFromSatellites)) return false;
+    const std::optional<int64_t> elapsed = secondsSinceLastCloudUpdate(prefs.lastCloudUpdate, now);
+    if (!elapsed) return true;
+    return *elapsed < 0 || *elapsed > int64_t(prefs.cloudUpdateInterval);
+}
+
+std::optional<std::string> findCloudImagePath(std::string_view page) {
+    page = page.substr(0, kPageHead);
+    page = page.substr(0, page.find('\0'));
+    const std::size_t start = page.find(kImageMarker);
+    if (start == std::string_view::npos) return std::nullopt;
+    const std::size_t suffix = page.find(kImageSuffix, start + kImageMarker.size());
+    if (suffix == std::string_view::npos) return std::nullopt;
+    const std::string_view path = page.substr(start, suffix + kImageSuffix.size() - start);
+    if (path.size() > kPathLimit) return std::nullopt;
+    for (char c : path)
+        if (!pathCharacter(c)) return std::nullopt;
+    return std::string(path);
+}
+
+CloudUpdater::CloudUpdater() = default;
+CloudUpdater::~CloudUpdater() = default;
+
+CloudUpdater& cloudUpdater() {
+    // Never destroyed: its client's windows belong to the platform's tables,
+    // which outlive every static object.
+    static CloudUpdater& updater = *new CloudUpdater;
+    return updater;
+}
+
+void CloudUpdater::reset() {
+    client_.reset();
+    state_ = CloudUpdateState::Idle;
+}
+
+void CloudUpdater::release() {
+    client_.reset();
+    if (downloading()) state_ = CloudUpdateState::Idle;
+}
+
+void CloudUpdater::fail() {
+    state_ = CloudUpdateState::Failed;
+    showMessage("FAILED");
+}
+
+bool CloudUpdater::start() {
+    CloudUpdateHost& host = cloudUpdateHost();
+    Preferences& prefs = host.preferences();
+    const std::string destination = host.programFolder() + kCloudPageFile;
+    if (!client_) {
+        client_ = HttpDownload::create(completion, 0);
+        if (!client_) {
+            // The start time stays, so the next frame tries again.
+            fail();
+            return false;
+        }
+    }
+    storeFields(host.localTime(), prefs.lastCloudUpdate);
+    if (!client_->start(prefs.cloudServerHost, prefs.cloudImagePath, destination)) {
+        logWrite("Cloud update: the download from %s cannot start\n", prefs.cloudServerHost);
+        fail();
+        return false;
+    }
+    state_ = CloudUpdateState::FirstDownload;
+    showMessage("UPDATING...");
+    return true;
+}
+
+void CloudUpdater::updateIfDue() {
+    CloudUpdateHost& host = cloudUpdateHost();
+    if (cloudUpdateDue(host.preferences(), host.localTime())) start();
+}
+
+void CloudUpdater::completion(HttpDownload&, uint32_t, uint32_t clientState, uint32_t) {
+    cloudUpdater().onDownloadEnd(clientState);
+}
+
+void CloudUpdater::onDownloadEnd(uint32_t clientState) {
+    if (clientState == HttpDownload::kFailed) {
+        fail();
+        return;
+    }
+    if (clientState != HttpDownload::kIdle) return; // progress
+    if (state_ != CloudUpdateState::SecondDownload) {
+        state_ = CloudUpdateState::SecondDownload;
+        fetchImage();
+        return;
+    }
+    // The image is in place: only a layer rebuilt from it counts as updated;
+    // otherwise the old clouds stay.
+    if (cloudUpdateHost().rebuildCloudLayer()) {
+        state_ = CloudUpdateState::Idle;
+        showMessage("UPDATED");
+    } else {
+        logWrite("Cloud update: %s cannot be used\n", kCloudImageFile);
+        fail();
+    }
+}
+
+void CloudUpdater::fetchImage() {
+    CloudUpdateHost& host = cloudUpdateHost();
+    const std::string folder = host.programFolder();
+    std::string head;
+    if (std::FILE* f = std::fopen((folder + kCloudPageFile).c_str(), "rb")) {
+        char buffer[kPageHead];
+        head.assign(buffer, std::fread(buffer, 1, sizeof buffer, f));
+        std::fclose(f);
+    }
+    const std::optional<std::string> path = findCloudImagePath(head);
+    if (!path) {
+        logWrite("Cloud update: the server's page names no cloud image\n");
+        fail();
+        return;
+    }
+    Preferences& prefs = host.preferences();
+    if (!client_->start(prefs.cloudServerHost, *path, folder + kCloudImageFile)) fail();
+}
+
+} // namespace gv
