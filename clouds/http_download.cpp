@@ -87,8 +87,8 @@ void HttpDownload::procedure(void* self, const WindowMessage& m) {
     }
     if (m.message != WM_TIMER || !client->busy_) return;
     if (m.wParam == kIdleTimer)
-        client->finish(false, client->state_ <= kRequestSent ? "no answer for 60 seconds"
-                                                             : "no data for 60 seconds");
+        client->finish(false, client->state_ <= kRequestSent ? "no answer in time"
+                                                             : "no data for too long");
     else if (m.wParam == kTotalTimer)
         client->finish(false, "the download took too long");
 }
