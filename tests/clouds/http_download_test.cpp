@@ -70,7 +70,7 @@ class Download : public ::testing::Test {
 };
 Download* Download::current = nullptr;
 
-const std::string kImage = "GIF89a\x02\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00;";
+const std::string kImage("GIF89a\x02\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00;", 20);
 
 std::string okHead(std::size_t length) {
     return "HTTP/1.1 200 OK\r\nContent-Type: image/gif\r\nContent-Length: " +
