@@ -3,6 +3,7 @@
 #include "app/preferences_file.h"
 #include "app/program_services.h"
 #include "app/window_proc.h"
+#include "clouds/cloud_updater.h"
 #include "core/angles.h"
 #include "core/log.h"
 #include "core/startup_step.h"
@@ -385,6 +386,7 @@ bool startUp() {
     const bool preview = d.runMode == RunMode::Preview;
 
     d.startTick = platform::tickCount();
+    cloudUpdater().reset(); // no download client until the first update
     d.videoReady = platform::initVideo();
     d.screen = d.videoReady ? platform::primaryScreenRect() : platform::Rect{};
 
@@ -440,6 +442,8 @@ void shutDown() {
                 saveCitiesFile(d.programFolder);
             }
         }
+        // A download still running ends here, its partial file removed.
+        cloudUpdater().release();
         if (d.videoReady)
             while (platform::showCursor(true) < 0) {
             }
