@@ -4,9 +4,11 @@
 #include "clouds/http_download.h"
 #include "core/log.h"
 #include "formats/preferences.h"
+#include "platform/atomic_file.h"
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 namespace gv {
 
@@ -149,15 +151,37 @@ void CloudUpdater::onDownloadEnd(uint32_t clientState) {
         fetchImage();
         return;
     }
-    // The image is in place: only a layer rebuilt from it counts as updated;
-    // otherwise the old clouds stay.
+    useImage();
+}
+
+void CloudUpdater::useImage() {
+    // The new image takes the place of the old one only for as long as the
+    // layer is rebuilt from it: an image the layer cannot use leaves the old
+    // one where it was, with the old clouds.
+    const std::string image = cloudUpdateHost().programFolder() + kCloudImageFile;
+    const std::string fresh = image + ".new", kept = image + ".old";
+    std::error_code error;
+    const bool hadImage = std::filesystem::exists(image, error);
+    if ((hadImage && !platform::moveFileReplacing(image, kept)) ||
+        !platform::moveFileReplacing(fresh, image)) {
+        if (hadImage) platform::moveFileReplacing(kept, image);
+        std::remove(fresh.c_str());
+        logWrite("Cloud update: %s cannot be replaced\n", kCloudImageFile);
+        fail();
+        return;
+    }
     if (cloudUpdateHost().rebuildCloudLayer()) {
+        std::remove(kept.c_str());
         state_ = CloudUpdateState::Idle;
         showMessage("UPDATED");
-    } else {
-        logWrite("Cloud update: %s cannot be used\n", kCloudImageFile);
-        fail();
+        return;
     }
+    if (hadImage)
+        platform::moveFileReplacing(kept, image);
+    else
+        std::remove(image.c_str());
+    logWrite("Cloud update: the new %s cannot be used\n", kCloudImageFile);
+    fail();
 }
 
 void CloudUpdater::fetchImage() {
@@ -176,7 +200,7 @@ void CloudUpdater::fetchImage() {
         return;
     }
     Preferences& prefs = host.preferences();
-    if (!client_->start(prefs.cloudServerHost, *path, folder + kCloudImageFile)) fail();
+    if (!client_->start(prefs.cloudServerHost, *path, folder + kCloudImageFile + ".new")) fail();
 }
 
 } // namespace gv

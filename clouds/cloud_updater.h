@@ -71,6 +71,7 @@ class CloudUpdater {
                            uint32_t bytes);
     void onDownloadEnd(uint32_t clientState);
     void fetchImage();
+    void useImage();
     void fail();
 
     std::unique_ptr<HttpDownload> client_;

@@ -108,6 +108,11 @@ class Updater : public ::testing::Test {
                    host.messages.back() != "UPDATING...";
         });
     }
+    void expectNoLeftovers() {
+        for (const char* name :
+             {"clouds.sat.new", "clouds.sat.old", "clouds.sat.new.part", "clouds.tmp.part"})
+            EXPECT_FALSE(std::filesystem::exists(dir.file(name))) << name;
+    }
     std::string entry() {
         for (std::size_t i = 0; i < optionEntries().size(); ++i)
             if (std::strcmp(optionEntries()[i].label,
@@ -144,6 +149,7 @@ TEST_F(Updater, TwoRequestsTheImageKeptAndTheLayerRebuilt) {
                                         requestFor("/earthview/cache/20260621-1200.gif", h)}));
     EXPECT_EQ(readText(dir.file("clouds.tmp")), kPage);
     EXPECT_EQ(readText(dir.file("clouds.sat")), kImage);
+    expectNoLeftovers();
 }
 
 TEST_F(Updater, AnImageTheLayerCannotUseShowsFailed) {
@@ -155,6 +161,19 @@ TEST_F(Updater, AnImageTheLayerCannotUseShowsFailed) {
     EXPECT_EQ(host.messages, (std::vector<std::string>{"UPDATING...", "FAILED"}));
     EXPECT_EQ(updater.state(), CloudUpdateState::Failed);
     EXPECT_EQ(host.rebuilds, 1);
+    // The old image is back; without one there is none.
+    EXPECT_EQ(readText(dir.file("clouds.sat")), "old");
+    expectNoLeftovers();
+
+    std::filesystem::remove(dir.file("clouds.sat"));
+    LoopbackServer again({{send(ok(kPage))}, {send(ok("not an image"))}});
+    serve(again);
+    host.messages.clear();
+    EXPECT_TRUE(updater.start());
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(host.messages.back(), "FAILED");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("clouds.sat")));
+    expectNoLeftovers();
 }
 
 TEST_F(Updater, APageWithoutAnImagePathFetchesNothingMore) {
@@ -172,6 +191,7 @@ TEST_F(Updater, APageWithoutAnImagePathFetchesNothingMore) {
         EXPECT_EQ(server.requests().size(), 1u);
         EXPECT_EQ(readText(dir.file("clouds.sat")), "old");
         EXPECT_EQ(host.rebuilds, 0);
+        expectNoLeftovers();
     }
 }
 
@@ -194,6 +214,7 @@ TEST_F(Updater, AFailedDownloadShowsFailedAndKeepsTheFiles) {
         EXPECT_EQ(host.messages.back(), "FAILED");
         EXPECT_EQ(readText(dir.file("clouds.sat")), "old");
         EXPECT_EQ(host.rebuilds, 0);
+        expectNoLeftovers();
     }
 }
 
