@@ -129,6 +129,11 @@ void HttpDownload::onData() {
 bool HttpDownload::take(std::span<const uint8_t> bytes) {
     std::vector<uint8_t> body;
     const HttpResponseParser::Result result = parser_.feed(bytes, body);
+    if (result == HttpResponseParser::Result::Failed) {
+        // Whatever body came before the fault goes with the partial file.
+        finish(false, parser_.failure());
+        return false;
+    }
     const bool starting = !file_ && parser_.inBody();
     if (starting) {
         file_ = std::fopen(partialPath(destination_).c_str(), "wb+");
@@ -148,11 +153,6 @@ bool HttpDownload::take(std::span<const uint8_t> bytes) {
         setState(kReceiving);
     else if (!body.empty())
         callback_(*this, user_, state_, bytes_);
-    if (!busy_) return false; // (the report cannot end it, but stay safe)
-    if (result == HttpResponseParser::Result::Failed) {
-        finish(false, parser_.failure());
-        return false;
-    }
     if (result == HttpResponseParser::Result::Complete) {
         // Ends here even when the server keeps the connection open.
         finish(true, "");

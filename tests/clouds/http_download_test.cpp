@@ -139,6 +139,8 @@ TEST_F(Download, BadAnswersFailAndLeaveTheDestinationAsItWas) {
         {send(okHead(100) + "GIF89a"), pause(30)},          // closed short of its length
         {send(okHead(100) + "GIF89a"), pause(30), reset()}, // reset in the body
         {send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n")}, // bad chunk
+        // A bad chunk after good ones, in the same read.
+        {send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nGIF\r\nzz\r\n")},
         {send(
             "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nGIF8")}, // closed in a chunk
         {send("HTTP/1.1 200 OK\r\nX: " + std::string(70000, 'h') + "\r\n\r\n")}, // header too big

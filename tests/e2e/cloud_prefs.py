@@ -1,13 +1,12 @@
 #!/usr/bin/python3
-"""A whole preferences record as planet_prefs.py writes it, plus the cloud
-server's host and image path (texts) and the start of the last cloud update.
+"""A whole preferences record as planet_prefs.py writes it, with the default
+cloud colours and image path, plus the cloud server's host and image path.
 
-    cloud_prefs.py OUT cloudServerHost=127.0.0.1:8080 [lastCloudUpdate=now-600] FIELD=VALUE...
+    cloud_prefs.py OUT cloudServerHost=127.0.0.1:8080 [cloudImagePath=/x] FIELD=VALUE...
 """
 import os
 import struct
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from planet_prefs import record  # noqa: E402
@@ -19,14 +18,12 @@ DEFAULT_COLOURS = (0x004A5963, 0x0052616B, 0x005A656B, 0x00636D73, 0x0073797B, 0
                    0x0084868C, 0x0084868C, 0x009C9A9C, 0x00A5A2A5, 0x00B5B2B5, 0x00BDBABD,
                    0x00C6C3C6, 0x00CECBCE, 0x00D6D3D6, 0x00DEDBDE, 0x00E7E3E7, 0x00EFEFEF,
                    0x00F7F7F7, 0x00FFFFFF)
-LAST_UPDATE = 0x458
 
 
 def main():
     out, pairs = sys.argv[1], dict(arg.split("=", 1) for arg in sys.argv[2:])
     texts = {"cloudImagePath": DEFAULT_PATH}
     texts.update({k: pairs.pop(k) for k in list(pairs) if k in TEXTS})
-    last = pairs.pop("lastCloudUpdate", None)
     data = bytearray(record(pairs))
     struct.pack_into("<20I", data, CLOUD_COLOURS, *DEFAULT_COLOURS)
     for name, value in texts.items():
@@ -34,13 +31,6 @@ def main():
         if len(raw) > 259:
             sys.exit(f"{name} longer than 259 bytes")
         data[TEXTS[name]:TEXTS[name] + 260] = raw.ljust(260, b"\0")
-    if last is not None:
-        # "now-SECONDS" / "now+SECONDS": local broken-down time, as the globe stores it.
-        offset = int(last[3:]) if last.startswith("now") and len(last) > 3 else 0
-        t = time.localtime(time.time() + offset)
-        fields = (t.tm_sec, t.tm_min, t.tm_hour, t.tm_mday, t.tm_mon - 1, t.tm_year - 1900,
-                  (t.tm_wday + 1) % 7, t.tm_yday - 1, t.tm_isdst)
-        struct.pack_into("<9i", data, LAST_UPDATE, *fields)
     with open(out, "wb") as f:
         f.write(bytes(data))
 
