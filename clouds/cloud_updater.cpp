@@ -1,5 +1,6 @@
 #include "clouds/cloud_updater.h"
 
+#include "clouds/cloud_page.h"
 #include "clouds/cloud_update_host.h"
 #include "clouds/http_download.h"
 #include "core/log.h"
@@ -13,11 +14,6 @@
 namespace gv {
 
 namespace {
-
-constexpr std::string_view kImageMarker = "/earthview/cache/";
-constexpr std::string_view kImageSuffix = ".gif";
-constexpr std::size_t kPageHead = 4096;
-constexpr std::size_t kPathLimit = 259;
 
 std::tm fromFields(const int32_t (&t)[9]) {
     std::tm tm{};
@@ -37,13 +33,6 @@ void storeFields(const std::tm& tm, int32_t (&t)[9]) {
     const int32_t fields[9] = {tm.tm_sec,  tm.tm_min,  tm.tm_hour, tm.tm_mday, tm.tm_mon,
                                tm.tm_year, tm.tm_wday, tm.tm_yday, tm.tm_isdst};
     std::memcpy(t, fields, sizeof fields);
-}
-
-// What RFC 3986 lets a path (and a query) carry without escaping, and the
-// escape itself.
-bool pathCharacter(char c) {
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
-    return std::strchr("-._~%!$&'()*+,;=:@/?", c) != nullptr && c != 0;
 }
 
 void showMessage(const char* text) {
@@ -67,20 +56,6 @@ bool cloudUpdateDue(const Preferences& prefs, const std::tm& now) {
     const std::optional<int64_t> elapsed = secondsSinceLastCloudUpdate(prefs.lastCloudUpdate, now);
     if (!elapsed) return true;
     return *elapsed < 0 || *elapsed > int64_t(prefs.cloudUpdateInterval);
-}
-
-std::optional<std::string> findCloudImagePath(std::string_view page) {
-    page = page.substr(0, kPageHead);
-    page = page.substr(0, page.find('\0'));
-    const std::size_t start = page.find(kImageMarker);
-    if (start == std::string_view::npos) return std::nullopt;
-    const std::size_t suffix = page.find(kImageSuffix, start + kImageMarker.size());
-    if (suffix == std::string_view::npos) return std::nullopt;
-    const std::string_view path = page.substr(start, suffix + kImageSuffix.size() - start);
-    if (path.size() > kPathLimit) return std::nullopt;
-    for (char c : path)
-        if (!pathCharacter(c)) return std::nullopt;
-    return std::string(path);
 }
 
 CloudUpdater::CloudUpdater() = default;
@@ -189,7 +164,7 @@ void CloudUpdater::fetchImage() {
     const std::string folder = host.programFolder();
     std::string head;
     if (std::FILE* f = std::fopen((folder + kCloudPageFile).c_str(), "rb")) {
-        char buffer[kPageHead];
+        char buffer[kCloudPageHead];
         head.assign(buffer, std::fread(buffer, 1, sizeof buffer, f));
         std::fclose(f);
     }

@@ -8,7 +8,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
 
 namespace gv {
 
@@ -34,13 +33,6 @@ std::optional<int64_t> secondsSinceLastCloudUpdate(const int32_t (&last)[9], con
 // start lies ahead of now (the clock was set back, or the file came from
 // elsewhere), which would otherwise hold every update off until then.
 bool cloudUpdateDue(const Preferences& prefs, const std::tm& now);
-
-// The image path the service's page names: from "/earthview/cache/" up to
-// and including the first ".gif" after it, looked for in the page's first
-// 4096 bytes (up to a zero byte). Nothing when there is none, when it is
-// longer than 259 characters, or when it holds characters no request path
-// may carry.
-std::optional<std::string> findCloudImagePath(std::string_view page);
 
 class CloudUpdater {
   public:

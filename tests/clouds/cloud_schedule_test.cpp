@@ -1,5 +1,6 @@
 // The update schedule's rules that need no network: when an update is due,
 // and which image path the service's page names.
+#include "clouds/cloud_page.h"
 #include "clouds/cloud_updater.h"
 #include "formats/preferences.h"
 
