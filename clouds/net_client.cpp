@@ -112,7 +112,7 @@ void NetClient::onSocketEvent(const WindowMessage& m) {
         }
         closeSocket(socket_);
         socket_ = kNoSocket;
-        report(kClosed, error);
+        report(kClosed, error != 0 ? error : broken_);
         return;
     default:
         return;
@@ -137,6 +137,10 @@ void NetClient::flush() {
 
 long NetClient::receive(int* error) {
     received_ = 0;
+    if (broken_ != 0) {
+        if (error) *error = broken_;
+        return -1;
+    }
     if (socket_ == kNoSocket) return 0;
     while (received_ < kReceiveBuffer) {
         int e = 0;
@@ -145,9 +149,14 @@ long NetClient::receive(int* error) {
             received_ += std::size_t(n);
             continue;
         }
-        if (n < 0 && e != kSocketWouldBlock && received_ == 0) {
-            if (error) *error = e;
-            return -1;
+        if (n < 0 && e != kSocketWouldBlock) {
+            // The system reports a broken connection once: kept for the next
+            // call when bytes came before it, and for the close.
+            broken_ = e;
+            if (received_ == 0) {
+                if (error) *error = e;
+                return -1;
+            }
         }
         break;
     }

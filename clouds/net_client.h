@@ -78,6 +78,7 @@ class NetClient {
     std::string peer_;
     uint8_t buffer_[kReceiveBuffer] = {};
     std::size_t received_ = 0;
+    int broken_ = 0; // the error that broke the connection
 };
 
 } // namespace gv

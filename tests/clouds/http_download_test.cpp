@@ -138,6 +138,8 @@ TEST_F(Download, BadAnswersFailAndLeaveTheDestinationAsItWas) {
         {send("HTTP/1.1 200 OK\r\nContent-Le")},            // closed in the header
         {send(okHead(100) + "GIF89a"), pause(30)},          // closed short of its length
         {send(okHead(100) + "GIF89a"), pause(30), reset()}, // reset in the body
+        // A reset right behind the bytes of a body that ends at the close.
+        {send("HTTP/1.0 200 OK\r\n\r\n" + std::string(3000, 'b')), reset()},
         {send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n")}, // bad chunk
         // A bad chunk after good ones, in the same read.
         {send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nGIF\r\nzz\r\n")},
