@@ -15,45 +15,25 @@ namespace gv {
 
 namespace {
 
-std::tm fromFields(const int32_t (&t)[9]) {
-    std::tm tm{};
-    tm.tm_sec = t[0];
-    tm.tm_min = t[1];
-    tm.tm_hour = t[2];
-    tm.tm_mday = t[3];
-    tm.tm_mon = t[4];
-    tm.tm_year = t[5];
-    tm.tm_wday = t[6];
-    tm.tm_yday = t[7];
-    tm.tm_isdst = t[8];
-    return tm;
-}
-
-void storeFields(const std::tm& tm, int32_t (&t)[9]) {
-    const int32_t fields[9] = {tm.tm_sec,  tm.tm_min,  tm.tm_hour, tm.tm_mday, tm.tm_mon,
-                               tm.tm_year, tm.tm_wday, tm.tm_yday, tm.tm_isdst};
-    std::memcpy(t, fields, sizeof fields);
-}
-
 void showMessage(const char* text) {
     cloudUpdateHost().postMessage(kCloudUpdateTitle, text);
 }
 
 } // namespace
 
-std::optional<int64_t> secondsSinceLastCloudUpdate(const int32_t (&last)[9], const std::tm& now) {
+std::optional<int64_t> secondsSinceLastCloudUpdate(const Preferences& prefs, const std::tm& now) {
     bool never = true;
-    for (int32_t field : last)
+    for (int32_t field : prefs.lastCloudUpdate)
         if (field != 0) never = false;
     if (never) return std::nullopt;
-    std::tm then = fromFields(last);
+    std::tm then = lastCloudUpdateTime(prefs);
     std::tm current = now;
     return int64_t(std::mktime(&current)) - int64_t(std::mktime(&then));
 }
 
 bool cloudUpdateDue(const Preferences& prefs, const std::tm& now) {
     if (!isOn(prefs.cloudsFromSatellites)) return false;
-    const std::optional<int64_t> elapsed = secondsSinceLastCloudUpdate(prefs.lastCloudUpdate, now);
+    const std::optional<int64_t> elapsed = secondsSinceLastCloudUpdate(prefs, now);
     if (!elapsed) return true;
     return *elapsed < 0 || *elapsed > int64_t(prefs.cloudUpdateInterval);
 }
@@ -95,9 +75,11 @@ bool CloudUpdater::start() {
             return false;
         }
     }
-    storeFields(host.localTime(), prefs.lastCloudUpdate);
-    if (!client_->start(prefs.cloudServerHost, prefs.cloudImagePath, destination)) {
-        logWrite("Cloud update: the download from %s cannot start\n", prefs.cloudServerHost);
+    setLastCloudUpdateTime(prefs, host.localTime());
+    // The file's text fields need not end with a zero.
+    const std::string server = fieldText(prefs.cloudServerHost).text;
+    if (!client_->start(server, fieldText(prefs.cloudImagePath).text, destination)) {
+        logWrite("Cloud update: the download from %s cannot start\n", server.c_str());
         fail();
         return false;
     }
@@ -175,7 +157,9 @@ void CloudUpdater::fetchImage() {
         return;
     }
     Preferences& prefs = host.preferences();
-    if (!client_->start(prefs.cloudServerHost, *path, folder + kCloudImageFile + ".new")) fail();
+    if (!client_->start(fieldText(prefs.cloudServerHost).text, *path,
+                        folder + kCloudImageFile + ".new"))
+        fail();
 }
 
 } // namespace gv

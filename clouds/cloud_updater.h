@@ -27,7 +27,7 @@ enum class CloudUpdateState : uint32_t {
 
 // Seconds from the stored start of the last update to now, both read as
 // local calendar times; nothing when the stored time is all zero ("never").
-std::optional<int64_t> secondsSinceLastCloudUpdate(const int32_t (&last)[9], const std::tm& now);
+std::optional<int64_t> secondsSinceLastCloudUpdate(const Preferences& prefs, const std::tm& now);
 // An update is due when satellite clouds are on and more than the interval
 // has passed since the last start, when there was none, or when the stored
 // start lies ahead of now (the clock was set back, or the file came from

@@ -91,6 +91,16 @@ void lookUp(Job& job, int& error, std::vector<SocketAddress>& found) {
 
 } // namespace
 
+std::string addressText(const SocketAddress& address) {
+    char host[64] = {}, port[8] = {};
+    if (address.length == 0 ||
+        getnameinfo(reinterpret_cast<const sockaddr*>(address.bytes), socklen_t(address.length),
+                    host, sizeof host, port, sizeof port, NI_NUMERICHOST | NI_NUMERICSERV) != 0)
+        return "?";
+    const bool v6 = std::strchr(host, ':') != nullptr;
+    return (v6 ? "[" + std::string(host) + "]" : std::string(host)) + ":" + port;
+}
+
 uint64_t resolveHostAsync(WindowHandle window, uint32_t message, const std::string& host,
                           uint16_t port) {
     if (host.empty()) return 0;

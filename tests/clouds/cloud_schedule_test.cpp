@@ -24,19 +24,13 @@ std::tm localAt(int year, int month, int day, int hour, int minute, int second) 
     return t;
 }
 
-void store(const std::tm& t, int32_t (&fields)[9]) {
-    const int32_t f[9] = {t.tm_sec,  t.tm_min,  t.tm_hour, t.tm_mday, t.tm_mon,
-                          t.tm_year, t.tm_wday, t.tm_yday, t.tm_isdst};
-    std::memcpy(fields, f, sizeof f);
-}
-
 class Schedule : public ::testing::Test {
   protected:
     Preferences prefs = defaultPreferences();
     void SetUp() override {
         prefs.cloudsFromSatellites = 1;
         prefs.cloudUpdateInterval = 3600;
-        store(localAt(2026, 6, 21, 12, 0, 0), prefs.lastCloudUpdate);
+        setLastCloudUpdateTime(prefs, localAt(2026, 6, 21, 12, 0, 0));
     }
 };
 
@@ -46,7 +40,7 @@ TEST_F(Schedule, AnHourlyUpdateIsDueAfter3601SecondsNotAt3600) {
     EXPECT_FALSE(cloudUpdateDue(prefs, localAt(2026, 6, 21, 13, 0, 0)));
     EXPECT_TRUE(cloudUpdateDue(prefs, localAt(2026, 6, 21, 13, 0, 1)));
     // Across midnight and a month's end, through the calendar.
-    store(localAt(2026, 6, 30, 23, 30, 0), prefs.lastCloudUpdate);
+    setLastCloudUpdateTime(prefs, localAt(2026, 6, 30, 23, 30, 0));
     EXPECT_FALSE(cloudUpdateDue(prefs, localAt(2026, 7, 1, 0, 30, 0)));
     EXPECT_TRUE(cloudUpdateDue(prefs, localAt(2026, 7, 1, 0, 30, 1)));
     // Two hours: 7200 is not yet due, 7201 is.
@@ -57,11 +51,11 @@ TEST_F(Schedule, AnHourlyUpdateIsDueAfter3601SecondsNotAt3600) {
 
 TEST_F(Schedule, NeverUpdatedIsDueAtOnceAndNothingIsDueWithSatelliteCloudsOff) {
     std::memset(prefs.lastCloudUpdate, 0, sizeof prefs.lastCloudUpdate);
-    EXPECT_FALSE(secondsSinceLastCloudUpdate(prefs.lastCloudUpdate, localAt(2026, 1, 1, 0, 0, 0)));
+    EXPECT_FALSE(secondsSinceLastCloudUpdate(prefs, localAt(2026, 1, 1, 0, 0, 0)));
     EXPECT_TRUE(cloudUpdateDue(prefs, localAt(2026, 1, 1, 0, 0, 0)));
     prefs.cloudsFromSatellites = 0;
     EXPECT_FALSE(cloudUpdateDue(prefs, localAt(2026, 1, 1, 0, 0, 0)));
-    store(localAt(2020, 1, 1, 0, 0, 0), prefs.lastCloudUpdate);
+    setLastCloudUpdateTime(prefs, localAt(2020, 1, 1, 0, 0, 0));
     EXPECT_FALSE(cloudUpdateDue(prefs, localAt(2026, 1, 1, 0, 0, 0)));
     // The editor's all-bits-set "on" counts as on.
     prefs.cloudsFromSatellites = -1;
@@ -72,8 +66,7 @@ TEST_F(Schedule, AStartStoredInTheFutureMakesAnUpdateDueAtOnce) {
     // One second ahead already counts: the clock went back.
     EXPECT_TRUE(cloudUpdateDue(prefs, localAt(2026, 6, 21, 11, 59, 59)));
     EXPECT_TRUE(cloudUpdateDue(prefs, localAt(2024, 6, 21, 12, 0, 0)));
-    EXPECT_EQ(*secondsSinceLastCloudUpdate(prefs.lastCloudUpdate, localAt(2026, 6, 21, 11, 0, 0)),
-              -3600);
+    EXPECT_EQ(*secondsSinceLastCloudUpdate(prefs, localAt(2026, 6, 21, 11, 0, 0)), -3600);
 }
 
 TEST(CloudImagePath, TheMarkerUpToTheFirstGifAfterIt) {

@@ -237,6 +237,14 @@ TEST_F(Updater, AServerThatCannotBeNamedFailsAtStartWithTheTimeStored) {
     EXPECT_EQ(updater.state(), CloudUpdateState::Failed);
     EXPECT_EQ(ui.prefs.lastCloudUpdate[2], 12);
     EXPECT_EQ(ui.prefs.lastCloudUpdate[5], 126);
+
+    // A host field without its terminating zero (a file from elsewhere) is
+    // read no further than the field: 260 characters, too long to use.
+    std::memset(ui.prefs.cloudServerHost, 'h', sizeof ui.prefs.cloudServerHost);
+    std::snprintf(ui.prefs.cloudImagePath, sizeof ui.prefs.cloudImagePath, "%s", "/p");
+    host.messages.clear();
+    EXPECT_FALSE(updater.start());
+    EXPECT_EQ(host.messages, (std::vector<std::string>{"FAILED"}));
 }
 
 TEST_F(Updater, TheFrameStartsAnUpdateOnlyWhenOneIsDue) {

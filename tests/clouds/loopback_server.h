@@ -4,6 +4,7 @@
 // then plays the next reply's steps. POSIX sockets on the test's own thread.
 #include "platform/message_window.h"
 #include "platform/window.h"
+#include "tests/support/loopback_listener.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -46,27 +47,7 @@ class LoopbackServer {
   public:
     explicit LoopbackServer(std::vector<Reply> replies, int family = AF_INET)
         : replies_(std::move(replies)) {
-        listener_ = socket(family, SOCK_STREAM, 0);
-        int yes = 1;
-        setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-        sockaddr_storage s{};
-        socklen_t length = 0;
-        if (family == AF_INET) {
-            auto* a = reinterpret_cast<sockaddr_in*>(&s);
-            a->sin_family = AF_INET;
-            a->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            length = sizeof *a;
-        } else {
-            auto* a = reinterpret_cast<sockaddr_in6*>(&s);
-            a->sin6_family = AF_INET6;
-            a->sin6_addr = in6addr_loopback;
-            length = sizeof *a;
-        }
-        bind(listener_, reinterpret_cast<sockaddr*>(&s), length);
-        listen(listener_, 8);
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&s), &length);
-        port_ = family == AF_INET ? ntohs(reinterpret_cast<sockaddr_in*>(&s)->sin_port)
-                                  : ntohs(reinterpret_cast<sockaddr_in6*>(&s)->sin6_port);
+        listener_ = listenOnLoopback(family, port_);
         thread_ = std::thread([this] { serve(); });
     }
     ~LoopbackServer() {

@@ -2,6 +2,7 @@
 // messages through the pump, in the order and number the owners rely on.
 #include "platform/async_socket.h"
 #include "platform/window.h"
+#include "tests/support/loopback_listener.h"
 
 #include <gtest/gtest.h>
 
@@ -68,26 +69,7 @@ struct Inbox {
 // A loopback listener of the test's own, on a port the kernel picks.
 class Listener {
   public:
-    explicit Listener(int family) : family_(family) {
-        fd_ = socket(family, SOCK_STREAM, 0);
-        sockaddr_storage s{};
-        socklen_t length = 0;
-        if (family == AF_INET) {
-            auto* a = reinterpret_cast<sockaddr_in*>(&s);
-            a->sin_family = AF_INET;
-            a->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            length = sizeof *a;
-        } else {
-            auto* a = reinterpret_cast<sockaddr_in6*>(&s);
-            a->sin6_family = AF_INET6;
-            a->sin6_addr = in6addr_loopback;
-            length = sizeof *a;
-        }
-        if (bind(fd_, reinterpret_cast<sockaddr*>(&s), length) != 0 || listen(fd_, 4) != 0) return;
-        getsockname(fd_, reinterpret_cast<sockaddr*>(&s), &length);
-        port_ = family == AF_INET ? ntohs(reinterpret_cast<sockaddr_in*>(&s)->sin_port)
-                                  : ntohs(reinterpret_cast<sockaddr_in6*>(&s)->sin6_port);
-    }
+    explicit Listener(int family) { fd_ = test::listenOnLoopback(family, port_); }
     ~Listener() {
         if (peer_ >= 0) close(peer_);
         close(fd_);
@@ -121,7 +103,6 @@ class Listener {
     }
 
   private:
-    int family_;
     int fd_ = -1;
     int peer_ = -1;
     uint16_t port_ = 0;
