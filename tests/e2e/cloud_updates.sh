@@ -161,7 +161,51 @@ failing_run() { # failing_run NAME MODE ON KEPT REQUESTS LOGTEXT
     stop_service
 }
 
+# A whole update with no earlier one: exactly two requests, byte for byte;
+# the served map kept as clouds.sat and the cache rebuilt; UPDATED; clouds on
+# the globe (F9 takes them away again). The camera stands still.
+good_run() { # good_run NAME MODE [4|6]
+    local name=$1 mode=$2 family=${3:-4} host
+    echo "- $name"
+    start_service "$mode" both "$family"
+    if [ "$family" = 6 ]; then host="[::1]:${PORT}"; else host="127.0.0.1:${PORT}"; fi
+    run_globe "$name" 1 "$host" cam0.speed=0
+    wait_outcome 90 UPDATED
+    expect_requests 2
+    expect_request 1 "$DEFAULT_PATH" "$host"
+    expect_request 2 "$IMAGE_PATH" "$host"
+    cmp "$IMAGES/served.gif" "${DATA}/clouds.sat" || fail "clouds.sat is not the served map"
+    grep -qF "$IMAGE_PATH" "${DATA}/clouds.tmp" || fail "clouds.tmp is not the service's page"
+    [ -s "${DATA}/clouds.tga" ] || fail "no clouds.tga"
+    expect_no_leftovers
+    [ "$(log_after ": $(stat -c %s "$IMAGES/served.gif") bytes")" -le 5 ] ||
+        fail "the image took too long"
+    import -window root "${GV_HOME}/with.png"
+    xdotool key --window "$(globe_window)" F9
+    sleep 1.5
+    import -window root "${GV_HOME}/without.png"
+    pixels clouds "${GV_HOME}/with.png" "${GV_HOME}/without.png" || fail "no clouds on the globe"
+    stop_globe
+    stop_service
+}
+
 case "$SCENARIO" in
+update)
+    good_run update ok
+    pass "an update fetches the page and the map, keeps the map and shows its clouds"
+    ;;
+ipv6)
+    good_run ipv6 ok 6
+    pass "an update over IPv6"
+    ;;
+framing)
+    # A header in small pieces, chunked bodies, and a server that keeps the
+    # connection open after a framed body (which must not hold the download).
+    good_run bigheader bigheader
+    good_run chunked chunked
+    good_run keepopen keepopen
+    pass "long headers, chunked bodies and kept connections all update"
+    ;;
 bad_page)
     failing_run status404 status404 page page 1 "failed: status 404"
     failing_run status500 status500 page page 1 "failed: status 500"
@@ -175,7 +219,8 @@ bad_image)
     failing_run shortbody shortbody image image 2 \
         "failed: connection closed before the end of the response"
     failing_run badchunk badchunk image image 2 "failed: malformed chunk size"
-    pass "a reset, a short body and a bad chunk in the image end FAILED with the old files kept"
+    failing_run badimage badimage image image 2 "Cloud update: the new clouds.sat cannot be used"
+    pass "a reset, a short body, a bad chunk and an undecodable map end FAILED with the old files kept"
     ;;
 unreachable)
     # Known at once: no wait for the minute without an answer.
