@@ -15,8 +15,12 @@ namespace gv {
 
 namespace {
 
+// The first download's page, the second's image, in the program folder.
+constexpr const char* kPageFile = "clouds.tmp";
+constexpr const char* kImageFile = "clouds.sat";
+
 void showMessage(const char* text) {
-    cloudUpdateHost().postMessage(kCloudUpdateTitle, text);
+    cloudUpdateHost().postMessage("CLOUDS UPDATE", text);
 }
 
 } // namespace
@@ -66,7 +70,7 @@ void CloudUpdater::fail() {
 bool CloudUpdater::start() {
     CloudUpdateHost& host = cloudUpdateHost();
     Preferences& prefs = host.preferences();
-    const std::string destination = host.programFolder() + kCloudPageFile;
+    const std::string destination = host.programFolder() + kPageFile;
     if (!client_) {
         client_ = HttpDownload::create(completion, 0);
         if (!client_) {
@@ -115,7 +119,7 @@ void CloudUpdater::useImage() {
     // The new image takes the place of the old one only for as long as the
     // layer is rebuilt from it: an image the layer cannot use leaves the old
     // one where it was, with the old clouds.
-    const std::string image = cloudUpdateHost().programFolder() + kCloudImageFile;
+    const std::string image = cloudUpdateHost().programFolder() + kImageFile;
     const std::string fresh = image + ".new", kept = image + ".old";
     std::error_code error;
     const bool hadImage = std::filesystem::exists(image, error);
@@ -123,7 +127,7 @@ void CloudUpdater::useImage() {
         !platform::moveFileReplacing(fresh, image)) {
         if (hadImage) platform::moveFileReplacing(kept, image);
         std::remove(fresh.c_str());
-        logWrite("Cloud update: %s cannot be replaced\n", kCloudImageFile);
+        logWrite("Cloud update: %s cannot be replaced\n", kImageFile);
         fail();
         return;
     }
@@ -137,7 +141,7 @@ void CloudUpdater::useImage() {
         platform::moveFileReplacing(kept, image);
     else
         std::remove(image.c_str());
-    logWrite("Cloud update: the new %s cannot be used\n", kCloudImageFile);
+    logWrite("Cloud update: the new %s cannot be used\n", kImageFile);
     fail();
 }
 
@@ -145,7 +149,7 @@ void CloudUpdater::fetchImage() {
     CloudUpdateHost& host = cloudUpdateHost();
     const std::string folder = host.programFolder();
     std::string head;
-    if (std::FILE* f = std::fopen((folder + kCloudPageFile).c_str(), "rb")) {
+    if (std::FILE* f = std::fopen((folder + kPageFile).c_str(), "rb")) {
         char buffer[kCloudPageHead];
         head.assign(buffer, std::fread(buffer, 1, sizeof buffer, f));
         std::fclose(f);
@@ -157,8 +161,7 @@ void CloudUpdater::fetchImage() {
         return;
     }
     Preferences& prefs = host.preferences();
-    if (!client_->start(fieldText(prefs.cloudServerHost).text, *path,
-                        folder + kCloudImageFile + ".new"))
+    if (!client_->start(fieldText(prefs.cloudServerHost).text, *path, folder + kImageFile + ".new"))
         fail();
 }
 

@@ -14,9 +14,6 @@ namespace gv {
 class HttpDownload;
 struct Preferences;
 
-inline constexpr const char* kCloudPageFile = "clouds.tmp";
-inline constexpr const char* kCloudImageFile = "clouds.sat";
-inline constexpr const char* kCloudUpdateTitle = "CLOUDS UPDATE";
 
 enum class CloudUpdateState : uint32_t {
     Idle = 0,           // no update yet, or the last one succeeded
