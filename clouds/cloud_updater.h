@@ -14,7 +14,6 @@ namespace gv {
 class HttpDownload;
 struct Preferences;
 
-
 enum class CloudUpdateState : uint32_t {
     Idle = 0,           // no update yet, or the last one succeeded
     FirstDownload = 1,  // the page naming the image
