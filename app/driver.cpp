@@ -101,14 +101,8 @@ bool stepDeviceObject() {
     d.display->titleCaseDriverNames();
 
     const auto& modes = d.display->drivers()[d.display->selectedDriver()].modes;
-    if (p.screenModeIndex == kFirstRunModeMarker) {
-        p.screenModeIndex = 1;
-        for (size_t i = 0; i < modes.size(); ++i)
-            if (modes[i].width == 640 && modes[i].height == 480 && modes[i].bitsPerPixel == 16) {
-                p.screenModeIndex = uint16_t(i);
-                break;
-            }
-    }
+    if (p.screenModeIndex == kFirstRunModeMarker)
+        p.screenModeIndex = platform::firstRunModeIndex(modes);
     const bool preview = d.runMode == RunMode::Preview;
     // A host's window keeps its size and place, and no mode is changed for it.
     const bool hostWindow = !d.window->owned();

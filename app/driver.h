@@ -19,7 +19,7 @@ namespace gv {
 inline constexpr const char* kInstanceMutexName = "GvstMut";
 inline constexpr const char* kWindowClassName = "Geovista3D";
 inline constexpr const char* kWindowTitle = "Quorvane Geovista 3D";
-inline constexpr const char* kRegistryKey = "SOFTWARE\\Quorvane\\Geovista3D";
+inline constexpr const char* kRegistryKey = platform::kProgramRegistryKey;
 
 struct DriverState {
     RunMode runMode = RunMode::Application;

@@ -31,19 +31,4 @@ RunModeChoice parseRunMode(const std::string& programFile, const std::string& co
     return choice;
 }
 
-std::string programFolderFrom(const std::string* appPathValue, const std::string& programFile,
-                              char separator) {
-    std::string folder;
-    if (appPathValue && !appPathValue->empty()) {
-        folder = *appPathValue;
-        // A value written by hand may lack the separator; file names are
-        // appended directly, so add it.
-        if (folder.back() != separator && folder.back() != '/') folder += separator;
-        return folder;
-    }
-    const auto cut = programFile.find_last_of(separator == '\\' ? "\\/" : "/");
-    if (cut == std::string::npos) return std::string(".") + separator;
-    return programFile.substr(0, cut + 1);
-}
-
 } // namespace gv

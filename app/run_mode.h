@@ -1,5 +1,7 @@
 #pragma once
 // How the command line and the program file decide what a run does.
+#include "platform/program_folder.h"
+
 #include <cstdint>
 #include <string>
 
@@ -18,9 +20,7 @@ struct RunModeChoice {
 bool isOrdinaryExecutable(const std::string& programFile);
 RunModeChoice parseRunMode(const std::string& programFile, const std::string& commandLine);
 
-// The program folder: the "AppPath" value when present and not empty, else the
-// program file's folder. Always ends with the platform's separator.
-std::string programFolderFrom(const std::string* appPathValue, const std::string& programFile,
-                              char separator);
+// The program folder rule is shared with the settings editor.
+using platform::programFolderFrom;
 
 } // namespace gv

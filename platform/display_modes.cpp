@@ -25,6 +25,13 @@ std::vector<DisplayMode> buildModeList(const DisplayMode& desktop,
     return modes;
 }
 
+uint16_t firstRunModeIndex(const std::vector<DisplayMode>& modes) {
+    for (size_t i = 0; i < modes.size(); ++i)
+        if (modes[i].width == 640 && modes[i].height == 480 && modes[i].bitsPerPixel == 16)
+            return uint16_t(i);
+    return 1;
+}
+
 namespace {
 
 DisplayMode fromSdl(const SDL_DisplayMode& m) {
@@ -40,7 +47,11 @@ DisplayMode fromSdl(const SDL_DisplayMode& m) {
 
 std::vector<DisplayInfo> enumerateDisplays() {
     std::vector<DisplayInfo> out;
-    if (!SDL_WasInit(SDL_INIT_VIDEO)) return out;
+    const bool ownInit = !SDL_WasInit(SDL_INIT_VIDEO);
+    if (ownInit) {
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return out;
+    }
     const int count = SDL_GetNumVideoDisplays();
     const char* driver = SDL_GetCurrentVideoDriver();
     for (int i = 0; i < count; ++i) {
@@ -62,6 +73,7 @@ std::vector<DisplayInfo> enumerateDisplays() {
         info.modes = buildModeList(desktop, reported);
         out.push_back(std::move(info));
     }
+    if (ownInit) SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return out;
 }
 

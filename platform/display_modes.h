@@ -30,8 +30,15 @@ uint64_t modeSortKey(const DisplayMode& mode);
 std::vector<DisplayMode> buildModeList(const DisplayMode& desktop,
                                        const std::vector<DisplayMode>& reported);
 
-// Every display of the running video layer, in its order. The video subsystem
-// must be up (initVideo); empty when it is not.
+// The mode a first run starts in: the position of the first 640 x 480 mode
+// at 16 bits, searched from position 0, else 1. Both programs use it, so a
+// stored index names the same mode in both.
+uint16_t firstRunModeIndex(const std::vector<DisplayMode>& modes);
+
+// Every display of the video layer, in its order, each with its mode list as
+// buildModeList makes it. Brings the video subsystem up for the call when it
+// is not up yet (the settings editor has no window of its own on it); empty
+// when there is no display to ask.
 std::vector<DisplayInfo> enumerateDisplays();
 
 // The desktop's depth in bits per pixel on display 0 (24 when unknown).

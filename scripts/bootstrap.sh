@@ -18,6 +18,7 @@ packages=(
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     xvfb xauth xdotool x11-utils imagemagick faketime
     libnova-dev python3 python3-pil python3-numpy fonts-liberation2
+    qt6-base-dev qt6-base-dev-tools fonts-dejavu-core
 )
 
 install_missing() {

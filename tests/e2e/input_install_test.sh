@@ -18,6 +18,16 @@ grep -qx 'Icon=geovista' "$desktop" || fail "desktop entry names no icon"
 [ -f "$prefix/share/icons/hicolor/32x32/apps/geovista.png" ] || fail "no 32-pixel icon"
 if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$desktop"; fi
 
+# The settings editor beside the globe, where "Geovista /c" looks for it.
+if [ -f "$BUILD_DIR/bin/GeovistaC" ]; then
+    [ -x "$prefix/bin/GeovistaC" ] || fail "no settings editor in bin"
+    settings="$prefix/share/applications/geovista-settings.desktop"
+    [ -f "$settings" ] || fail "no desktop entry for the settings editor"
+    grep -qx 'Exec=GeovistaC' "$settings" || fail "the settings entry does not start the editor"
+    grep -qx 'Icon=geovista' "$settings" || fail "the settings entry names no icon"
+    if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$settings"; fi
+fi
+
 config="$prefix/share/xscreensaver/config/Geovista.xml"
 [ -f "$config" ] || fail "no XScreenSaver description"
 grep -q '<screensaver name="Geovista"' "$config" || fail "the description names another program"
