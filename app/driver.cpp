@@ -1,5 +1,6 @@
 #include "app/driver.h"
 
+#include "app/failed_start.h"
 #include "app/preferences_file.h"
 #include "app/program_services.h"
 #include "app/window_proc.h"
@@ -35,6 +36,10 @@ namespace {
 // Never destroyed: if the X server goes away, Xlib ends the process with exit(),
 // and destroying the window then would wait forever on the dead connection.
 DriverState& gDriver = *new DriverState;
+
+// The start-up work that writes no step label of its own, while it runs;
+// otherwise the last label names the step.
+const char* gUnlabelledStep = nullptr;
 
 bool stepApplicationWindow() {
     logStepLabel("Creating application window");
@@ -84,7 +89,7 @@ bool stepDeviceObject() {
     DriverState& d = gDriver;
     Preferences& p = prefs();
     logStepLabel("Creating device object");
-    d.display = std::make_unique<DisplayDevice>(
+    d.display = makeStepObject<DisplayDevice>(
         createGlBackend(*d.window), platform::enumerateDisplays(), platform::desktopBitsPerPixel());
     if (!d.display) {
         logWrite("[ FAILED: object ]\n");
@@ -135,9 +140,11 @@ bool stepDeviceObject() {
     return true;
 }
 
+} // namespace
+
 bool step3DObject() {
     logStepLabel("Creating 3D object");
-    gDriver.renderer = std::make_unique<Renderer>(*gDriver.display);
+    gDriver.renderer = makeStepObject<Renderer>(*gDriver.display);
     if (!gDriver.renderer) {
         logWrite("[ FAILED : not enough memory ]\n");
         return false;
@@ -145,6 +152,8 @@ bool step3DObject() {
     logWrite("%s", kPassed);
     return true;
 }
+
+namespace {
 
 bool step3DRenderer() {
     logStepLabel("Creating 3D renderer");
@@ -223,9 +232,11 @@ bool stepCityMesh() {
     return true;
 }
 
+} // namespace
+
 bool stepSceneObject() {
     logStepLabel("Creating scene object");
-    gDriver.sceneContainer = std::make_unique<SceneContainer>(*gDriver.renderer);
+    gDriver.sceneContainer = makeStepObject<SceneContainer>(*gDriver.renderer);
     if (!gDriver.sceneContainer) {
         logWrite("[ FAILED : not enough memory ]\n");
         return false;
@@ -233,6 +244,8 @@ bool stepSceneObject() {
     logWrite("%s", kPassed);
     return true;
 }
+
+namespace {
 
 void cameraMessage(uint32_t durationMs, const char* title, const char* subtitle) {
     postMessage(durationMs, title, "%s", subtitle);
@@ -274,11 +287,13 @@ bool stepIllumination() {
     return true;
 }
 
+} // namespace
+
 bool stepFonts() {
     logStepLabel("Creating fonts");
     DriverState& d = gDriver;
-    d.mainFont = std::make_unique<BitmapFont>(*d.display);
-    d.hintFont = std::make_unique<BitmapFont>(*d.display);
+    d.mainFont = makeStepObject<BitmapFont>(*d.display);
+    d.hintFont = makeStepObject<BitmapFont>(*d.display);
     if (!d.mainFont || !d.hintFont) {
         logWrite("[ FAILED: font ]\n");
         return false;
@@ -291,6 +306,8 @@ bool stepFonts() {
     logWrite("%s", kPassed);
     return true;
 }
+
+namespace {
 
 bool stepStarField() {
     logStepLabel("Creating star field");
@@ -384,7 +401,9 @@ bool startUp() {
     d.videoReady = platform::initVideo();
     d.screen = d.videoReady ? platform::primaryScreenRect() : platform::Rect{};
 
+    gUnlabelledStep = "Loading preferences";
     if (!loadPreferences(d.programFolder)) return false;
+    gUnlabelledStep = nullptr;
 
     if (!guardedStep("*** FATAL ERROR while initializing device object ***\n",
                      stepApplicationWindow))
@@ -414,7 +433,9 @@ bool startUp() {
     platform::setSystemCursor(platform::SystemCursor::Arrow);
     d.cursorsLoaded = true;
 
+    gUnlabelledStep = "Loading locations";
     if (!initLocations(d.programFolder, preview)) return false;
+    gUnlabelledStep = nullptr;
 
     logWrite("Time spent on initialization ........................... [ %3.2f seconds ]\n",
              double(platform::tickCount() - d.startTick) * 0.001);
@@ -479,8 +500,10 @@ int run(const std::string& commandLine) {
     resetScreenshotsForRun();
 
     if (!startUp()) {
+        const std::string failedStep = gUnlabelledStep ? gUnlabelledStep : lastStepWords();
         shutDown();
         logWrite("\nCannot continue. Exiting.\n");
+        reportFailedStart(failedStep);
         return -1;
     }
     logWrite("System initialized.\n\n");

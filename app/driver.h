@@ -58,6 +58,12 @@ bool startUp();
 void shutDown();
 void requestQuit();
 
+// Start-up steps that make objects the driver owns; each logs its label and
+// "[ PASSED ]\n" or its failure text, also when memory runs out.
+bool step3DObject();
+bool stepSceneObject();
+bool stepFonts();
+
 // Program folder and run mode from the program file, the registry value and
 // the command line; configure mode launches the editor.
 void resolveFolderAndMode(const std::string& commandLine);

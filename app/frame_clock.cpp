@@ -15,7 +15,7 @@ void FrameClock::beginFrame(uint32_t now, uint32_t extraSeconds) {
     elapsedMs += frameMs;
     frameCounter += 1;
     framesThisWindow += 1;
-    extraSecondsTotal += int32_t(extraSeconds);
+    extraSecondsTotal += int64_t(extraSeconds);
 }
 
 void FrameClock::advanceFade() {

@@ -17,7 +17,8 @@ struct FrameClock {
     uint32_t frameCounter = 0;
     uint32_t framesThisWindow = 0;
     uint32_t shownFps = 0;
-    int32_t extraSecondsTotal = 0;
+    // 64 bits: at 60 extra seconds a frame a 32-bit sum overflows in days.
+    int64_t extraSecondsTotal = 0;
     float fadeAlpha = 255.0f;
 
     void reset(uint32_t now);

@@ -118,11 +118,11 @@ class ProgramDisplayModes final : public DisplayModeServices {
     int driverCount() override {
         return driver().display ? int(driver().display->drivers().size()) : 0;
     }
-    std::string driverName(int i) override {
-        return driver().display->drivers()[std::size_t(i)].driverName;
+    const char* driverName(int i) override {
+        return driver().display->drivers()[std::size_t(i)].driverName.c_str();
     }
-    std::string driverDescription(int i) override {
-        return driver().display->drivers()[std::size_t(i)].description;
+    const char* driverDescription(int i) override {
+        return driver().display->drivers()[std::size_t(i)].description.c_str();
     }
     int modeCount(int i) override {
         return int(driver().display->drivers()[std::size_t(i)].modes.size());

@@ -12,8 +12,20 @@ std::string stepLabel(const std::string& words) {
     return label;
 }
 
+namespace {
+std::string& lastWords() {
+    static std::string words;
+    return words;
+}
+} // namespace
+
 void logStepLabel(const std::string& words) {
+    lastWords() = words;
     logWrite("%s", stepLabel(words).c_str());
+}
+
+const std::string& lastStepWords() {
+    return lastWords();
 }
 
 void logFatal(const char* fatalText) {

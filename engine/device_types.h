@@ -5,6 +5,7 @@
 // own interface.
 #include "core/matrix4.h"
 
+#include <cstddef>
 #include <cstdint>
 
 namespace gv {
@@ -145,6 +146,19 @@ struct ScreenVertex {
     uint32_t specular;
     float u, v;
 };
+
+// Indices of quads of four screen vertices each (top left, bottom left,
+// bottom right, top right), two triangles a quad: (0, 2, 1) and (0, 3, 2).
+// indices holds 6 per quad.
+inline void fillQuadIndices(uint16_t* indices, std::size_t quads) {
+    for (std::size_t i = 0; i < quads; ++i) {
+        const uint16_t b = uint16_t(i * 4);
+        const uint16_t quad[6] = {b, uint16_t(b + 2), uint16_t(b + 1),
+                                  b, uint16_t(b + 3), uint16_t(b + 2)};
+        for (std::size_t k = 0; k < 6; ++k)
+            indices[i * 6 + k] = quad[k];
+    }
+}
 
 // Pixel layout of a surface: bits per pixel and channel masks.
 struct PixelFormat {

@@ -91,13 +91,7 @@ Renderer::Renderer(DisplayDevice& device) : device_(device) {
     materials_.reserve(16);
     textVertices_.resize(kMaxGlyphs * 4);
     textIndices_.resize(kMaxGlyphs * 6);
-    for (size_t i = 0; i < kMaxGlyphs; ++i) {
-        const uint16_t b = uint16_t(i * 4);
-        const uint16_t quad[6] = {b, uint16_t(b + 2), uint16_t(b + 1),
-                                  b, uint16_t(b + 3), uint16_t(b + 2)};
-        for (int k = 0; k < 6; ++k)
-            textIndices_[i * 6 + size_t(k)] = quad[k];
-    }
+    fillQuadIndices(textIndices_.data(), kMaxGlyphs);
     text_[0] = 0;
 }
 

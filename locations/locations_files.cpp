@@ -20,9 +20,14 @@ void resetLocationsForRun() {
 }
 
 bool loadCitiesFile(const std::string& programFolder) {
-    auto bytes = readFileBytes(programFolder + kCitiesFileName);
+    bool whole = true;
+    auto bytes = readFileBytes(programFolder + kCitiesFileName, kFileReadCap, &whole);
     if (!bytes) return false;
     gLocations.database.appendFromBytes(*bytes);
+    gLocations.databaseWhole = whole;
+    if (!whole)
+        logWrite("%s is larger than %u bytes: only its first %u places are used\n", kCitiesFileName,
+                 unsigned(kFileReadCap), unsigned(gLocations.database.size()));
     return true;
 }
 
@@ -33,6 +38,10 @@ bool loadCitiesResource() {
 }
 
 bool saveCitiesFile(const std::string& programFolder) {
+    if (!gLocations.databaseWhole) {
+        logWrite("%s was not read whole: it is not written back\n", kCitiesFileName);
+        return true;
+    }
     const auto bytes = gLocations.database.toBytes();
     return platform::replaceFileContents(programFolder + kCitiesFileName, bytes);
 }
@@ -44,6 +53,11 @@ void loadSelection(const std::string& programFolder) {
 }
 
 bool saveSelection(const std::string& programFolder) {
+    if (!gLocations.databaseWhole) {
+        logWrite("%s was not read whole: %s is not written back\n", kCitiesFileName,
+                 kSelectionFileName);
+        return true;
+    }
     const auto bytes = encodeSelection(gLocations.selectedIndices);
     return platform::replaceFileContents(programFolder + kSelectionFileName, bytes);
 }

@@ -14,6 +14,10 @@ inline constexpr uint32_t kCitiesResourceId = 128;
 struct LocationsState {
     CitiesDatabase database;
     bool databaseFromFile = false;
+    // False when "geovista.loc" was larger than the reader takes: only its
+    // first part is in the database, so neither it nor the selection, whose
+    // indices past that part were dropped, is written back.
+    bool databaseWhole = true;
     std::vector<uint32_t> selectedIndices;
     bool locationsReady = false;
 };
@@ -28,6 +32,8 @@ bool loadCitiesFile(const std::string& programFolder);
 // The built-in database ("BINARY" 128); always true (a missing resource gives
 // an empty database).
 bool loadCitiesResource();
+// Both saves write nothing for a database that was not read whole (and
+// return true: the files on disk are still the user's).
 bool saveCitiesFile(const std::string& programFolder);
 
 // "geovista.sel": read only for a database that came from its file.

@@ -1,8 +1,10 @@
 #include "platform/program_file.h"
 
 #define WIN32_LEAN_AND_MEAN
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, whose types it uses (a block of its own, so that sorting
+// the includes keeps the order).
+#include <shellapi.h>
 
 namespace gv::platform {
 

@@ -1,6 +1,7 @@
 #include "scene/cameras.h"
 
 #include "core/angles.h"
+#include "core/startup_step.h"
 
 #include <cmath>
 #include <cstdio>
@@ -38,6 +39,22 @@ Vector3 overPlace(const Vector3& e, float latitude, float longitude, float d) {
             e.z + std::sin(lambda) * std::sin(p) * d};
 }
 
+// The sun view's shift, given in the scene's axes as they stand on 1 January
+// (the earth on +x, the sun straight along -x from it), turned about the
+// orbit's axis with the line from the sun to the earth. On that date the
+// shift (-96 z, -48 z, 0) moves the camera further out along the line and
+// below it; turned with the line it does so on every date, so that the sun
+// always stands above the earth in the middle of the picture. Fixed axes
+// would, in June, put the camera between the sun and the earth.
+Vector3 turnedWithSunLine(const Vector3& shift, const Vector3& towardsSun) {
+    Vector3 out{-towardsSun.x, 0.0f, -towardsSun.z}; // sun to earth, in the orbit's plane
+    const float l = length(out);
+    if (!(l > 0.0f)) return shift;
+    out = out * (1.0f / l);
+    const Vector3 across{-out.z, 0.0f, out.x}; // where +z goes when +x goes to out
+    return shift.x * out + Vector3{0.0f, shift.y, 0.0f} + shift.z * across;
+}
+
 } // namespace
 
 float transitionRate(int32_t smoothness) {
@@ -60,12 +77,12 @@ bool createCameras(Preferences& prefs, uint16_t width, uint16_t height, const Ve
     c.prefs = &prefs;
     failedMain = false;
     for (auto& r : c.records) {
-        r = std::make_unique<Camera>(prefs.fieldOfView, width, height);
+        r = makeStepObject<Camera>(prefs.fieldOfView, width, height);
         if (!r) return false;
         r->setNear(kCameraNear);
         r->setFar(kCameraFar);
     }
-    c.main = std::make_unique<Camera>(prefs.fieldOfView, width, height);
+    c.main = makeStepObject<Camera>(prefs.fieldOfView, width, height);
     if (!c.main) {
         failedMain = true;
         return false;
@@ -115,11 +132,11 @@ void placeRecord(CameraSystem& cams, int index, float elapsedMs) {
         p = {e.x + std::sin(a) * d, -d, e.z + std::cos(a) * d};
         break;
     case 4: {
-        // Beyond the sun, shifted so that the sun stands off the centre.
+        // Beyond the sun, shifted so that the sun stands above the centre.
         const Vector3 s = in.sunPosition;
         const Vector3 u = normalize(s - e);
         const float z = float(cams.prefs->sunSize);
-        p = s + 192.0f * u + Vector3{-96.0f * z, -48.0f * z, 0.0f};
+        p = s + 192.0f * u + turnedWithSunLine({-96.0f * z, -48.0f * z, 0.0f}, u);
         break;
     }
     case 5: {

@@ -29,7 +29,7 @@ float hoursOf(const std::tm& t) {
 
 } // namespace
 
-ClockSample sampleClock(std::time_t now, int32_t extraSeconds) {
+ClockSample sampleClock(std::time_t now, int64_t extraSeconds) {
     // Adding the extra seconds to the seconds field and normalising both
     // broken-down records gives the records of the shifted instant, which is
     // what is split here. Two things differ from pushing the UTC record
@@ -53,11 +53,11 @@ ClockSample sampleClock(std::time_t now, int32_t extraSeconds) {
     return s;
 }
 
-const ClockSample& SimClock::update(int32_t extraSecondsTotal) {
+const ClockSample& SimClock::update(int64_t extraSecondsTotal) {
     return updateAt(std::time(nullptr), extraSecondsTotal);
 }
 
-const ClockSample& SimClock::updateAt(std::time_t wallTime, int32_t extraSecondsTotal) {
+const ClockSample& SimClock::updateAt(std::time_t wallTime, int64_t extraSecondsTotal) {
     sample_ = sampleClock(wallTime, extraSecondsTotal);
     return sample_;
 }

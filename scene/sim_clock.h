@@ -19,15 +19,15 @@ struct ClockSample {
 // Builds the sample for wall-clock time `now` shifted by `extraSeconds`: the
 // UTC and local records of that instant, as if the extra seconds had been
 // added to their seconds fields and carried through the calendar.
-ClockSample sampleClock(std::time_t now, int32_t extraSeconds);
+ClockSample sampleClock(std::time_t now, int64_t extraSeconds);
 
 class SimClock {
   public:
     // Once per frame with the driver's running extra-seconds total; reads the
     // system calendar time.
-    const ClockSample& update(int32_t extraSecondsTotal);
+    const ClockSample& update(int64_t extraSecondsTotal);
     // The same with an injected wall-clock time (tests, replays).
-    const ClockSample& updateAt(std::time_t wallTime, int32_t extraSecondsTotal);
+    const ClockSample& updateAt(std::time_t wallTime, int64_t extraSecondsTotal);
 
     const ClockSample& sample() const { return sample_; }
 

@@ -346,9 +346,11 @@ void drawStars(SunEffects& fx, const Vector3& earthPosition) {
     b.setStageState(0, StageState::ColorArg1, kArgDiffuse);
     b.setStageState(0, StageState::AlphaOp, kOpSelectArg1);
     b.setStageState(0, StageState::AlphaArg1, kArgDiffuse);
+    // Added to what is behind: on the black sky the star's own grey, and in
+    // front of the sun's disc (drawn before, without depth) no dark speck.
     b.setRenderState(RenderState::SrcBlend, kBlendOne);
-    b.setRenderState(RenderState::DestBlend, kBlendZero);
-    b.setRenderState(RenderState::AlphaBlendEnable, 0);
+    b.setRenderState(RenderState::DestBlend, kBlendOne);
+    b.setRenderState(RenderState::AlphaBlendEnable, 1);
     // The star sphere travels with the earth but does not turn with it.
     Matrix4 world = Matrix4::identity();
     world.setTranslation(earthPosition.x, earthPosition.y, earthPosition.z);

@@ -17,8 +17,7 @@ constexpr float kStep = 0.2f;
 // One arm: from start + gap to start + reach (direction +1) or down to
 // start - reach (direction -1), a segment per step.
 template <class PointAt>
-void arm(std::vector<std::pair<Vector3, Vector3>>& out, float start, float direction,
-         PointAt pointAt) {
+void arm(CrosshairSegments& out, float start, float direction, PointAt pointAt) {
     const float end = start + direction * kReach;
     float a = start + direction * kGap;
     Vector3 previous = pointAt(a);
@@ -27,7 +26,7 @@ void arm(std::vector<std::pair<Vector3, Vector3>>& out, float start, float direc
         if (direction * (next - end) > 0.0f) next = end;
         if (direction * (next - a) <= 0.0f) break;
         const Vector3 p = pointAt(next);
-        out.emplace_back(previous, p);
+        out.push(previous, p);
         previous = p;
         a = next;
     }
@@ -41,8 +40,8 @@ Vector3 crosshairPoint(float q, float m) {
             std::sin(m) * std::sin(p) * kCrosshairRadius};
 }
 
-std::vector<std::pair<Vector3, Vector3>> crosshairSegments(float phi, float lambda) {
-    std::vector<std::pair<Vector3, Vector3>> out;
+CrosshairSegments crosshairSegments(float phi, float lambda) {
+    CrosshairSegments out;
     auto alongMeridian = [&](float q) { return crosshairPoint(q, lambda); };
     auto alongParallel = [&](float m) { return crosshairPoint(phi, m); };
     arm(out, phi, +1.0f, alongMeridian);

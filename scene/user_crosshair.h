@@ -4,8 +4,9 @@
 // and the parallel through that point, leaving a gap round it.
 #include "core/vector3.h"
 
+#include <array>
+#include <cstddef>
 #include <utility>
-#include <vector>
 
 namespace gv {
 
@@ -17,9 +18,29 @@ inline constexpr float kCrosshairRadius = 148.0f;
 // centred.
 Vector3 crosshairPoint(float q, float m);
 
+using CrosshairSegment = std::pair<Vector3, Vector3>;
+
+// The segments in a fixed room, so that drawing them every frame allocates
+// nothing: four arms of eight segments, with a spare each.
+class CrosshairSegments {
+  public:
+    static constexpr std::size_t kCapacity = 36;
+    void push(const Vector3& a, const Vector3& b) {
+        if (count_ < kCapacity) segments_[count_++] = {a, b};
+    }
+    std::size_t size() const { return count_; }
+    const CrosshairSegment& operator[](std::size_t i) const { return segments_[i]; }
+    const CrosshairSegment* begin() const { return segments_.data(); }
+    const CrosshairSegment* end() const { return segments_.data() + count_; }
+
+  private:
+    std::array<CrosshairSegment, kCapacity> segments_{};
+    std::size_t count_ = 0;
+};
+
 // The line segments, earth centred, for the user view's polar angle phi and
 // azimuth lambda (as the view places itself).
-std::vector<std::pair<Vector3, Vector3>> crosshairSegments(float phi, float lambda);
+CrosshairSegments crosshairSegments(float phi, float lambda);
 
 // Draws them with depth test, so that the earth hides the far side.
 void drawUserCrosshair(Renderer& renderer, const Vector3& earthPosition, float phi, float lambda);

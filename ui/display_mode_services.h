@@ -4,7 +4,6 @@
 #include "core/seam.h"
 
 #include <cstdint>
-#include <string>
 
 namespace gv {
 
@@ -16,8 +15,9 @@ class DisplayModeServices {
   public:
     virtual ~DisplayModeServices() = default;
     virtual int driverCount() = 0;
-    virtual std::string driverName(int driver) = 0;        // title-cased at start-up
-    virtual std::string driverDescription(int driver) = 0; // title-cased at start-up
+    // Title-cased at start-up; the texts live as long as the display.
+    virtual const char* driverName(int driver) = 0;
+    virtual const char* driverDescription(int driver) = 0;
     virtual int modeCount(int driver) = 0;
     virtual UiScreenMode mode(int driver, int index) = 0;
     // The driver the display runs on now (chosen at start-up).

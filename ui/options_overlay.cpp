@@ -27,18 +27,18 @@ Preferences& P() {
     return uiHost().preferences();
 }
 
-std::string format(const char* fmt, ...)
+OptionValue format(const char* fmt, ...)
 #if defined(__GNUC__)
     __attribute__((format(printf, 1, 2)))
 #endif
     ;
-std::string format(const char* fmt, ...) {
-    char buffer[256];
+OptionValue format(const char* fmt, ...) {
+    OptionValue value;
     va_list args;
     va_start(args, fmt);
-    std::vsnprintf(buffer, sizeof buffer, fmt, args);
+    std::vsnprintf(value.text, sizeof value.text, fmt, args);
     va_end(args);
-    return buffer;
+    return value;
 }
 
 // --- the kinds of change the entries make ---
@@ -67,60 +67,60 @@ bool changes(uint32_t key) {
 
 // --- value texts ---
 
-std::string onOff(Bool32 v) {
+const char* onOff(Bool32 v) {
     return v != 0 ? "ON" : "OFF";
 }
-std::string yesNo(Bool32 v) {
+const char* yesNo(Bool32 v) {
     return v != 0 ? "YES" : "NO";
 }
 
-std::string named(int32_t value, int32_t first, std::initializer_list<const char*> names) {
+const char* named(int32_t value, int32_t first, std::initializer_list<const char*> names) {
     const int32_t i = value - first;
     if (i < 0 || i >= int32_t(names.size())) return "undefined";
     return names.begin()[i];
 }
 
-std::string resolutionName(int32_t v) {
+const char* resolutionName(int32_t v) {
     return named(v, 0,
                  {"ULTRA LOW", "VERY LOW", "LOW", "MEDIUM", "HIGH", "VERY HIGH", "ULTRA HIGH"});
 }
 
-std::string sizeName(int32_t v) {
+const char* sizeName(int32_t v) {
     return named(v, 1, {"TINY", "SMALL", "NORMAL", "BIG", "HUGE"});
 }
 
-std::string secondsFromMs(uint32_t ms) {
+OptionValue secondsFromMs(uint32_t ms) {
     return format("%u second%c", ms / 1000, ms == 1000 ? ' ' : 's');
 }
 
-std::string colourText(int32_t v) {
+OptionValue colourText(int32_t v) {
     return format("color %u", unsigned(v));
 }
 
-std::string percentOrDisabled(int32_t shown, int32_t stored) {
+OptionValue percentOrDisabled(int32_t shown, int32_t stored) {
     if (stored == 0) return "DISABLED";
     return format("%u percent", unsigned(shown));
 }
 
 // --- the entries ---
 
-std::string smoothness(uint32_t key) {
+OptionValue smoothness(uint32_t key) {
     stepWithin<int32_t>(P().cameraSmoothness, key, 0, 4, 1);
     return named(P().cameraSmoothness, 0,
                  {"SUPER SMOOTH", "SMOOTH", "NORMAL", "ROUGH", "SUPER ROUGH"});
 }
 
-std::string changingMode(uint32_t key) {
+OptionValue changingMode(uint32_t key) {
     toggle(P().cameraChangingAutomatic, key);
     return P().cameraChangingAutomatic != 0 ? "AUTOMATIC" : "MANUAL";
 }
 
-std::string changingTime(uint32_t key) {
+OptionValue changingTime(uint32_t key) {
     stepWithin<uint32_t>(P().cameraChangeTime, key, 2000, 3600000, 1000);
     return secondsFromMs(P().cameraChangeTime);
 }
 
-std::string fieldOfView(uint32_t key) {
+OptionValue fieldOfView(uint32_t key) {
     float& fov = P().fieldOfView;
     // Single-precision steps, as stored: from 0.97 the limits are reached
     // after 61 steps up and 41 down.
@@ -130,41 +130,41 @@ std::string fieldOfView(uint32_t key) {
     return format("%u degrees", degrees > 0.0f ? unsigned(degrees) : 0u);
 }
 
-std::string userFollowsEarth(uint32_t key) {
+OptionValue userFollowsEarth(uint32_t key) {
     toggle(P().userCameraFollowsEarth, key);
     return onOff(P().userCameraFollowsEarth);
 }
 
-std::string earthResolution(uint32_t key) {
+OptionValue earthResolution(uint32_t key) {
     stepWithin<int32_t>(P().earthMeshResolution, key, 0, 6, 1);
     if (key == kOptionEnter) sceneServices().rebuildEarth();
     return resolutionName(P().earthMeshResolution);
 }
 
-std::string locationsResolution(uint32_t key) {
+OptionValue locationsResolution(uint32_t key) {
     stepWithin<int32_t>(P().locationsMeshResolution, key, 0, 6, 1);
     // The earth's build makes the locations manager's meshes as well.
     if (key == kOptionEnter) sceneServices().rebuildEarth();
     return resolutionName(P().locationsMeshResolution);
 }
 
-std::string otherResolution(uint32_t key) {
+OptionValue otherResolution(uint32_t key) {
     stepWithin<int32_t>(P().otherMeshResolution, key, 0, 6, 1);
     if (key == kOptionEnter) sceneServices().rebuildSunAndMoon();
     return resolutionName(P().otherMeshResolution);
 }
 
-std::string clouds(uint32_t key) {
+OptionValue clouds(uint32_t key) {
     toggle(P().cloudsShown, key);
     return onOff(P().cloudsShown);
 }
 
-std::string cloudsFromSatellites(uint32_t key) {
+OptionValue cloudsFromSatellites(uint32_t key) {
     toggle(P().cloudsFromSatellites, key);
     return onOff(P().cloudsFromSatellites);
 }
 
-std::string cloudUpdatingTime(uint32_t key) {
+OptionValue cloudUpdatingTime(uint32_t key) {
     Preferences& p = P();
     uint32_t hours = p.cloudUpdateInterval / 3600;
     if (changes(key)) {
@@ -190,86 +190,86 @@ std::string cloudUpdatingTime(uint32_t key) {
                   minutes == 1 ? ' ' : 's');
 }
 
-std::string cloudsOnManager(uint32_t key) {
+OptionValue cloudsOnManager(uint32_t key) {
     toggle(P().cloudsOnLocationsManager, key);
     return onOff(P().cloudsOnLocationsManager);
 }
 
-std::string sun(uint32_t key) {
+OptionValue sun(uint32_t key) {
     toggle(P().sunShown, key);
     return onOff(P().sunShown);
 }
 
-std::string sunMode(uint32_t key) {
+OptionValue sunMode(uint32_t key) {
     toggle(P().sunMesh, key);
     return P().sunMesh == 1 ? "MESH" : "BILLBOARD";
 }
 
-std::string sunSize(uint32_t key) {
+OptionValue sunSize(uint32_t key) {
     stepWithin<int32_t>(P().sunSize, key, 1, 5, 1);
     return sizeName(P().sunSize);
 }
 
-std::string sunOverbrights(uint32_t key) {
+OptionValue sunOverbrights(uint32_t key) {
     toggle(P().sunOverbrights, key);
     return onOff(P().sunOverbrights);
 }
 
-std::string lensFlares(uint32_t key) {
+OptionValue lensFlares(uint32_t key) {
     toggle(P().lensFlares, key);
     return onOff(P().lensFlares);
 }
 
-std::string lensFlareSize(uint32_t key) {
+OptionValue lensFlareSize(uint32_t key) {
     stepWithin<int32_t>(P().lensFlareSize, key, 1, 5, 1);
     return sizeName(P().lensFlareSize);
 }
 
-std::string earthGlow(uint32_t key) {
+OptionValue earthGlow(uint32_t key) {
     toggle(P().earthGlow, key);
     return onOff(P().earthGlow);
 }
 
-std::string specularPower(uint32_t key) {
+OptionValue specularPower(uint32_t key) {
     int32_t& v = P().earthSpecularPower;
     stepWithin<int32_t>(v, key, 0, 25, 1);
     if (changes(key)) sceneServices().setEarthSpecularPower(float(v));
     return percentOrDisabled(v * 4, v);
 }
 
-std::string specularity(uint32_t key) {
+OptionValue specularity(uint32_t key) {
     int32_t& v = P().earthSpecularity;
     stepWithin<int32_t>(v, key, 0, 100, 1);
     if (changes(key)) sceneServices().setEarthSpecularLevel(float(v) * 0.01f);
     return percentOrDisabled(v, v);
 }
 
-std::string moon(uint32_t key) {
+OptionValue moon(uint32_t key) {
     toggle(P().moonShown, key);
     return onOff(P().moonShown);
 }
 
-std::string moonRecalculation(uint32_t key) {
+OptionValue moonRecalculation(uint32_t key) {
     stepWithin<uint32_t>(P().moonRecalcTime, key, 5000, 120000, 1000);
     return secondsFromMs(P().moonRecalcTime);
 }
 
-std::string stars(uint32_t key) {
+OptionValue stars(uint32_t key) {
     toggle(P().starsShown, key);
     return onOff(P().starsShown);
 }
 
-std::string clockSize(uint32_t key) {
+OptionValue clockSize(uint32_t key) {
     stepWithin<uint16_t>(P().clockSize, key, 1, 5, 1);
     return format("size %u", unsigned(P().clockSize));
 }
 
-std::string clockColour(uint32_t key) {
+OptionValue clockColour(uint32_t key) {
     wrapColour(P().clockColour, key);
     return colourText(P().clockColour);
 }
 
-std::string messages(uint32_t key) {
+OptionValue messages(uint32_t key) {
     uint32_t& v = P().messageTime;
     if (key == kOptionUp && v < 10000) v += 250;
     // A time the editor wrote off the 250 grid must not wrap below zero.
@@ -278,52 +278,52 @@ std::string messages(uint32_t key) {
     return format("%u milliseconds", v);
 }
 
-std::string titleColour(uint32_t key) {
+OptionValue titleColour(uint32_t key) {
     wrapColour(P().titleColour, key);
     return colourText(P().titleColour);
 }
 
-std::string subtitleColour(uint32_t key) {
+OptionValue subtitleColour(uint32_t key) {
     wrapColour(P().subtitleColour, key);
     return colourText(P().subtitleColour);
 }
 
-std::string labelColour(uint32_t key) {
+OptionValue labelColour(uint32_t key) {
     wrapColour(P().labelColour, key);
     return colourText(P().labelColour);
 }
 
-std::string labelsShowTime(uint32_t key) {
+OptionValue labelsShowTime(uint32_t key) {
     toggle(P().labelsShowTime, key);
     return onOff(P().labelsShowTime);
 }
 
-std::string textureFiltering(uint32_t key) {
+OptionValue textureFiltering(uint32_t key) {
     toggle(P().textureFiltering, key);
     if (changes(key)) sceneServices().setBilinearFiltering(P().textureFiltering != 0);
     return onOff(P().textureFiltering);
 }
 
-std::string ambient(uint32_t key) {
+OptionValue ambient(uint32_t key) {
     int32_t& v = P().ambientPercent;
     stepWithin<int32_t>(v, key, 0, 100, 1);
     if (changes(key)) sceneServices().setAmbientLight(float(v) * 0.01f);
     return format("%u percent", unsigned(v));
 }
 
-std::string extraTime(uint32_t key) {
+OptionValue extraTime(uint32_t key) {
     uint32_t& v = P().extraSeconds;
     if (key == kOptionUp && v < 60) ++v;
     if (key == kOptionDown && v != 0) --v;
     return format("%u second%c", v, v == 1 ? ' ' : 's');
 }
 
-std::string sunDistance(uint32_t key) {
+OptionValue sunDistance(uint32_t key) {
     stepWithin<uint32_t>(P().sunDistance, key, 300, 1300, 10);
     return format("%u units", P().sunDistance);
 }
 
-std::string performance(uint32_t key) {
+OptionValue performance(uint32_t key) {
     toggle(P().showPerformance, key);
     return yesNo(P().showPerformance);
 }
@@ -335,7 +335,7 @@ int clampToList(int index, int count) {
     return index < count ? index : count - 1;
 }
 
-std::string displayDevice(uint32_t key) {
+OptionValue displayDevice(uint32_t key) {
     DisplayModeServices& host = displayModeServices();
     uint16_t& v = P().deviceIndex;
     const int count = host.driverCount();
@@ -343,11 +343,10 @@ std::string displayDevice(uint32_t key) {
     if (key == kOptionDown && v > 0) --v;
     const int driver = clampToList(v, count);
     if (driver < 0) return "undefined";
-    return format("%s (%s)", host.driverName(driver).c_str(),
-                  host.driverDescription(driver).c_str());
+    return format("%s (%s)", host.driverName(driver), host.driverDescription(driver));
 }
 
-std::string screenResolution(uint32_t key) {
+OptionValue screenResolution(uint32_t key) {
     DisplayModeServices& host = displayModeServices();
     Preferences& p = P();
     const int listDriver = clampToList(p.deviceIndex, host.driverCount());
@@ -372,17 +371,17 @@ std::string screenResolution(uint32_t key) {
     return format("%ux%u %ubits", m.width, m.height, m.bitsPerPixel);
 }
 
-std::string fullScreen(uint32_t key) {
+OptionValue fullScreen(uint32_t key) {
     toggle(P().fullScreen, key);
     return yesNo(P().fullScreen);
 }
 
-std::string doubleBuffered(uint32_t key) {
+OptionValue doubleBuffered(uint32_t key) {
     toggle(P().doubleBuffered, key);
     return yesNo(P().doubleBuffered);
 }
 
-std::string saverMode(uint32_t key) {
+OptionValue saverMode(uint32_t key) {
     toggle(P().screenSaverEnhanced, key);
     return P().screenSaverEnhanced != 0 ? "ENHANCED" : "CONVENTIONAL";
 }
@@ -433,6 +432,10 @@ const std::array<OptionEntry, kOptionCount> kEntries = {{
 
 } // namespace
 
+OptionValue::OptionValue(const char* s) {
+    std::snprintf(text, sizeof text, "%s", s ? s : "");
+}
+
 const std::array<OptionEntry, kOptionCount>& optionEntries() {
     return kEntries;
 }
@@ -481,7 +484,7 @@ void drawOptions() {
     host.drawText(UiFont::Main, 8.0f, height - 55.0f, kTextDepth, titleArgb, 0.8f, 0.5f,
                   entry.label);
     host.drawText(UiFont::Main, 8.0f, height - 85.0f, kTextDepth, subtitleArgb, 1.0f, 1.0f,
-                  entry.handler(kOptionShow).c_str());
+                  entry.handler(kOptionShow).text);
     // Up, down, left and right arrows of the key-hint font.
     host.drawText(UiFont::KeyHint, 12.0f, height - 105.0f, kTextDepth, titleArgb, 0.5f, 0.5f,
                   "\xE1\xE2\xDF\xE0");

@@ -3,8 +3,8 @@
 // value above its label and the arrow keys as a hint. Left and Right walk the
 // entries, Up and Down change the value, Enter runs an entry's action.
 #include <array>
+#include <cstddef>
 #include <cstdint>
-#include <string>
 
 namespace gv {
 
@@ -20,11 +20,20 @@ inline constexpr uint32_t kOptionDown = 40;
 // The fixed caption at the top right (18 characters).
 inline constexpr const char* kOptionsCaption = "OPTIONS - F3 HIDES";
 
+// A value text in a buffer of its own: the overlay shows one every frame
+// without touching the heap. Longer texts are cut.
+struct OptionValue {
+    static constexpr std::size_t kSize = 128;
+    char text[kSize] = {};
+    OptionValue() = default;
+    OptionValue(const char* s); // copies s, cut to fit
+};
+
 struct OptionEntry {
     char label[kOptionLabelSize]; // a line feed splits it into two lines
     // Changes the setting for Up and Down, runs the action for Enter, and
     // returns the value text; any other key only returns the text.
-    std::string (*handler)(uint32_t key);
+    OptionValue (*handler)(uint32_t key);
 };
 
 const std::array<OptionEntry, kOptionCount>& optionEntries();

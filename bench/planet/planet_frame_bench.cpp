@@ -1,11 +1,17 @@
 // Frame-rate benchmark of the globe's planet scene on a real window (run it
 // under Xvfb at 1280 x 720): the earth at the given mesh level (default 3,
 // "MEDIUM"; 6 is "ULTRA HIGH"), the moon, the sun with its glow, wash and
-// seven flares in view, 2048 stars, the camera update, the message and the
-// clock, in the frame order of the program.
+// seven flares in view, 2048 stars, the camera update, the user view's
+// crosshair, the message, the options overlay (a different entry every
+// frame, so that each value text is shown), the performance line, the clock
+// and the whole help panel, in the frame order of the program and through
+// the program's own services.
 // Usage: planet_frame_bench [LEVEL [FRAMES [CAPTURE.tga]]].
 // Reports frames per second, CPU time per frame and the allocations made by
-// the program's own code while frames are drawn.
+// the program's own code while frames are drawn; any allocation fails it.
+#include "app/driver.h"
+#include "app/preferences_file.h"
+#include "app/program_services.h"
 #include "engine/bitmap_font.h"
 #include "engine/display_device.h"
 #include "engine/error_name.h"
@@ -21,7 +27,10 @@
 #include "scene/planet_motion.h"
 #include "scene/planet_objects.h"
 #include "scene/sun_effects.h"
+#include "scene/user_crosshair.h"
+#include "ui/help_overlay.h"
 #include "ui/on_screen_messages.h"
+#include "ui/options_overlay.h"
 
 #include <atomic>
 #include <chrono>
@@ -78,21 +87,30 @@ int main(int argc, char** argv) {
     window->show();
     int rc = 0;
     {
-        DisplayDevice device(createGlBackend(*window), platform::enumerateDisplays(),
-                             platform::desktopBitsPerPixel());
+        // The program's objects, where its services look for them.
+        DriverState& d = driver();
+        d.display =
+            std::make_unique<DisplayDevice>(createGlBackend(*window), platform::enumerateDisplays(),
+                                            platform::desktopBitsPerPixel());
+        DisplayDevice& device = *d.display;
         if (device.selectDriver(0) != kResultOk || device.selectMode(0, false, false) != kResultOk)
             return 2;
-        Renderer r(device);
+        d.renderer = std::make_unique<Renderer>(device);
+        Renderer& r = *d.renderer;
         const uint32_t created = r.create3D(true);
         if (created != kResultOk) {
             std::fprintf(stderr, "create 3D: %s\n", ErrorName(created));
             return 2;
         }
         device.setRenderer(&r);
+        d.width = int(device.width());
+        d.height = int(device.height());
+        connectProgramServices();
 
         // Every effect on; the sun view with the smallest sun keeps the sun,
         // its glow and the flares on the screen.
-        Preferences prefs = defaultPreferences();
+        resetPreferencesForRun();
+        Preferences& prefs = gv::prefs();
         prefs.earthMeshResolution = level;
         prefs.otherMeshResolution = level;
         prefs.currentCamera = 4;
@@ -106,20 +124,32 @@ int main(int argc, char** argv) {
         bindPlanets(r, device, prefs);
         if (!buildEarth() || !buildSun() || !buildLensFlares(r, device, prefs) || !buildMoon())
             return 2;
-        SceneState state;
-        SimClock clock;
+        SceneState& state = d.scene;
+        SimClock& clock = d.simClock;
         updateEarth(state, clock.update(0), prefs);
         bool failedMain = false;
         if (!createCameras(prefs, device.width(), device.height(), state.earthPosition, failedMain))
             return 2;
         cameras().post = message;
+        d.mainCamera = cameras().main.get();
         auto light = r.createLight();
-        BitmapFont font(device);
-        if (!font.loadFont(resources::kMainFontMetrics, resources::kMainFontSheet)) return 2;
+        d.mainFont = std::make_unique<BitmapFont>(device);
+        d.hintFont = std::make_unique<BitmapFont>(device);
+        if (!d.mainFont->loadFont(resources::kMainFontMetrics, resources::kMainFontSheet) ||
+            !d.hintFont->loadFont(135, 134))
+            return 2;
         buildStarField();
-        bindOnScreenText(r, font, prefs);
+        bindOnScreenText(r, *d.mainFont, prefs);
         r.setAmbientLight(0.05f, 0.05f, 0.05f);
         r.setBilinearFiltering(true);
+        // The help panel at rest with all its rows.
+        resetHelpForRun();
+        helpLayout();
+        HelpPanel& help = helpPanel();
+        help.placed = help.shown = true;
+        help.panelX = help.restX;
+        help.panelY = help.restY;
+        help.visibleRows = kHelpRowCount;
         std::printf("level %d (%s): earth %zu vertices, %zu faces; set-up %u ms\n", level,
                     meshResolutionName(level), planets().earth->vertices().size(),
                     planets().earth->faces().size(), platform::tickCount() - t0);
@@ -135,9 +165,13 @@ int main(int argc, char** argv) {
             const ClockSample& sample = clock.update(0);
             r.beginFrame(*cameras().main, kClearTarget | kClearZBuffer);
             composeScene(state, sample, {ms, smoothed, counter}, prefs);
+            drawUserCrosshair(r, state.earthPosition, 0.7f, 1.2f);
             drawMessage(ms);
+            prefs.optionsSelection = int32_t(counter % kOptionCount);
+            drawOptions();
             drawPerformance(0, smoothed);
             drawClock();
+            drawHelp(smoothed);
             r.endFrame();
             device.present();
         };
@@ -165,6 +199,12 @@ int main(int argc, char** argv) {
         releaseSunEffects();
         releasePlanets();
         light.reset();
+        disconnectProgramServices();
+        d.mainCamera = nullptr;
+        d.mainFont.reset();
+        d.hintFont.reset();
+        d.renderer.reset();
+        d.display.reset();
     }
     window.reset();
     platform::shutdownVideo();

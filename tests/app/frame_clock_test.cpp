@@ -59,5 +59,17 @@ TEST(FrameClock, ExtraSecondsAccumulateEveryFrame) {
     EXPECT_EQ(c.extraSecondsTotal, 6000); // one second of frames, 6000 simulated seconds
 }
 
+TEST(FrameClock, ExtraSecondsTotalGoesPastWhatThirtyTwoBitsHold) {
+    FrameClock c;
+    c.reset(0);
+    // 35 791 393 frames at 60 extra seconds plus 20: about four days of
+    // frames at 100 per second, set directly.
+    c.extraSecondsTotal = 2147483600;
+    c.beginFrame(10, 60);
+    EXPECT_EQ(c.extraSecondsTotal, int64_t(2147483660)); // 2^31 + 12
+    c.beginFrame(20, 60);
+    EXPECT_EQ(c.extraSecondsTotal, int64_t(2147483720));
+}
+
 } // namespace
 } // namespace gv

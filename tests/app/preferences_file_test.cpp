@@ -1,7 +1,9 @@
 #include "app/preferences_file.h"
 #include "formats/byte_io.h"
 #include "platform/atomic_file.h"
+#if !defined(_WIN32)
 #include "support/kill_during_save.h"
+#endif
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -57,6 +59,7 @@ TEST_F(PreferencesFile, UnwritableFolderFailsWithoutHarm) {
     EXPECT_FALSE(savePreferences(dir.folder() + "missing/"));
 }
 
+#if !defined(_WIN32)
 TEST_F(PreferencesFile, KilledInTheMiddleOfASaveLeavesTheOldFile) {
     std::vector<uint8_t> old(1196, 0x5A);
     test::writeBytes(cfg(), old);
@@ -74,6 +77,7 @@ TEST_F(PreferencesFile, KilledInTheMiddleOfASaveLeavesTheOldFile) {
     ASSERT_TRUE(savePreferences(dir.folder()));
     EXPECT_EQ(readI32(test::readBytes(cfg()).data()), 3);
 }
+#endif
 
 } // namespace
 } // namespace gv

@@ -164,6 +164,31 @@ TEST_F(ProgramServicesTest, EnterOnResolutionRebuildsTheDeviceAroundTheModeChang
     EXPECT_EQ(helpPanel().hiddenY, 600.0f - 260.0f);
 }
 
+TEST_F(ProgramServicesTest, CameraKeysRunTheCamerasOwnSelection) {
+    // F7 and F8 reach the cameras' one selection through the program's
+    // camera services: its message, its wrap, its refusal during a glide.
+    static std::vector<std::string> posted;
+    posted.clear();
+    cameras().post = [](uint32_t, const char* title, const char* subtitle) {
+        posted.push_back(std::string(title) + "/" + subtitle);
+    };
+    cameras().t = 0.0f;
+    cameras().restart = false;
+    windowProc({WM_KEYDOWN, VK_F7, 0});
+    EXPECT_EQ(prefs().currentCamera, 6);
+    EXPECT_TRUE(cameras().restart);
+    windowProc({WM_KEYDOWN, VK_F8, 0});
+    EXPECT_EQ(prefs().currentCamera, 0);
+    cameras().t = 0.5f; // a glide under way
+    windowProc({WM_KEYDOWN, VK_F8, 0});
+    EXPECT_EQ(prefs().currentCamera, 0);
+    EXPECT_EQ(posted,
+              (std::vector<std::string>{"CAMERA SELECTED/User view", "CAMERA SELECTED/Orbit 1",
+                                        "CAMERA CHANGING IN COURSE/NAVIGATION SYSTEM BUSY"}));
+    cameras().t = 0.0f;
+    cameras().post = nullptr;
+}
+
 TEST_F(ProgramServicesTest, ScreenshotsAreTgaFilesOfTheDisplayInTheCurrentFolder) {
     test::TempDir dir;
     const auto previous = std::filesystem::current_path();

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 namespace gv {
 namespace {
@@ -194,6 +195,30 @@ TEST_F(WindowProc, CameraKeysVisitOrbitsToUserViewButNeverTheLocationsView) {
     p.currentCamera = 7;
     key(VK_F7);
     EXPECT_EQ(p.currentCamera, 6);
+}
+
+TEST_F(WindowProc, ACameraNameFillingItsFieldIsReadNoFurther) {
+    // 32 characters and no terminator, as an editor may write them; the
+    // distance that follows in the record is 560 (0x230: '0', 0x02).
+    const std::string name = "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345";
+    for (int i : {0, 4}) {
+        std::memcpy(p.cameras[i].cameraName, name.data(), 32);
+        p.cameras[i].distance = 560;
+    }
+    key(VK_SPACE);
+    EXPECT_EQ(last(), (Message{"CURRENT CAMERA", name}));
+    key(VK_F6);
+    EXPECT_EQ(last(), (Message{name + " DISTANCE", "570"}));
+    key(VK_F12);
+    EXPECT_EQ(last().first, name + " SPEED");
+    p.currentCamera = 4;
+    key(VK_F5);
+    EXPECT_EQ(last(), (Message{name + " is a static view", " "}));
+    key(VK_F11);
+    EXPECT_EQ(last(), (Message{name + " doesn't have orbit speed control", " "}));
+    p.currentCamera = 3;
+    key(VK_F8); // the cameras' own message names the selected camera
+    EXPECT_EQ(last(), (Message{"CAMERA SELECTED", name}));
 }
 
 TEST_F(WindowProc, DuringATransitionCameraAndManagerKeysOnlySayTheyAreBusy) {

@@ -117,7 +117,7 @@ class Updater : public ::testing::Test {
         for (std::size_t i = 0; i < optionEntries().size(); ++i)
             if (std::strcmp(optionEntries()[i].label,
                             "CLOUDS UPDATING TIME\n[ENTER] to update now") == 0)
-                return optionEntries()[i].handler(0);
+                return optionEntries()[i].handler(0).text;
         return "?";
     }
 };

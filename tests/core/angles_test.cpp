@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 #include "core/angles.h"
 
@@ -28,7 +29,7 @@ TEST(WrapSigned, KeepsBothEndsAndFoldsWholeTurns) {
     EXPECT_EQ(wrapSigned(0.5f), 0.5f);
     // Many turns away still lands in range.
     const float far = wrapSigned(1000.0f);
-    EXPECT_NEAR(far, 1000.0f - 159.0f * 2.0 * M_PI, 1e-3);
+    EXPECT_NEAR(far, 1000.0f - 159.0f * 2.0 * std::numbers::pi, 1e-3);
     EXPECT_LE(std::fabs(wrapSigned(-12345.678f)), kPi);
 }
 
@@ -55,7 +56,7 @@ TEST(Atan2Positive, CoversEveryQuadrantAndTheAxes) {
     EXPECT_NEAR(atan2Positive(0.0f, -2.0f), kPi, kEps);
     EXPECT_EQ(atan2Positive(0.0f, 2.0f), 0.0f);
     for (int i = 0; i < 360; i += 7) {
-        const double a = i * M_PI / 180.0;
+        const double a = i * std::numbers::pi / 180.0;
         const float r =
             atan2Positive(static_cast<float>(std::sin(a)), static_cast<float>(std::cos(a)));
         EXPECT_NEAR(r, a, 1e-5) << i << " degrees";

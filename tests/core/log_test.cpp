@@ -1,5 +1,6 @@
 #include "core/log.h"
 #include "core/startup_step.h"
+#include "support/captured_log.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -82,6 +83,19 @@ TEST(StartupStep, LabelsAreFiftySevenCharacters) {
         EXPECT_EQ(stepLabel(words).size(), 57u) << words;
     EXPECT_EQ(stepLabel("Creating scene illumination").substr(27),
               std::string(" ") + std::string(28, '.') + " ");
+}
+
+TEST(StartupStep, TheLastLabelNamesTheStepUnderWay) {
+    test::CapturedLog log;
+    logStepLabel("Creating fonts");
+    logWrite("[ FAILED: font ]\n");
+    EXPECT_EQ(lastStepWords(), "Creating fonts");
+    logStepLabel("Shutting down the system");
+    EXPECT_EQ(lastStepWords(), "Shutting down the system");
+    EXPECT_EQ(log.reports(),
+              (std::vector<std::string>{
+                  "Creating fonts ......................................... ", "[ FAILED: font ]\n",
+                  "Shutting down the system ............................... "}));
 }
 
 } // namespace

@@ -93,4 +93,41 @@ wait_exit() { # wait_exit PID SECONDS -> sets EXIT_CODE
     return 1
 }
 
+# The whole start-up and shut-down of an application run as the log tells
+# it: every step's 57-character label with its result, in this order (the
+# time stamps removed, the initialization time written N). The cloud layer
+# has no cloud map yet, which is not fatal.
+EXPECTED_RUN_REPORT='GEOVISTA Firing Up
+Creating application window ............................ [ PASSED ]
+Creating device object ................................. [ PASSED ]
+Creating 3D object ..................................... [ PASSED ]
+Creating 3D renderer ................................... [ PASSED - SW device selected ]
+Creating system console ................................ [ PASSED ]
+Creating planet earth .................................. [ PASSED ]
+Creating earth clouds .................................. [ FAILED: non-fatal error ]
+Creating sun ........................................... [ PASSED ]
+Creating lens flares ................................... [ PASSED ]
+Creating moon .......................................... [ PASSED ]
+Creating city mesh ..................................... [ PASSED ]
+Creating scene object .................................. [ PASSED ]
+Creating cameras ....................................... [ PASSED ]
+Creating scene illumination ............................ [ PASSED ]
+Creating fonts ......................................... [ PASSED ]
+Creating star field .................................... [ PASSED ]
+Time spent on initialization ........................... [ N seconds ]
+System initialized.
+Shutting down the system ............................... [ PASSED ]
+Exiting.'
+run_report() { # run_report LOG: its labels with their results, one a line
+    sed -E 's/\[[0-9]{2}:[0-9]{2}:[0-9]{2}\] //g; s/\[ [0-9]+\.[0-9]{2} seconds \]/[ N seconds ]/' "$1" |
+        grep -E '^(GEOVISTA|Creating|Time spent|System initialized|Shutting|Exiting)'
+}
+expect_run_report() { # expect_run_report LOG
+    if ! diff <(printf '%s\n' "$EXPECTED_RUN_REPORT") <(run_report "$1") >"${E2E_TMP}/report.diff"; then
+        echo "--- expected (<) and logged (>) reports:"
+        cat "${E2E_TMP}/report.diff"
+        fail "the log's start-up and shut-down are not the expected steps in order"
+    fi
+}
+
 checksums() { (cd "$DATA" && find . -type f -print0 | sort -z | xargs -0 -r md5sum); }

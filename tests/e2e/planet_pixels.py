@@ -8,10 +8,10 @@ picture is not what it should be.
     planet_pixels.py terminator IMAGE LIT_SIDE     day/night split at x = 640
     planet_pixels.py same A B                      nearly identical frames
     planet_pixels.py differ A B                    clearly different frames
-    planet_pixels.py message IMAGE                 title and subtitle at (8, 8) / (8, 25)
+    planet_pixels.py message IMAGE TA TL TI SA SL SI  title and sub-title: colour, place, extent
     planet_pixels.py clock IMAGE                   clock at the bottom right
-    planet_pixels.py extent IMAGE                  right end of the subtitle (prints it)
-    planet_pixels.py glide TIMES DIR               glide length and message time from shots
+    planet_pixels.py glide TIMES DIR               the glide's eased path from the earth's size
+    planet_pixels.py sunspot IMAGE X Y TOL         the white sun's centre within TOL of (X, Y)
 """
 import sys
 
@@ -108,26 +108,52 @@ def coloured(img, rgb, tolerance=40):
     return np.abs(img - target).max(axis=2) < tolerance
 
 
-def cmd_message(path):
-    img = load(path)
-    title = coloured(img, (0xB0, 0xD0, 0xFF))
-    sub = coloured(img, (0xFF, 0xFF, 0x00))
-    ty, tx = np.nonzero(title[:60, :400])
-    sy, sx = np.nonzero(sub[:60, :400])
-    if len(tx) < 30 or len(sx) < 30:
-        fail(f"no title ({len(tx)}) or subtitle ({len(sx)}) in the palette colours")
-    print(f"title x {tx.min()}..{tx.max()} y {ty.min()}..{ty.max()}; "
-          f"subtitle x {sx.min()}..{sx.max()} y {sy.min()}..{sy.max()}")
-    if not (8 <= tx.min() <= 14 and 8 <= ty.min() <= 14 and ty.max() < 25):
-        fail("the title does not start at (8, 8)")
-    if not (8 <= sx.min() <= 14 and 25 <= sy.min() <= 32):
-        fail("the subtitle does not start at (8, 25)")
+# The message's colours (palette 8 and 4, the defaults). In the main font's
+# 27-row cells (resources/bitmaps/107_main_font.bmp) the capitals' and
+# digits' ink covers rows 6 to 20, its last row only faintly (b and i reach
+# faintly into row 5), and a capital's ink starts 2 columns into its cell.
+TITLE_RGB, SUBTITLE_RGB = (0xB0, 0xD0, 0xFF), (0xFF, 0xFF, 0x00)
 
 
-def cmd_extent(path):
-    sub = coloured(load(path), (0xFF, 0xFF, 0x00))
-    xs = np.nonzero(sub[25:60, :400])[1]
-    print(int(xs.max()) if len(xs) > 20 else -1)
+def text_check(img, rgb, x, y, sx, sy, advance, last, last_ink, what):
+    """The text drawn at (x, y) with scales sx, sy in its colour: its ink
+    from row 6 to row 19 of the cells (a pixel either way), from column 2 of the first
+    glyph to the last glyph's last ink column (advance: the sum of the glyph
+    widths, last: the last glyph's width, last_ink: its last ink column).
+    Colour-exact pixels only: the filtered edges may fall a pixel short.
+    Returns a reason, or None."""
+    mask = coloured(img[:80, :500], rgb, 12)
+    ys, xs = np.nonzero(mask)
+    if len(xs) < 30:
+        return f"{what}: {len(xs)} pixels in its colour"
+    left = x + sx * 2
+    right = x + sx * (advance - last + last_ink)
+    print(f"{what}: x {xs.min()}..{xs.max()} (ink {left:.1f}..{right:.1f}), "
+          f"y {ys.min()}..{ys.max()} (ink {y + 6 * sy:.1f}..{y + 19 * sy:.1f})")
+    if not y + 6 * sy - 1 <= ys.min() <= y + 6 * sy + 1:
+        return f"{what}: its top is not at {y + 6 * sy:.1f}"
+    if not y + 19 * sy - 1 <= ys.max() <= y + 19 * sy + 1:
+        return f"{what}: its foot is not at {y + 19 * sy:.1f}"
+    if not left - 1 <= xs.min() <= left + 1.5:
+        return f"{what}: it does not start at {left:.1f}"
+    if not right - 1.5 <= xs.max() <= right + 1:
+        return f"{what}: it does not end at {right:.1f}"
+    return None
+
+
+def message_check(img, title, subtitle):
+    """title, subtitle: (advance, last glyph's width, its last ink column) in
+    font pixels. The title at (8, 8), scales 0.8 and 0.5; the sub-title at
+    (8, 25), scale 1."""
+    return (text_check(img, TITLE_RGB, 8, 8, 0.8, 0.5, *title, "title") or
+            text_check(img, SUBTITLE_RGB, 8, 25, 1.0, 1.0, *subtitle, "sub-title"))
+
+
+def cmd_message(path, *widths):
+    w = [int(v) for v in widths]
+    reason = message_check(load(path), tuple(w[:3]), tuple(w[3:]))
+    if reason:
+        fail(reason)
 
 
 def cmd_clock(path):
@@ -143,56 +169,152 @@ def cmd_clock(path):
         fail("the clock does not start at (1190, 697.5)")
 
 
-def subtitle_end(path):
-    sub = coloured(load(path), (0xFF, 0xFF, 0x00))
-    xs = np.nonzero(sub[25:60, :400])[1]
-    return int(xs.max()) if len(xs) > 20 else -1
+# The glide: the earth seen from straight along one line, 560 units out at
+# the start and 1000 at the end. A disc of radius 128 at distance d looks
+# r = F * 128 / sqrt(d^2 - 128^2) pixels wide, F = 360 * (1280 / 720) *
+# cot(0.97 / 2) * (1 - 1 / 3500) = 1214.4 pixels (the projection of the field
+# of view 0.97 on the 720-pixel height): 285.3 pixels at 560, 156.7 at 1000.
+F, EARTH, NEAR, FAR = 1214.4, 128.0, 560.0, 1000.0
+
+
+def disc(img):
+    """The earth's disc (everything lit round the middle of the screen, away
+    from the message and the clock): its centre and radius by its area."""
+    lit = img[60:660, 340:940].max(axis=2) > 40
+    ys, xs = np.nonzero(lit)
+    if len(xs) < 100:
+        return None
+    return xs.mean() + 340, ys.mean() + 60, (len(xs) / np.pi) ** 0.5
+
+
+def radius_at(d):
+    return F * EARTH / (d * d - EARTH * EARTH) ** 0.5
+
+
+def share_of_way(r):
+    """How far along the line the camera is, 0..1, from the disc's radius."""
+    d = ((F * EARTH / r) ** 2 + EARTH ** 2) ** 0.5
+    return (d - NEAR) / (FAR - NEAR)
+
+
+def ease(t):
+    return 3 * t * t - 2 * t ** 3
+
+
+def uneased(s):
+    lo, hi = 0.0, 1.0
+    for _ in range(50):
+        mid = (lo + hi) / 2
+        lo, hi = (mid, hi) if ease(mid) < s else (lo, mid)
+    return (lo + hi) / 2
 
 
 def cmd_glide(times_path, folder):
-    """Shots g_N.png taken between the two times of line "N before after".
-    The subtitle is first the new camera's name ("Orbit 2"), then the wider
-    "COMPLETED", then nothing. Each change happened between the last shot
-    before it and the first after it, so every duration is an interval."""
+    """Shots g_N.png taken between the two times of line "N before after"
+    (seconds of the frame loop). The camera glides from 560 to 1000 units
+    along one line at "SUPER SMOOTH" (t grows by 0.0001 per millisecond: 10 s)
+    with the eased path s = 3t^2 - 2t^3. Each shot's disc radius gives s;
+    s must follow the eased path in time: t = ease^-1(s) of the shots in the
+    middle of the glide must lie on one straight line of slope 1 / 10 s. A
+    jump leaves no shot in the middle; a frozen view never reaches the end; a
+    glide without easing does not fit the line."""
     shots = []
     for line in open(times_path):
         i, before, after = line.split()
-        shots.append((int(i), float(before), float(after), subtitle_end(f"{folder}/g_{i}.png")))
-    for i, b, a, w in shots:
-        print(f"shot {i} at {b:.2f}..{a:.2f} s: subtitle ends at {w}")
-    named = [k for k, s in enumerate(shots) if s[3] > 0]
-    if not named:
-        fail("no CAMERA SELECTED message")
-    first = named[0]
-    if first == 0:
-        fail("the message was already there at the first shot")
-    width = shots[first][3]
-    done = [k for k in range(first, len(shots)) if shots[k][3] > width + 15]
-    if not done:
-        fail("no CAMERA CHANGING / COMPLETED message")
-    end = done[0]
-    gone = [k for k in range(end, len(shots)) if shots[k][3] == -1]
-    if not gone:
-        fail("the COMPLETED message did not go away")
-    off = gone[0]
-
-    def interval(from_last, from_first, to_last, to_first):
-        return shots[to_last][1] - shots[from_first][2], shots[to_first][2] - shots[from_last][1]
-
-    glide = interval(first - 1, first, end - 1, end)
-    shown = interval(end - 1, end, off - 1, off)
-    print(f"glide {glide[0]:.2f}..{glide[1]:.2f} s, message {shown[0]:.2f}..{shown[1]:.2f} s")
-    if glide[1] - glide[0] > 1.2 or shown[1] - shown[0] > 1.2:
+        img = load(f"{folder}/g_{i}.png")
+        found = disc(img)
+        if found is None:
+            fail(f"shot {i}: no earth")
+        x, y, r = found
+        shots.append((int(i), float(before), float(after), x, y, r, share_of_way(r),
+                      f"{folder}/g_{i}.png"))
+    for i, b, a, x, y, r, s, _ in shots:
+        print(f"shot {i} at {b:.2f}..{a:.2f} s: earth at ({x:.1f}, {y:.1f}), radius {r:.1f}, "
+              f"s {s:.3f}")
+    windows = [a - b for _, b, a, *_ in shots]
+    gaps = [0.5 * (shots[k + 1][1] + shots[k + 1][2] - shots[k][1] - shots[k][2])
+            for k in range(len(shots) - 1)]
+    if max(windows) > 1.5 or max(gaps) > 2.5:
         # A busy machine can hold a capture back for seconds: the caller may
         # try again (exit status 3), as nothing was measured.
-        print("FAIL: the shots were too far apart to time the glide")
+        print("FAIL: the shots were too far apart to follow the glide")
         sys.exit(3)
-    if not glide[0] - 0.1 <= 2.0 <= glide[1] + 0.1:
-        fail("the glide did not take 2 seconds")
-    if not shown[0] - 0.1 <= 2.5 <= shown[1] + 0.1:
-        fail("COMPLETED was not shown for 2.5 seconds")
-    half = next(k for k in range(first, end + 1) if shots[k][1] >= shots[first][1] + 1.0)
-    print(shots[first][0], shots[end][0], shots[half][0])
+    for i, b, a, x, y, r, s, _ in shots:
+        if abs(x - 639.5) > 2 or abs(y - 359.5) > 2:
+            fail(f"shot {i}: the earth is not in the middle of the picture")
+    start, end = shots[0], shots[-1]
+    if abs(start[5] - radius_at(NEAR)) > 0.02 * radius_at(NEAR):
+        fail(f"the first shot's earth ({start[5]:.1f}) is not 560 units away "
+             f"({radius_at(NEAR):.1f} pixels)")
+    if abs(end[5] - radius_at(FAR)) > 0.02 * radius_at(FAR):
+        fail(f"the last shot's earth ({end[5]:.1f}) is not 1000 units away "
+             f"({radius_at(FAR):.1f} pixels)")
+    for k in range(len(shots) - 1):
+        if shots[k + 1][6] < shots[k][6] - 0.02:
+            fail(f"the camera went back between shots {shots[k][0]} and {shots[k + 1][0]}")
+    # Shots a little in from the ends, where the radius still tells s well.
+    middle = [(0.5 * (b + a), 0.5 * (a - b), uneased(s))
+              for _, b, a, _, _, _, s, _ in shots if 0.1 < s < 0.9]
+    if len(middle) < 3:
+        fail(f"only {len(middle)} shots in the middle of the glide: it jumped or stood still")
+    times = np.array([m[0] for m in middle])
+    halves = np.array([m[1] for m in middle])
+    ts = np.array([m[2] for m in middle])
+    slope, offset = np.polyfit(times, ts, 1)
+    length = 1.0 / slope
+    # Each shot's t may be off by its capture's half-length in time, and by
+    # 0.03 of the way for the radius (a pixel or so).
+    off = np.abs(ts - (slope * times + offset)) - slope * halves
+    print(f"{len(middle)} shots in the middle: the glide takes {length:.2f} s, "
+          f"starting at {-offset / slope:.2f} s; worst distance from the eased path "
+          f"{float(off.max()):.3f} of the way beyond the capture's own time")
+    # The rate counts the truncated running average of the frame time, a
+    # little short of the frame time: hence a little more than 10 s.
+    if not 9.5 <= length <= 11.5:
+        fail(f"the glide takes {length:.2f} s, not 10")
+    if off.max() > 0.03:
+        fail("the camera does not follow the eased path")
+    # The messages: "CAMERA SELECTED" / "Orbit 2" while the glide begins,
+    # "CAMERA CHANGING" / "COMPLETED" once it has ended. From the font: the
+    # widths sum to 277 (the last glyph, D, 22 wide, ink to column 17), 99
+    # (2: 18, 14), 289 (G: 21, 18) and 176 (D: 22, 17).
+    begun = next(sh for sh in shots if sh[6] > 0.02)
+    reason = message_check(load(begun[7]), (277, 22, 17), (99, 18, 14))
+    if reason:
+        fail(f"shot {begun[0]}: CAMERA SELECTED / Orbit 2: {reason}")
+    # The first shot that shows a message again, after the first one's 2.5 s.
+    ended = None
+    for sh in shots:
+        if sh[1] > begun[2] + 2.5:
+            img = load(sh[7])
+            if coloured(img[:80, :500], TITLE_RGB, 12).sum() >= 30:
+                ended = (sh, img)
+                break
+    if ended is None:
+        fail("no CAMERA CHANGING / COMPLETED message")
+    if ended[0][6] < 0.99:
+        fail(f"shot {ended[0][0]}: a message before the glide ended")
+    reason = message_check(ended[1], (289, 21, 18), (176, 22, 17))
+    ended = ended[0]
+    if reason:
+        fail(f"shot {ended[0]}: CAMERA CHANGING / COMPLETED: {reason}")
+    half = min(shots, key=lambda sh: abs(sh[6] - 0.5))
+    print(begun[0], ended[0], half[0])
+
+
+def cmd_sunspot(path, x, y, tol):
+    """The sun's disc is the only pure white in a picture without flares,
+    wash, glow, moon and stars (but for a little of the earth's ice): its
+    centre is the median of those pixels."""
+    img = load(path)
+    ys, xs = np.nonzero(img.min(axis=2) >= 250)
+    if len(xs) < 50:
+        fail(f"no sun in the picture ({len(xs)} white pixels)")
+    cx, cy = float(np.median(xs)), float(np.median(ys))
+    print(f"sun at ({cx:.1f}, {cy:.1f}) from {len(xs)} pixels, "
+          f"x {xs.min()}..{xs.max()} y {ys.min()}..{ys.max()}")
+    if abs(cx - float(x)) > float(tol) or abs(cy - float(y)) > float(tol):
+        fail(f"the sun is not at ({x}, {y})")
 
 
 if __name__ == "__main__":

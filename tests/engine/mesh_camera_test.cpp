@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 
 using namespace gv;
 
@@ -103,7 +104,7 @@ TEST_F(MeshFixture, TransformsAndReleaseOfTheBuffer) {
         mesh.translate(1, 0, 0);
         EXPECT_EQ(mesh.position().x, 2.0f);
         mesh.resetTransform();
-        mesh.rotate(0, float(M_PI / 2), 0);
+        mesh.rotate(0, std::numbers::pi_v<float> / 2, 0);
         // Row vectors: rotation about y carries +x to (cos, 0, sin)... here +z.
         const Vector3 p = transformPoint({1, 0, 0}, mesh.world());
         EXPECT_NEAR(p.z, 1.0f, 1e-6f);

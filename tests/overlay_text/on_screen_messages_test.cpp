@@ -143,20 +143,23 @@ TEST_F(Messages, PerformanceLineOnlyWhenAskedFor) {
 }
 
 TEST_F(Messages, ClockSitsAtTheBottomRight) {
-    for (uint16_t size : {uint16_t(1), uint16_t(5)}) {
-        prefs.clockSize = size;
+    // Size 1: s 0.5, t 12.5: 90 pixels from the right edge (15 + 6 * 12.5),
+    // 22.5 above the bottom. Size 5: s 2.5, t 62.5: 390 and 72.5.
+    struct Place {
+        uint16_t size;
+        float x, y;
+    };
+    for (const Place& at : {Place{1, 1190.0f, 697.5f}, Place{5, 890.0f, 647.5f}}) {
+        prefs.clockSize = at.size;
         prefs.clockColour = 5;
         backend->clearLog();
         drawClock();
         const auto t = texts();
         ASSERT_EQ(t.size(), 1u);
-        const float s = float(size) * 0.5f, k = s * 25.0f;
-        EXPECT_EQ(t[0]->screen[0].sx, 1280.0f - 15.0f - 6.0f * k);
-        EXPECT_EQ(t[0]->screen[0].sy, 720.0f - 10.0f - k);
-        EXPECT_EQ(t[0]->screen[0].color, kOverlayPalette[5]);
+        EXPECT_EQ(t[0]->screen[0].sx, at.x) << at.size;
+        EXPECT_EQ(t[0]->screen[0].sy, at.y) << at.size;
+        EXPECT_EQ(t[0]->screen[0].color, 0xC000FFFFu); // palette 5
     }
-    // 90 pixels from the right edge at size 1, 390 at size 5.
-    EXPECT_EQ(1280.0f - (1280.0f - 15.0f - 6.0f * 12.5f), 90.0f);
     std::tm noon{};
     noon.tm_hour = 12;
     noon.tm_min = 5;

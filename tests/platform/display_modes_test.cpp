@@ -1,4 +1,5 @@
 #include "platform/display_modes.h"
+#include "support/os_calls.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +24,7 @@ TEST(FirstRunMode, IsTheFirst640x480x16FromTheDesktopOnElseOne) {
 
 TEST(EnumerateDisplays, BringsTheVideoLayerUpForItsOwnCall) {
     // The editor asks before anything of the video layer is up.
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    test::setEnvironment("SDL_VIDEODRIVER", "dummy");
     for (int pass = 0; pass < 2; ++pass) {
         const auto displays = enumerateDisplays();
         ASSERT_EQ(displays.size(), 1u) << pass;
@@ -32,7 +33,7 @@ TEST(EnumerateDisplays, BringsTheVideoLayerUpForItsOwnCall) {
         EXPECT_EQ(displays[0].modes[0].height, 768);
         EXPECT_FALSE(displays[0].description.empty());
     }
-    unsetenv("SDL_VIDEODRIVER");
+    test::unsetEnvironment("SDL_VIDEODRIVER");
 }
 
 } // namespace

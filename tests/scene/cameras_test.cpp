@@ -66,16 +66,17 @@ TEST_F(Cameras, RecordsArePlacedByTheirFormulas) {
     prefs.cameras[3].orbitAngle = 3.0f;
     for (int i = 0; i < 6; ++i)
         placeRecord(*cams, i, 0.0f);
-    expectNear(recordPosition(0),
-               {1300.0f + std::sin(0.5f) * 560.0f, 0.0f, std::cos(0.5f) * 560.0f});
-    expectNear(recordPosition(1), {1300.0f + std::sin(1.0f) * 650.0f,
-                                   std::cos(0.5f) * 650.0f * 0.75f, std::cos(1.0f) * 650.0f});
-    expectNear(recordPosition(2),
-               {1300.0f + std::sin(2.0f) * 400.0f, 400.0f, std::cos(2.0f) * 400.0f});
-    expectNear(recordPosition(3),
-               {1300.0f + std::sin(3.0f) * 400.0f, -400.0f, std::cos(3.0f) * 400.0f});
+    // Orbit 1: sin 0.5 = 0.479426, cos 0.5 = 0.877583, 560 out.
+    expectNear(recordPosition(0), {1568.478f, 0.0f, 491.446f});
+    // Orbit 2: sin 1 = 0.841471, cos 1 = 0.540302, 650 out, height
+    // cos 0.5 * 650 * 0.75 = 427.821.
+    expectNear(recordPosition(1), {1846.956f, 427.821f, 351.196f});
+    // Orbits 3 and 4, 400 out and 400 above or below: sin 2 = 0.909297,
+    // cos 2 = -0.416147, sin 3 = 0.141120, cos 3 = -0.989992.
+    expectNear(recordPosition(2), {1663.719f, 400.0f, -166.459f});
+    expectNear(recordPosition(3), {1356.448f, -400.0f, -395.997f});
     // Beyond the sun (the origin) on the line from the earth, shifted by
-    // the sun size 3.
+    // the sun size 3 (further out and down, the earth standing on +x).
     expectNear(recordPosition(4), {-192.0f - 288.0f, -144.0f, 0.0f});
     expectNear(recordPosition(5), earth + Vector3{0.0f, 0.0f, 620.0f});
     // Every record looks at the earth.
@@ -98,6 +99,46 @@ TEST_F(Cameras, RecordsArePlacedByTheirFormulas) {
     prefs.userCameraFollowsEarth = 0;
     placeRecord(*cams, kUserView, 0.0f);
     expectNear(recordPosition(kUserView) - earth, still);
+}
+
+// The sun (the origin) as record 4's camera sees it: right, up, ahead.
+Vector3 sunInSunView(CameraSystem& cams, const Vector3& earth) {
+    cams.inputs.earthPosition = earth;
+    placeRecord(cams, 4, 0.0f);
+    return transformPoint({0.0f, 0.0f, 0.0f}, cams.records[4]->view());
+}
+
+TEST_F(Cameras, SunViewSeesTheSunAboveTheEarthOnEveryDate) {
+    // On 1 January at 00:00 UTC the earth stands at (1300, 0, 0) and the
+    // shift's axes are the scene's: with "NORMAL" (3) the camera is at
+    // (-192 - 288, -144, 0). It looks at the earth along d = (1780, 144, 0),
+    // |d| = 1785.815; the sun is s = (480, 144, 0) from it: right s.x' = 0
+    // (x' = (0, 0, -1)), up (-480 * 144 + 144 * 1780) / 1785.815 = 104.826,
+    // ahead (480 * 1780 + 144 * 144) / 1785.815 = 490.046.
+    const Vector3 reference{0.0f, 104.826f, 490.046f};
+    // Orbit angles (day of year + fraction of the UTC day) * 0.0172142:
+    // 1 January 00:00, 20 March 12:00 (day 78.5), 21 June 12:00 (171.5),
+    // 23 September 12:00 (265.5), 21 December 12:00 (354.5).
+    for (float day : {0.0f, 78.5f, 171.5f, 265.5f, 354.5f}) {
+        const float theta = day * 0.0172142f;
+        const Vector3 e{std::cos(theta) * 1300.0f, 0.0f, std::sin(theta) * 1300.0f};
+        expectNear(sunInSunView(*cams, e), reference, 0.05f);
+        const SunOnScreen s = projectSun({}, *cams->records[4], 1280.0f, 720.0f);
+        ASSERT_TRUE(s.inFront) << day;
+        EXPECT_NEAR(s.sx, 640.0f, 0.5f) << day;
+        EXPECT_GT(s.sy, 360.0f) << day; // above the middle (sy counts upward)
+        EXPECT_LT(s.sy, 720.0f) << day;
+    }
+    // The smallest and the largest sun on 21 June: camera (192 + 96 z) out
+    // and 48 z down. "TINY": s = (288, 48, 0), d = (1588, 48, 0), |d| =
+    // 1588.725: up 39.279, ahead 289.321. "HUGE": s = (672, 240, 0),
+    // d = (1972, 240, 0), |d| = 1986.551: up 157.057, ahead 696.069.
+    const float june = 171.5f * 0.0172142f;
+    const Vector3 e{std::cos(june) * 1300.0f, 0.0f, std::sin(june) * 1300.0f};
+    prefs.sunSize = 1;
+    expectNear(sunInSunView(*cams, e), {0.0f, 39.279f, 289.321f}, 0.05f);
+    prefs.sunSize = 5;
+    expectNear(sunInSunView(*cams, e), {0.0f, 157.057f, 696.069f}, 0.05f);
 }
 
 TEST_F(Cameras, OrbitAnglesAdvanceWithTheFrameTime) {

@@ -8,6 +8,7 @@
 #include "engine/bitmap.h"
 #include "scene/planet_motion.h"
 #include "scene/sim_clock.h"
+#include "support/os_calls.h"
 
 #include <gtest/gtest.h>
 
@@ -128,10 +129,21 @@ TEST_F(Geography, MarkerPointsLandOnTheirPlacesInTheTexture) {
     ASSERT_TRUE(earth);
     // Several instants: the spin and the orbit must carry marker and texture
     // together.
-    for (const char* when : {"2026-03-20 12:00:00", "2026-06-21 03:00:00", "2026-12-21 18:30:00"}) {
+    struct Instant {
+        const char* text;
+        int month, day, hour, minute;
+    };
+    for (const Instant& i :
+         {Instant{"2026-03-20 12:00", 3, 20, 12, 0}, Instant{"2026-06-21 03:00", 6, 21, 3, 0},
+          Instant{"2026-12-21 18:30", 12, 21, 18, 30}}) {
+        const char* when = i.text;
         std::tm utc{};
-        ASSERT_TRUE(strptime(when, "%Y-%m-%d %H:%M:%S", &utc));
-        const std::time_t t = timegm(&utc);
+        utc.tm_year = 2026 - 1900;
+        utc.tm_mon = i.month - 1;
+        utc.tm_mday = i.day;
+        utc.tm_hour = i.hour;
+        utc.tm_min = i.minute;
+        const std::time_t t = test::utcSeconds(utc);
         SceneState state;
         updateEarth(state, sampleClock(t, 0), 1300u);
         for (const Place& place : kPlaces) {

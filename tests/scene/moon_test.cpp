@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <numbers>
 #include <random>
 
 #include "core/angles.h"
@@ -11,11 +12,12 @@
 #include "scene/astronomy/nutation.h"
 #include "scene/astronomy/time_argument.h"
 #include "scene/calendar.h"
+#include "support/os_calls.h"
 
 namespace gv {
 namespace {
 
-constexpr double kDeg = M_PI / 180.0;
+constexpr double kDeg = std::numbers::pi / 180.0;
 
 std::tm utcRecord(int year, int month, int day, int hour, int minute, int second) {
     std::tm t{};
@@ -203,8 +205,7 @@ TEST(MoonEquatorial, AgreesWithLibnovaFrom1950To2100) {
     std::tm worstDate{};
     for (int i = 0; i < samples; ++i) {
         const std::time_t when = static_cast<std::time_t>(from + i * step + jitter(random));
-        std::tm record{};
-        gmtime_r(&when, &record);
+        const std::tm record = test::utcRecord(when);
         const double jd = reference::julianDay(record);
         const reference::Equatorial ref = reference::moonApparent(jd);
 

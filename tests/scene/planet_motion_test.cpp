@@ -2,26 +2,27 @@
 
 #include <cmath>
 #include <cstdio>
+#include <numbers>
 
 #include "core/angles.h"
 #include "libnova_reference.h"
 #include "scene/astronomy/moon.h"
 #include "scene/calendar.h"
 #include "scene/planet_motion.h"
+#include "support/os_calls.h"
 
 namespace gv {
 namespace {
 
-constexpr double kDeg = M_PI / 180.0;
+constexpr double kDeg = std::numbers::pi / 180.0;
 
 // A clock sample for a UTC instant in a zone `offsetHours` ahead of UTC,
 // built by hand so that the tests do not depend on the process zone.
 ClockSample sampleAt(std::time_t utc, int offsetHours = 0) {
     ClockSample s;
     s.simulatedTime = utc;
-    gmtime_r(&utc, &s.utc);
-    const std::time_t shifted = utc + offsetHours * 3600;
-    gmtime_r(&shifted, &s.local);
+    s.utc = test::utcRecord(utc);
+    s.local = test::utcRecord(utc + offsetHours * 3600);
     s.zoneOffsetHours = static_cast<float>(offsetHours);
     s.utcDayFraction =
         (s.utc.tm_sec / 3600.0f + s.utc.tm_min / 60.0f + static_cast<float>(s.utc.tm_hour)) / 24;
@@ -75,10 +76,11 @@ TEST(UpdateEarth, OrbitPositionFollowsTheDayOfYear) {
     EXPECT_NEAR(s.orbitAngleNegated, 0.0f, 1e-6f);
 
     updateEarth(s, sampleAt(utcTime(2023, 1, 2, 12)), 700);
-    const float theta = 1.5f * 0.0172142f;
-    EXPECT_NEAR(s.earthPosition.x, 700 * std::cos(theta), 1e-3f);
-    EXPECT_NEAR(s.earthPosition.z, 700 * std::sin(theta), 1e-3f);
-    EXPECT_NEAR(s.orbitAngleNegated, -theta, 1e-5f);
+    // Day 1.5: theta = 1.5 * 0.0172142 = 0.0258213, cos 0.9996667,
+    // sin 0.0258184.
+    EXPECT_NEAR(s.earthPosition.x, 699.767f, 1e-3f);
+    EXPECT_NEAR(s.earthPosition.z, 18.073f, 1e-3f);
+    EXPECT_NEAR(s.orbitAngleNegated, -0.0258213f, 1e-5f);
 
     // The 366th day of a leap year closes the circle onto day 0.
     updateEarth(s, sampleAt(utcTime(2024, 12, 31, 0)), 300);
@@ -89,7 +91,7 @@ TEST(UpdateEarth, OrbitPositionFollowsTheDayOfYear) {
     // within 0.004 of the true one, and the transform matches the state.
     for (int day = 0; day < 365; day += 13) {
         updateEarth(s, sampleAt(utcTime(2023, 1, 1, 6) + day * 86400), 1000);
-        const double truth = std::fmod((day + 0.25) * 0.0172142, 2 * M_PI);
+        const double truth = std::fmod((day + 0.25) * 0.0172142, 2 * std::numbers::pi);
         EXPECT_NEAR(-s.orbitAngleNegated, truth, 0.004) << "day " << day;
         EXPECT_LE(std::fabs(s.earthYaw), kPi);
         EXPECT_EQ(s.earthTransform.m[3][0], s.earthPosition.x);
@@ -113,7 +115,9 @@ TEST(UpdateEarth, UsesTheUtcHourWhateverTheZone) {
     EXPECT_GT(std::fabs(tokyo.orbitAngleNegated - utc.orbitAngleNegated), 0.01f);
     EXPECT_NEAR(underSun(tokyo), underSun(utc), 1e-5f);
     EXPECT_NEAR(underSun(azores), underSun(utc), 1e-5f);
-    EXPECT_NEAR(underSun(utc), (12.0f - (16.0f + 20.0f / 60.0f)) * 15.0f * 0.017453292f, 0.004f);
+    // 16:20 UTC is 4 h 20 min past noon: the sun stands over 65 degrees
+    // west, -1.1345 radians.
+    EXPECT_NEAR(underSun(utc), -1.1345f, 0.004f);
 }
 
 // The lit half faces the sun as it does at that date and hour: the point
@@ -127,8 +131,7 @@ TEST(UpdateEarth, SubsolarLongitudeIsTheTrueOneAllYear) {
             const std::time_t when = utcTime(2026, 1, 1, hour, 30) + day * 86400;
             SceneState s;
             updateEarth(s, sampleAt(when), 700);
-            std::tm record{};
-            gmtime_r(&when, &record);
+            const std::tm record = test::utcRecord(when);
             const double truth = reference::subsolarLongitude(reference::julianDay(record));
             const double err =
                 std::fabs(reference::angleDifference(sceneSubsolarLongitude(s), truth));

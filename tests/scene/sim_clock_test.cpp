@@ -7,6 +7,7 @@
 
 #include "scene/calendar.h"
 #include "scene/sim_clock.h"
+#include "support/os_calls.h"
 
 namespace gv {
 namespace {
@@ -19,15 +20,15 @@ class ZoneGuard {
             had_ = true;
             old_ = old;
         }
-        setenv("TZ", zone, 1);
-        tzset();
+        test::setEnvironment("TZ", zone);
+        test::reloadTimeZone();
     }
     ~ZoneGuard() {
         if (had_)
-            setenv("TZ", old_.c_str(), 1);
+            test::setEnvironment("TZ", old_.c_str());
         else
-            unsetenv("TZ");
-        tzset();
+            test::unsetEnvironment("TZ");
+        test::reloadTimeZone();
     }
 
   private:
@@ -48,9 +49,7 @@ std::time_t utcTime(int year, int month, int day, int hour, int minute, int seco
 
 TEST(Calendar, UtcSecondsMatchTheCLibraryAndCarryOverflow) {
     for (std::time_t t = -2000000000; t < 4200000000; t += 86400 * 97 + 3671) {
-        std::tm parts{};
-        gmtime_r(&t, &parts);
-        ASSERT_EQ(utcCalendarSeconds(parts), t);
+        ASSERT_EQ(utcCalendarSeconds(test::utcRecord(t)), t);
     }
     std::tm over{};
     over.tm_year = 123;
@@ -95,9 +94,7 @@ TEST(SimClock, DaylightSavingKeepsTheUtcRecordTrue) {
     // follows the zone's own clock.
     const std::time_t start = utcTime(2025, 10, 24, 22, 0, 0);
     const ClockSample over = sampleClock(start, 60 * 3600);
-    std::tm expected{};
-    const std::time_t later = start + 60 * 3600;
-    localtime_r(&later, &expected);
+    const std::tm expected = test::localRecord(start + 60 * 3600);
     EXPECT_EQ(over.local.tm_hour, expected.tm_hour);
     EXPECT_EQ(over.local.tm_mday, expected.tm_mday);
     EXPECT_EQ(over.utc.tm_hour, 10);
@@ -159,15 +156,20 @@ TEST(SimClock, SixtyRollingHoursAndLargeOffsets) {
     EXPECT_EQ(y.utc.tm_year, 125);
     EXPECT_EQ(y.utc.tm_mon, 1);
     EXPECT_EQ(y.utc.tm_mday, 28);
-    // The largest running total the driver can hold (68 years ahead).
-    const ClockSample most = sampleClock(start, INT32_MAX);
-    const std::time_t expectedTime = start + INT32_MAX;
-    std::tm expected{};
-    gmtime_r(&expectedTime, &expected);
-    EXPECT_EQ(most.utc.tm_year, expected.tm_year);
-    EXPECT_EQ(most.utc.tm_yday, expected.tm_yday);
-    EXPECT_EQ(most.utc.tm_sec, expected.tm_sec);
-    EXPECT_FLOAT_EQ(most.zoneOffsetHours, -5.0f);
+    // A total past what 32 bits hold: 40 million frames at 60 extra seconds,
+    // 2 400 000 000 s = 27777 days and 18 h 40 min. 20:15 + 18:40 is 14:55
+    // on 29 February 2024; 27777 days later it is 19 March 2100 (day 77 of
+    // that common year), 09:55 in New York's standard time.
+    const ClockSample far = sampleClock(start, int64_t(40000000) * 60);
+    EXPECT_EQ(far.simulatedTime, start + std::time_t(2400000000));
+    EXPECT_EQ(far.utc.tm_year, 200);
+    EXPECT_EQ(far.utc.tm_mon, 2);
+    EXPECT_EQ(far.utc.tm_mday, 19);
+    EXPECT_EQ(far.utc.tm_hour, 14);
+    EXPECT_EQ(far.utc.tm_min, 55);
+    EXPECT_EQ(far.local.tm_hour, 9);
+    EXPECT_EQ(far.local.tm_yday, 77);
+    EXPECT_FLOAT_EQ(far.zoneOffsetHours, -5.0f);
 }
 
 TEST(SimClock, UpdateReadsTheSystemClock) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -52,8 +53,11 @@ TEST(SunValues, SizesAndEffectStrengthsAtTheirEdges) {
     EXPECT_FLOAT_EQ(glowScale(1.0f), 0.4f);
     // At the wash's last distance only a trace is left; flares vanish at 1.
     EXPECT_EQ(overbrightAlpha(0.7f), 0u);
-    EXPECT_EQ(overbrightAlpha(0.2f), uint32_t(50.0f - 50.0f * std::sin(0.4f)));
+    // 50 - 50 sin 0.4 = 50 - 19.471 = 30.53; 50 - 50 sin 1 = 50 - 42.074 = 7.93.
+    EXPECT_EQ(overbrightAlpha(0.2f), 30u);
+    EXPECT_EQ(overbrightAlpha(0.5f), 7u);
     EXPECT_EQ(flareAlpha(0.5f), 64u);
+    EXPECT_EQ(flareAlpha(0.3f), 89u); // 128 * 0.7 = 89.6
     EXPECT_EQ(flareAlpha(1.0f), 0u);
     EXPECT_EQ(flareAlpha(3.0f), 0u);
 }
@@ -126,18 +130,36 @@ TEST_F(SunPass, VisibleSunDrawsBillboardsWashAndSevenFlares) {
     EXPECT_TRUE(fx.lastFlaresDrawn);
     const auto quads = flareQuads();
     ASSERT_EQ(quads.size(), 7u);
-    const SunOnScreen& s = fx.lastSun;
+    // The sun 40 units left of the point looked at, 1000 ahead: nx = -0.04 *
+    // cot(0.485) * (1 - 1/3500) = -0.04 * 1.897596 * 0.999714 = -0.075882,
+    // ny = 0; so d = 0.075882 and the screen vector (-1, 0). The sun at
+    // 640 - 0.075882 * 640 = 591.435. Flare i stands at x = 640 - k_i * d *
+    // (1280 / 720), y = 360, half-size ("HUGE" 1.0) * factor * 80, alpha
+    // 128 - 128 d = 118.29 -> 118 (0x76); the wash 50 - 50 sin(2 d) = 42.44.
+    EXPECT_NEAR(fx.lastSun.sx, 591.435f, 0.01f);
+    EXPECT_NEAR(fx.lastSun.d, 0.075882f, 1e-5f);
+    struct Expected {
+        float left, bottom; // x - h, y + h
+        uint32_t colour;
+        int kind;
+    };
+    const Expected expected[7] = {
+        {614.369f - 224.0f, 360.0f + 224.0f, 0x76FFFFFFu, 2}, // k 190, 2.8
+        {617.741f - 56.0f, 360.0f + 56.0f, 0x76FFFFFFu, 2},   // k 165, 0.7
+        {627.859f - 144.0f, 360.0f + 144.0f, 0x76FFFFAFu, 2}, // k 90, 1.8
+        {657.537f - 64.0f, 360.0f + 64.0f, 0x76CFCFB0u, 1},   // k -130, 0.8
+        {663.608f - 48.0f, 360.0f + 48.0f, 0x76AFCFFFu, 1},   // k -175, 0.6
+        {666.980f - 96.0f, 360.0f + 96.0f, 0x766080FFu, 2},   // k -200, 1.2
+        {687.216f - 72.0f, 360.0f + 72.0f, 0x765060FFu, 2},   // k -350, 0.9
+    };
     for (int i = 0; i < 7; ++i) {
         const auto& v = quads[size_t(i)]->screen;
-        float x = 0, y = 0;
-        flareCentre(i, s, 1280.0f, 720.0f, x, y);
-        const float h = 1.0f * kFlareElements[size_t(i)].sizeFactor * 80.0f;
-        EXPECT_NEAR(v[0].sx, x - h, 1e-3f);
-        EXPECT_NEAR(v[2].sy, y + h, 1e-3f);
-        EXPECT_EQ(v[0].color, flareAlpha(s.d) << 24 | kFlareElements[size_t(i)].rgb);
+        EXPECT_NEAR(v[0].sx, expected[i].left, 0.01f) << i;
+        EXPECT_NEAR(v[2].sy, expected[i].bottom, 0.01f) << i;
+        EXPECT_EQ(v[0].color, expected[i].colour) << i;
         EXPECT_EQ(v[0].rhw, 1000.0f);
         EXPECT_EQ(v[2].u, 1.0f);
-        EXPECT_EQ(quads[size_t(i)]->texture, halo[kFlareElements[size_t(i)].kind]);
+        EXPECT_EQ(quads[size_t(i)]->texture, halo[expected[i].kind]) << i;
     }
     // The sprites swap the flare material's texture and blending and put
     // them back.
@@ -149,9 +171,9 @@ TEST_F(SunPass, VisibleSunDrawsBillboardsWashAndSevenFlares) {
     for (const auto& d : backend->draws)
         if (d.op == "drawScreen" && d.screen.size() == 4 && d.screen[0].sx == -320.0f) {
             wash = true;
-            EXPECT_EQ(d.screen[0].color, overbrightAlpha(s.d) << 24 | 0xFFFFFFu);
+            EXPECT_EQ(d.screen[0].color, 0x2AFFFFFFu); // alpha 42
         }
-    EXPECT_EQ(wash, s.d <= 0.7f);
+    EXPECT_TRUE(wash);
     // The light is back at the origin.
     EXPECT_EQ(backend->light.position.x, 0.0f);
 }
@@ -181,6 +203,63 @@ TEST_F(SunPass, GlowFollowsTheEarthAndWearsTheGlowTexture) {
     EXPECT_EQ(textures[2], fx.glowTexture->deviceId());
     EXPECT_TRUE(flareQuads().empty());
     EXPECT_EQ(renderer->material(fx.flareMaterial).texture(), fx.flareTexture.get());
+}
+
+// One channel of a source colour over a destination as the recorded blend
+// states combine them (0..1, alpha from the source).
+static float blendedChannel(const RecordingBackend& b, float src, float srcAlpha, float dst) {
+    auto state = [&](RenderState s) {
+        auto it = b.renderStates.find(s);
+        return it == b.renderStates.end() ? 0u : it->second;
+    };
+    if (state(RenderState::AlphaBlendEnable) == 0) return src;
+    auto factor = [&](uint32_t f) {
+        using namespace d3d;
+        switch (f) {
+        case kBlendZero:
+            return 0.0f;
+        case kBlendOne:
+            return 1.0f;
+        case kBlendSrcColor:
+            return src;
+        case kBlendInvSrcColor:
+            return 1.0f - src;
+        case kBlendSrcAlpha:
+            return srcAlpha;
+        case kBlendInvSrcAlpha:
+            return 1.0f - srcAlpha;
+        case kBlendDestColor:
+            return dst;
+        case kBlendInvDestColor:
+            return 1.0f - dst;
+        default:
+            return -1.0f; // a factor this check does not know fails it
+        }
+    };
+    const float out =
+        src * factor(state(RenderState::SrcBlend)) + dst * factor(state(RenderState::DestBlend));
+    return std::min(out, 1.0f);
+}
+
+TEST_F(SunPass, AStarNeverDarkensTheSunBehindIt) {
+    buildStarField();
+    SunEffects& fx = sunEffects();
+    backend->clearLog();
+    drawStars(fx, {1300.0f, 0.0f, 0.0f});
+    ASSERT_EQ(backend->draws.size(), 1u);
+    const RecordingBackend::Draw& points = backend->draws[0];
+    ASSERT_EQ(points.lit.size(), size_t(kStarCount));
+    EXPECT_EQ(points.type, PrimitiveType::PointList);
+    // Colour and alpha come from the star's own (diffuse) colour alone.
+    EXPECT_EQ(backend->stageStates[StageState::ColorOp], d3d::kOpSelectArg1);
+    EXPECT_EQ(backend->stageStates[StageState::ColorArg1], d3d::kArgDiffuse);
+    // The dimmest and the brightest star over a pixel of the sun's disc
+    // (0.95) and over the black sky: the sun keeps at least its brightness,
+    // the sky shows the star's own grey. The stars' colours carry alpha 0.
+    for (float grey : {0.0f, 105.0f / 255.0f, 1.0f}) {
+        EXPECT_GE(blendedChannel(*backend, grey, 0.0f, 0.95f), 0.95f) << grey;
+        EXPECT_FLOAT_EQ(blendedChannel(*backend, grey, 0.0f, 0.0f), grey) << grey;
+    }
 }
 
 TEST(StarField, TheSameSkyEveryRun) {

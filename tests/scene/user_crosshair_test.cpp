@@ -20,10 +20,13 @@ float angleBetween(const Vector3& a, const Vector3& b) {
 TEST(UserCrosshair, FourArmsOnTheSphereWithAGapRoundThePointBelowTheView) {
     const float phi = 0.7f + 0.0085f, lambda = -2.0f;
     // The centre is where the user view stands, seen from the earth's centre.
+    // p = 0.7085 - 1.57 = -0.8615: cos(-2) sin p = -0.416147 * -0.758823 =
+    // 0.315781, cos p = 0.651300, sin(-2) sin p = -0.909297 * -0.758823 =
+    // 0.689993; times the radius 148.
     const Vector3 centre = crosshairPoint(phi, lambda);
-    const float p = phi - 1.57f;
-    EXPECT_NEAR(centre.x / kCrosshairRadius, std::cos(lambda) * std::sin(p), 1e-5f);
-    EXPECT_NEAR(centre.y / kCrosshairRadius, std::cos(p), 1e-5f);
+    EXPECT_NEAR(centre.x, 46.736f, 1e-3f);
+    EXPECT_NEAR(centre.y, 96.392f, 1e-3f);
+    EXPECT_NEAR(centre.z, 102.119f, 1e-3f);
 
     const auto segments = crosshairSegments(phi, lambda);
     EXPECT_EQ(segments.size(), 4u * 8u);

@@ -1,6 +1,8 @@
 #pragma once
 // Runs a save in a child process, stops it once the temporary file holds half
 // of its bytes, and kills it there with SIGKILL, as a crash or a power cut would.
+// POSIX only (a child process by fork); the tests that use it are left out
+// of a Windows build.
 #include "platform/atomic_file.h"
 
 #include <csignal>

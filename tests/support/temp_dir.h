@@ -2,6 +2,7 @@
 // A scratch folder per test, removed afterwards.
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -10,8 +11,11 @@ namespace gv::test {
 class TempDir {
   public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "gvtest-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
+        const auto base = std::filesystem::temp_directory_path();
+        std::random_device random;
+        do
+            path_ = base / ("gvtest-" + std::to_string(random()));
+        while (!std::filesystem::create_directory(path_));
     }
     ~TempDir() {
         std::error_code ec;

@@ -95,8 +95,10 @@ class FakeUiHost : public UiHost,
     bool cloudDownloadRunning() override { return downloading; }
     std::tm simulatedLocalTime() override { return now; }
     int driverCount() override { return int(drivers.size()); }
-    std::string driverName(int d) override { return drivers.at(std::size_t(d)).name; }
-    std::string driverDescription(int d) override { return drivers.at(std::size_t(d)).description; }
+    const char* driverName(int d) override { return drivers.at(std::size_t(d)).name.c_str(); }
+    const char* driverDescription(int d) override {
+        return drivers.at(std::size_t(d)).description.c_str();
+    }
     int modeCount(int d) override { return int(drivers.at(std::size_t(d)).modes.size()); }
     UiScreenMode mode(int d, int i) override {
         return drivers.at(std::size_t(d)).modes.at(std::size_t(i));

@@ -35,7 +35,7 @@ class Options : public ::testing::Test {
             optionsKey(key);
         return value();
     }
-    std::string value() { return optionEntries()[std::size_t(selectedOption())].handler(0); }
+    std::string value() { return optionEntries()[std::size_t(selectedOption())].handler(0).text; }
 };
 
 TEST_F(Options, FortyOneEntriesFromSmoothnessToSaverModeWithLabelsThatFitTheirField) {
@@ -100,7 +100,8 @@ TEST_F(Options, EveryValueTextAtTheDefaults) {
     expected[37] = "800x600 32bits";
     const Preferences before = host.prefs;
     for (int i = 0; i < kOptionCount; ++i)
-        EXPECT_EQ(optionEntries()[std::size_t(i)].handler(0), expected[i]) << "entry " << i;
+        EXPECT_EQ(std::string(optionEntries()[std::size_t(i)].handler(0).text), expected[i])
+            << "entry " << i;
     // Asking for the text changes nothing.
     EXPECT_EQ(std::memcmp(&before, &host.prefs, sizeof(Preferences)), 0);
 }

@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Windows stays buildable: compiles with the MinGW-w64 cross compiler
+# (g++-mingw-w64-x86-64) what a Windows build compiles without SDL, GL or Qt:
+#   - every Windows-only source (platform/*_win32.cpp, app/saver_entry_win32.cpp)
+#     and the platform sources that need no SDL, to object files;
+#   - all of core/ and formats/, to object files;
+#   - every header of the globe's libraries (not engine/gl/, which is GL),
+#     each on its own, for syntax;
+#   - the unit tests that are not about a POSIX implementation and need no
+#     Qt, for syntax, against GoogleTest's headers from this machine.
+# Nothing is linked and nothing runs: the check shows that these files
+# compile for Windows, no more.
+#   windows_compile_check.sh [OUT_DIR]
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+OUT=${1:-$(mktemp -d)}
+mkdir -p "$OUT/include" "$OUT/logs"
+rm -f "$OUT"/logs/*
+CXX=x86_64-w64-mingw32-g++
+# GoogleTest needs std::mutex, which the win32 thread model of MinGW's GCC
+# does not have.
+CXX_TESTS=x86_64-w64-mingw32-g++-posix
+cd "$ROOT"
+
+# Only GoogleTest's own headers, not the rest of this machine's /usr/include.
+for dir in gtest gmock; do
+    [ -d "/usr/include/$dir" ] && ln -sfn "/usr/include/$dir" "$OUT/include/$dir"
+done
+
+# One line per compile: KIND FILE.
+{
+    for f in app/saver_entry_win32.cpp core/*.cpp formats/*.cpp \
+        $(grep -L -E '#include <(SDL|X11|unistd|sys/)' platform/*.cpp |
+            grep -v -E '_(posix|x11)\.cpp$'); do
+        echo "object $f"
+    done
+    libraries=$(for d in core formats platform engine scene ui locations clouds app resources; do
+        [ -d "$d" ] && echo "$d"
+    done)
+    # shellcheck disable=SC2086
+    find $libraries -name '*.h' -not -path 'engine/gl/*' | sort | sed 's/^/header /'
+    # Left out: the tests of the POSIX registry and single instance, the
+    # end-to-end helpers (X11, SDL, GL), the libnova reference, the editor's
+    # window tests (Qt) and the tests whose servers on loopback ports are
+    # POSIX sockets.
+    find tests -name '*.cpp' | sort |
+        grep -v -E 'tests/(platform/(registry|single_instance)_test|e2e/|scene/libnova_reference|editor_qt/)' |
+        xargs grep -L -E '#include "tests/(support/loopback_listener|clouds/loopback_server)\.h"' |
+        sed 's/^/test /'
+} >"$OUT/list"
+
+compile() { # compile KIND FILE: a failure leaves its messages in logs/
+    local kind=$1 file=$2 log
+    log="$OUT/logs/$(echo "$file" | tr / _).txt"
+    local flags=(-std=c++20 -Wall -Wextra -Werror -I"$ROOT")
+    case $kind in
+    object) "$CXX" "${flags[@]}" -c -o "${log%.txt}.o" "$file" >"$log" 2>&1 ;;
+    header) "$CXX" "${flags[@]}" -fsyntax-only -x c++ -include "$file" /dev/null >"$log" 2>&1 ;;
+    test) "$CXX_TESTS" "${flags[@]}" -I"$ROOT/tests" -isystem "$OUT/include" \
+        -DGV_RESOURCES_DIR='"resources"' -fsyntax-only "$file" >"$log" 2>&1 ;;
+    esac && rm -f "$log" "${log%.txt}.o"
+}
+export -f compile
+export OUT ROOT CXX CXX_TESTS
+
+xargs -P "$(nproc)" -L 1 bash -c 'compile "$0" "$1"' <"$OUT/list" || true
+
+count=$(wc -l <"$OUT/list")
+failures=$(find "$OUT/logs" -name '*.txt' | wc -l)
+for log in "$OUT"/logs/*.txt; do
+    [ -e "$log" ] || continue
+    echo "--- $(basename "$log" .txt):"
+    head -n 20 "$log"
+done
+echo "$count files compiled for Windows (MinGW-w64), $failures failed"
+[ "$failures" = 0 ]
