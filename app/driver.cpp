@@ -4,6 +4,7 @@
 #include "app/preferences_file.h"
 #include "app/program_services.h"
 #include "app/window_proc.h"
+#include "clouds/cloud_layer.h"
 #include "clouds/cloud_updater.h"
 #include "core/angles.h"
 #include "core/log.h"
@@ -192,6 +193,12 @@ void applyPreviewOverrides(Preferences& p) {
 bool stepPlanets() {
     DriverState& d = gDriver;
     bindPlanets(*d.renderer, *d.display, prefs());
+    // The earth's creation builds the cloud layer round it, from the cache
+    // when there is one; the frame draws it with the earth. Without either
+    // picture the start-up's cloud update fetches one.
+    cloudLayer().bind(*d.renderer, *d.display, prefs(), d.programFolder);
+    planets().buildCloudLayer = [] { return cloudLayer().build(true); };
+    sceneFrameHooks().cloudLayer = [] { return cloudLayer().sphere(); };
     if (!buildEarth()) return false;
     if (!buildSun()) return false;
     if (!buildLensFlares(*d.renderer, *d.display, prefs())) return false;
@@ -471,6 +478,7 @@ void shutDown() {
         d.sceneContainer.reset();
         unbindOnScreenText();
         releaseSunEffects();
+        cloudLayer().release();
         releasePlanets();
         d.mainFont.reset();
         d.hintFont.reset();

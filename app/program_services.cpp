@@ -6,6 +6,7 @@
 
 #include "app/driver.h"
 #include "app/preferences_file.h"
+#include "clouds/cloud_layer.h"
 #include "clouds/cloud_update_host.h"
 #include "clouds/cloud_updater.h"
 #include "engine/bitmap_font.h"
@@ -108,9 +109,7 @@ class ProgramCloudUpdateHost final : public CloudUpdateHost {
     void postMessage(const char* title, const char* subtitle) override {
         gv::postMessage(prefs().messageTime, title, "%s", subtitle);
     }
-    // Not connected yet: the cloud layer's rebuild from the downloaded
-    // image. Until it exists an update ends "FAILED" with the image stored.
-    bool rebuildCloudLayer() override { return false; }
+    bool rebuildCloudLayer() override { return cloudLayer().rebuildFromSatelliteImage(); }
 };
 
 class ProgramDisplayModes final : public DisplayModeServices {

@@ -157,10 +157,32 @@ uint32_t Texture::createFromPixels(uint32_t width, uint32_t height, uint32_t dep
     if (r != kResultOk) return r;
     bits_ = uint8_t(depth);
     if (!pixels || (depth != 16 && depth != 24 && depth != 32)) return kErrBadIndex;
-    const size_t stride = ((size_t(width) * depth + 31) / 32) * 4;
+    fillFromPixels(pixels);
+    return upload();
+}
+
+uint32_t Texture::updatePixels(const uint8_t* pixels) {
+    if (surface_.empty()) return kErrSurfaceLost;
+    if (!pixels || (bits_ != 16 && bits_ != 24 && bits_ != 32)) return kErrBadIndex;
+    fillFromPixels(pixels);
+    return upload();
+}
+
+void Texture::fillFromPixels(const uint8_t* pixels) {
+    const uint32_t depth = bits_;
+    const size_t stride = ((size_t(width_) * depth + 31) / 32) * 4;
     const uint32_t bpp = depth / 8;
-    for (uint32_t y = 0; y < height; ++y)
-        for (uint32_t x = 0; x < width; ++x) {
+    // 32-bit pixels into an 8-8-8-8 surface: the same bytes, row by row.
+    if (depth == 32 && format_.bits == 32 && format_.redMask == 0x00FF0000 &&
+        format_.greenMask == 0x0000FF00 && format_.blueMask == 0x000000FF &&
+        format_.alphaMask == 0xFF000000) {
+        for (uint32_t y = 0; y < height_; ++y)
+            std::memcpy(surface_.data() + size_t(y) * width_ * 4, pixels + stride * y,
+                        size_t(width_) * 4);
+        return;
+    }
+    for (uint32_t y = 0; y < height_; ++y)
+        for (uint32_t x = 0; x < width_; ++x) {
             const uint8_t* p = pixels + stride * y + size_t(x) * bpp;
             uint8_t r, g, b, a = 0;
             if (bpp == 2) {
@@ -175,9 +197,8 @@ uint32_t Texture::createFromPixels(uint32_t width, uint32_t height, uint32_t dep
                 r = p[2];
                 if (bpp == 4) a = p[3];
             }
-            storePixel(size_t(y) * width + x, packPixel(format_, r, g, b, a));
+            storePixel(size_t(y) * width_ + x, packPixel(format_, r, g, b, a));
         }
-    return upload();
 }
 
 uint32_t Texture::createFromPixelsRegistered(uint32_t width, uint32_t height, uint32_t depth,

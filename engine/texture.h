@@ -42,6 +42,9 @@ class Texture {
     // The same, then put in the device's registry.
     uint32_t createFromPixelsRegistered(uint32_t width, uint32_t height, uint32_t depth,
                                         uint32_t alphaBits, const uint8_t* pixels);
+    // New pixels for a texture made from pixels, of its size and the depth
+    // it was made with; the surface and its format stay. 0 or a result code.
+    uint32_t updatePixels(const uint8_t* pixels);
     void release();
     // Uploads the system-memory copy again (after a mode change).
     uint32_t restore();
@@ -60,6 +63,7 @@ class Texture {
   private:
     uint32_t makeSurface(uint32_t width, uint32_t height, uint32_t depth, uint32_t alphaBits);
     void storePixel(size_t index, uint32_t value);
+    void fillFromPixels(const uint8_t* pixels);
     uint32_t upload();
 
     DisplayDevice& device_;

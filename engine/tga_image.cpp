@@ -3,6 +3,7 @@
 #include "engine/display_device.h"
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 namespace gv {
@@ -43,28 +44,42 @@ bool TgaImage::setImage(uint16_t width, uint16_t height, uint8_t depth, const ui
     return true;
 }
 
-bool TgaImage::write(const char* path) const {
-    File f(std::fopen(path, "wb"));
-    if (!f) return false;
+std::vector<uint8_t> TgaImage::fileBytes() const {
+    const bool whole =
+        pixels_.size() >= size_t(header_.width) * header_.height * (header_.depth / 8);
+    return fileBytes(header_.width, header_.height, header_.depth, whole ? pixels_.data() : nullptr,
+                     palette_.size() == 768 ? palette_.data() : nullptr);
+}
+
+std::vector<uint8_t> TgaImage::fileBytes(uint16_t width, uint16_t height, uint8_t depth,
+                                         const uint8_t* pixels, const uint8_t* palette) {
     // The header of the image being written, whatever file was read before:
     // no identification, no colour map, origin 0, and alpha bits declared
     // only for 32-bit images.
-    uint8_t h[18] = {};
-    h[2] = 2;
-    h[12] = uint8_t(header_.width);
-    h[13] = uint8_t(header_.width >> 8);
-    h[14] = uint8_t(header_.height);
-    h[15] = uint8_t(header_.height >> 8);
-    h[16] = header_.depth;
-    h[17] = header_.depth == 32 ? 8 : 0;
-    if (std::fwrite(h, 1, 18, f.get()) != 18) return false;
-    const size_t row = size_t(header_.width) * (header_.depth / 8);
-    for (size_t y = header_.height; y-- > 0;)
-        if (row && std::fwrite(pixels_.data() + y * row, 1, row, f.get()) != row) return false;
-    if (header_.depth == 8 && palette_.size() == 768 &&
-        std::fwrite(palette_.data(), 1, 768, f.get()) != 768)
-        return false;
-    return true;
+    const size_t row = size_t(width) * (depth / 8);
+    const bool withPalette = depth == 8 && palette;
+    std::vector<uint8_t> out;
+    out.reserve(18 + row * height + (withPalette ? 768 : 0));
+    out.resize(18, 0);
+    out[2] = 2;
+    out[12] = uint8_t(width);
+    out[13] = uint8_t(width >> 8);
+    out[14] = uint8_t(height);
+    out[15] = uint8_t(height >> 8);
+    out[16] = depth;
+    out[17] = depth == 32 ? 8 : 0;
+    if (pixels)
+        for (size_t y = height; y-- > 0;)
+            out.insert(out.end(), pixels + y * row, pixels + (y + 1) * row);
+    if (withPalette) out.insert(out.end(), palette, palette + 768);
+    return out;
+}
+
+bool TgaImage::write(const char* path) const {
+    File f(std::fopen(path, "wb"));
+    if (!f) return false;
+    const std::vector<uint8_t> bytes = fileBytes();
+    return std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size();
 }
 
 bool TgaImage::read(const char* path, long offset) {

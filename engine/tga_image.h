@@ -28,6 +28,13 @@ class TgaImage {
     // empty.
     bool read(const char* path, long offset = 0);
     bool write(const char* path) const;
+    // The bytes write() puts in the file: header, rows last to first, palette.
+    std::vector<uint8_t> fileBytes() const;
+    // The same for pixels held elsewhere (width * height * depth / 8 bytes
+    // in memory rows, and 768 palette bytes for 8 bits), without copying
+    // them in first.
+    static std::vector<uint8_t> fileBytes(uint16_t width, uint16_t height, uint8_t depth,
+                                          const uint8_t* pixels, const uint8_t* palette);
     // Copies width * height * depth / 8 bytes (and the 768 palette bytes that
     // follow them for 8 bits).
     bool setImage(uint16_t width, uint16_t height, uint8_t depth, const uint8_t* pixels);

@@ -3,7 +3,7 @@
 # (g++-mingw-w64-x86-64) what a Windows build compiles without SDL, GL or Qt:
 #   - every Windows-only source (platform/*_win32.cpp, app/saver_entry_win32.cpp)
 #     and the platform sources that need no SDL, to object files;
-#   - all of core/ and formats/, to object files;
+#   - all of core/, formats/ and clouds/, to object files;
 #   - every header of the globe's libraries (not engine/gl/, which is GL),
 #     each on its own, for syntax;
 #   - the unit tests that are not about a POSIX implementation and need no
@@ -29,7 +29,7 @@ done
 
 # One line per compile: KIND FILE.
 {
-    for f in app/saver_entry_win32.cpp core/*.cpp formats/*.cpp \
+    for f in app/saver_entry_win32.cpp core/*.cpp formats/*.cpp clouds/*.cpp \
         $(grep -L -E '#include <(SDL|X11|unistd|sys/)' platform/*.cpp |
             grep -v -E '_(posix|x11)\.cpp$'); do
         echo "object $f"
@@ -57,7 +57,8 @@ compile() { # compile KIND FILE: a failure leaves its messages in logs/
     object) "$CXX" "${flags[@]}" -c -o "${log%.txt}.o" "$file" >"$log" 2>&1 ;;
     header) "$CXX" "${flags[@]}" -fsyntax-only -x c++ -include "$file" /dev/null >"$log" 2>&1 ;;
     test) "$CXX_TESTS" "${flags[@]}" -I"$ROOT/tests" -isystem "$OUT/include" \
-        -DGV_RESOURCES_DIR='"resources"' -fsyntax-only "$file" >"$log" 2>&1 ;;
+        -DGV_RESOURCES_DIR='"resources"' -DGV_CLOUD_FIXTURES='"tests/clouds/fixtures"' \
+        -DGV_CLOUD_TESTS='"tests/clouds"' -fsyntax-only "$file" >"$log" 2>&1 ;;
     esac && rm -f "$log" "${log%.txt}.o"
 }
 export -f compile

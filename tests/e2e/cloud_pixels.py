@@ -7,6 +7,10 @@
     cloud_pixels.py ticking A B         the clock changed between two shots
     cloud_pixels.py clouds WITH WITHOUT the clouds cover part of the globe
     cloud_pixels.py same_globe A B      the globe looks the same in both
+    cloud_pixels.py kept WITH WITHOUT   the earlier clouds (a band on the
+                                        equator) on the globe, not the served
+                                        ones (a band over the view's centre)
+    cloud_pixels.py cache TGA           clouds.tga is the served map's layer
 
 The sub-title is drawn in the main font at scale 1 from x = 8 in the overlay's
 yellow; its width tells the three texts apart. From the font's glyph cells:
@@ -14,6 +18,7 @@ yellow; its width tells the three texts apart. From the font's glyph cells:
 "UPDATING..." 21+18+22+21+18+9+22+21+9+9+9 = 179 pixels; the last cell's
 right edge holds a few blank columns.
 """
+import struct
 import sys
 
 import numpy as np
@@ -93,18 +98,64 @@ def cmd_same_globe(a, b):
         fail(f"{n} pixels differ between {a} and {b}")
 
 
-def cmd_clouds(with_clouds, without):
-    """Clouds whiten the globe: many pixels of the disc are much brighter
-    with them than without."""
+def brighter_with(with_clouds, without):
     a = load(with_clouds).sum(axis=2)
     b = load(without).sum(axis=2)
     brighter = (a - b) > 90
     brighter[:70, :420] = False
     brighter[660:, 1080:] = False
-    n = int(brighter.sum())
+    return brighter
+
+
+def cmd_clouds(with_clouds, without):
+    """Clouds whiten the globe: many pixels of the disc are much brighter
+    with them than without."""
+    n = int(brighter_with(with_clouds, without).sum())
     print(f"{n} pixels brighter with the clouds")
     if n < 3000:
         fail("no clouds on the globe")
+
+
+# The user view over 34.4 N, 17.2 E from 500 away puts the globe's centre at
+# about (640, 330) with a radius of about 320 pixels. The served map's
+# northern band (19.7 N to 61.9 N) covers the centre; the earlier map's band
+# (12.7 N to 8.4 S) lies more than 21 degrees south of it, below y = 440.
+CENTRE_BOX = (slice(200, 420), slice(440, 840))
+
+
+def cmd_kept(with_clouds, without):
+    brighter = brighter_with(with_clouds, without)
+    total = int(brighter.sum())
+    centre = int(brighter[CENTRE_BOX].sum())
+    print(f"{total} pixels brighter with the clouds, {centre} of them at the centre")
+    if total < 3000:
+        fail("no clouds on the globe")
+    if centre > 400:
+        fail("the served clouds are on the globe")
+
+
+def cmd_cache(path):
+    """The served map (512 x 256: white over rows 40-100 and 150-200, black
+    elsewhere) stretched to 1024 x 512 doubles its rows; the file holds the
+    top row first. Inside a band each smoothing pass walks the rows in
+    place, so four of a pixel's nine neighbours already hold this pass's
+    value: 255 gives (4 * 254 + 5 * 255) * 0.11111 = 254.55 -> 254, then
+    (4 * 253 + 5 * 254) * 0.11111 = 253.55 -> 253, then 252, and the alpha
+    is 3 * 252 * 0.33333 = 251.99 -> 251. Clear sky stays 0."""
+    data = open(path, "rb").read()
+    width, height = struct.unpack_from("<HH", data, 12)
+    bits = data[16]
+    if (width, height, bits) != (1024, 512, 32) or len(data) < 18 + 1024 * 512 * 4:
+        fail(f"{path}: {width} x {height} at {bits} bits, {len(data)} bytes")
+    pixels = np.frombuffer(data, dtype=np.uint8, count=1024 * 512 * 4, offset=18 + data[0])
+    alpha = pixels.reshape(512, 1024, 4)[:, :, 3]
+    rows = {"clear above": (20, 0), "northern band": (140, 251), "clear between": (250, 0),
+            "southern band": (350, 251), "clear below": (480, 0)}
+    for name, (row, expected) in rows.items():
+        seen = set(int(v) for v in alpha[row])
+        if seen != {expected}:
+            fail(f"{path}: {name} (row {row}) has alpha {sorted(seen)[:5]}, not {expected}")
+    print("the served map's bands")
 
 
 if __name__ == "__main__":

@@ -64,18 +64,28 @@ run_globe() {
     if [ "${1:-}" = old ]; then
         cp "$IMAGES/old.gif" "${DATA}/clouds.sat"
         cp "$IMAGES/old.tmp" "${DATA}/clouds.tmp"
+    fi
+    local old=""
+    if [ "${1:-}" = old ]; then
+        old=1
         shift
     fi
     "$PY" "${HERE}/cloud_prefs.py" "${DATA}/geovista.cfg" "cloudServerHost=${host}" \
         cloudsFromSatellites=1 messageTime=600000 cameraChangingAutomatic=0 sunShown=0 \
         lensFlares=0 moonShown=0 starsShown=0 "$@"
-    # Noon at an equinox: the orbiting camera starts over the day side.
+    # Noon at an equinox.
     local when="@2026-03-20 12:00:00"
     [ "$speed" = 1 ] || when="${when} x${speed}"
     (cd "$RUN" && LD_PRELOAD="$FAKETIME_LIB" FAKETIME="$when" exec "$GEOVISTA") &
     GLOBE=$!
     wait_for 30 log_has "System initialized." || fail "$name: start-up did not finish"
     T0=$(now)
+    if [ -n "$old" ]; then
+        # The earlier clouds, built from the earlier map at start-up.
+        grep -q "Creating earth clouds .* PASSED" "${RUN}/geovista.log" ||
+            fail "$name: the earlier clouds were not built"
+        OLD_CACHE=$(md5sum <"${DATA}/clouds.tga")
+    fi
     wait_for 30 globe_window || fail "$name: no visible window"
 }
 stop_globe() {
@@ -125,10 +135,22 @@ expect_no_leftovers() {
 }
 expect_old_files() { # [page]: clouds.tmp too
     cmp "$IMAGES/old.gif" "${DATA}/clouds.sat" || fail "clouds.sat changed"
+    [ "$(md5sum <"${DATA}/clouds.tga")" = "$OLD_CACHE" ] || fail "clouds.tga changed"
     [ "${1:-}" != page ] || cmp "$IMAGES/old.tmp" "${DATA}/clouds.tmp" || fail "clouds.tmp changed"
     expect_no_leftovers
 }
 expect_log() { log_has "$1" || fail "the log does not say '$1'"; }
+# The earlier clouds still on the globe in the still view, the served ones
+# not: shots with and without them (F9 hides them).
+expect_old_clouds() {
+    import -window root "${GV_HOME}/with.png"
+    xdotool key --window "$(globe_window)" F9
+    sleep 1.5
+    import -window root "${GV_HOME}/without.png"
+    [ -z "${CLOUD_E2E_KEEP:-}" ] || cp "${GV_HOME}/with.png" "${GV_HOME}/without.png" "$CLOUD_E2E_KEEP"
+    pixels kept "${GV_HOME}/with.png" "${GV_HOME}/without.png" || fail "the earlier clouds are not kept"
+}
+STILL_VIEW="currentCamera=6 userLatitude=0.6 userLongitude=0.3 cam6.distance=500"
 # log_after TEXT: seconds of the program's own clock from "System initialized."
 # to the first log line holding TEXT (the stamps are whole seconds).
 log_after() {
@@ -147,7 +169,7 @@ failing_run() { # failing_run NAME MODE ON KEPT REQUESTS LOGTEXT
     local name=$1 mode=$2 on=$3 kept=$4 count=$5 text=$6
     echo "- $name"
     start_service "$mode" "$on"
-    run_globe "$name" 1 "127.0.0.1:${PORT}" old
+    run_globe "$name" 1 "127.0.0.1:${PORT}" old $STILL_VIEW
     wait_outcome 90 FAILED
     expect_requests "$count"
     expect_request 1 "$DEFAULT_PATH" "127.0.0.1:${PORT}"
@@ -157,26 +179,29 @@ failing_run() { # failing_run NAME MODE ON KEPT REQUESTS LOGTEXT
     import -window root "${GV_HOME}/later.png"
     pixels ticking "$OUTCOME_SHOT" "${GV_HOME}/later.png" >/dev/null ||
         fail "$name: no new frames after the failure"
+    expect_old_clouds
     stop_globe
     stop_service
 }
 
 # A whole update with no earlier one: exactly two requests, byte for byte;
 # the served map kept as clouds.sat and the cache rebuilt; UPDATED; clouds on
-# the globe (F9 takes them away again). The camera stands still.
+# the globe (F9 takes them away again). The user view stands still over the
+# central Mediterranean (34.4 N, 17.2 E), in daylight at noon, under the
+# northern band of the served map.
 good_run() { # good_run NAME MODE [4|6]
     local name=$1 mode=$2 family=${3:-4} host
     echo "- $name"
     start_service "$mode" both "$family"
     if [ "$family" = 6 ]; then host="[::1]:${PORT}"; else host="127.0.0.1:${PORT}"; fi
-    run_globe "$name" 1 "$host" cam0.speed=0
+    run_globe "$name" 1 "$host" $STILL_VIEW
     wait_outcome 90 UPDATED
     expect_requests 2
     expect_request 1 "$DEFAULT_PATH" "$host"
     expect_request 2 "$IMAGE_PATH" "$host"
     cmp "$IMAGES/served.gif" "${DATA}/clouds.sat" || fail "clouds.sat is not the served map"
     grep -qF "$IMAGE_PATH" "${DATA}/clouds.tmp" || fail "clouds.tmp is not the service's page"
-    [ -s "${DATA}/clouds.tga" ] || fail "no clouds.tga"
+    pixels cache "${DATA}/clouds.tga" || fail "clouds.tga was not rebuilt from the served map"
     expect_no_leftovers
     [ "$(log_after ": $(stat -c %s "$IMAGES/served.gif") bytes")" -le 5 ] ||
         fail "the image took too long"
@@ -184,6 +209,7 @@ good_run() { # good_run NAME MODE [4|6]
     xdotool key --window "$(globe_window)" F9
     sleep 1.5
     import -window root "${GV_HOME}/without.png"
+    [ -z "${CLOUD_E2E_KEEP:-}" ] || cp "${GV_HOME}/with.png" "${GV_HOME}/without.png" "$CLOUD_E2E_KEEP"
     pixels clouds "${GV_HOME}/with.png" "${GV_HOME}/without.png" || fail "no clouds on the globe"
     stop_globe
     stop_service
@@ -227,11 +253,12 @@ unreachable)
     closed=$("$PY" -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
     for host in no-such-host.invalid "127.0.0.1:${closed}"; do
         echo "- $host"
-        run_globe "unreachable${closed}${#host}" 1 "$host" old
+        run_globe "unreachable${closed}${#host}" 1 "$host" old $STILL_VIEW
         wait_outcome 90 FAILED
         after=$(log_after "failed: ")
         [ "$after" -le 3 ] || fail "the failure came $after s after the start, not at once"
         expect_old_files page
+        expect_old_clouds
         stop_globe
     done
     pass "an unknown name and a refused connection end FAILED at once"

@@ -52,6 +52,12 @@ FIELDS = {
     "sunDistance": (0x4A4, "<I", 1300),
     "clockSize": (0x4A8, "<H", 1),
 }
+# The 20 cloud colours (0x408), as the defaults have them.
+CLOUD_COLOURS = [
+    0x4A5963, 0x52616B, 0x5A656B, 0x636D73, 0x73797B, 0x7B8284, 0x84868C, 0x84868C, 0x9C9A9C,
+    0xA5A2A5, 0xB5B2B5, 0xBDBABD, 0xC6C3C6, 0xCECBCE, 0xD6D3D6, 0xDEDBDE, 0xE7E3E7, 0xEFEFEF,
+    0xF7F7F7, 0xFFFFFF,
+]
 CAMERAS = [("Orbit 1", 560, 0.0002), ("Orbit 2", 650, -0.0004), ("Orbit 3", 400, 0.0002),
            ("Orbit 4", 400, -0.0004), ("Sun view", 500, 0.0), ("Moon view", 500, 0.0),
            ("User view", 500, 0.0), ("Loc view*", 500, 0.0)]
@@ -61,6 +67,7 @@ def record(changes):
     data = bytearray(1196)
     for name, (offset, fmt, default) in FIELDS.items():
         struct.pack_into(fmt, data, offset, default)
+    struct.pack_into("<20I", data, 0x408, *CLOUD_COLOURS)
     for i, (name, distance, speed) in enumerate(CAMERAS):
         base = 20 + 48 * i
         data[base + 4:base + 36] = name.encode().ljust(32, b"\0")

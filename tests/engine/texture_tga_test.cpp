@@ -271,6 +271,46 @@ TEST_F(TextureFixture, FromPixelsKeepsAlphaAndRowPadding) {
     EXPECT_EQ(t.pixel(1, 0), 0x00F0u);
 }
 
+TEST_F(TextureFixture, UpdatePixelsKeepsTheTextureAndItsFormat) {
+    // A 2 x 1 texture of 8-8-8-8 pixels, then new pixels for it: the same
+    // object, size, format and registry entry, the new colours and alpha.
+    const uint8_t first[8] = {10, 20, 30, 40, 50, 60, 70, 80};
+    Texture t(*device);
+    ASSERT_EQ(t.createFromPixelsRegistered(2, 1, 32, 8, first), kResultOk);
+    const PixelFormat format = t.format();
+    const uint8_t next[8] = {1, 2, 3, 255, 4, 5, 6, 0};
+    ASSERT_EQ(t.updatePixels(next), kResultOk);
+    EXPECT_EQ(t.pixel(0, 0), 0xFF030201u);
+    EXPECT_EQ(t.pixel(1, 0), 0x00060504u);
+    EXPECT_EQ(t.width(), 2u);
+    EXPECT_EQ(t.format().alphaMask, format.alphaMask);
+    EXPECT_EQ(device->registeredTextureCount(), 1u);
+    EXPECT_NE(t.deviceId(), 0u);
+    // The device holds the new pixels.
+    ASSERT_EQ(backend->textures.count(t.deviceId()), 1u);
+    EXPECT_EQ(backend->textures[t.deviceId()][3], 255);
+    // Nothing to update in a released texture, nor from no pixels.
+    EXPECT_NE(t.updatePixels(nullptr), kResultOk);
+    t.release();
+    EXPECT_NE(t.updatePixels(next), kResultOk);
+}
+
+TEST(Tga, FileBytesAreWhatWriteWrites) {
+    const uint8_t px[3 * 2 * 4] = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12,
+                                   13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24};
+    TgaImage img;
+    ASSERT_TRUE(img.setImage(3, 2, 32, px));
+    const std::string path = tempPath("gv_engine_tga_bytes.tga");
+    ASSERT_TRUE(img.write(path.c_str()));
+    const std::vector<uint8_t> bytes = img.fileBytes();
+    EXPECT_EQ(bytes, fileBytes(path));
+    // Rows last to first: the second memory row comes right after the header.
+    ASSERT_EQ(bytes.size(), 18u + 24u);
+    EXPECT_EQ(bytes[18], 13);
+    EXPECT_EQ(bytes[18 + 12], 1);
+    std::remove(path.c_str());
+}
+
 TEST(Dib, ParsesPalettesAndRefusesDamage) {
     auto dib = test::makeDib8(3, 2, {{10, 20, 30}, {40, 50, 60}}, {0, 1, 0, 1, 1, 0});
     auto bmp = parseDib(dib);

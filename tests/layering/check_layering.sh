@@ -2,7 +2,9 @@
 # The libraries' floors, from the bottom up: each folder may include only
 # its own headers and those of the folders below it.
 #   core < formats < platform < resources < engine < scene
-#        < ui, locations, clouds (one floor) < app
+#        < ui, locations (one floor), clouds < app
+# The clouds stand beside the overlays: ui/ and locations/ reach the cloud
+# layer only through the program's seams, so only app/ includes clouds/.
 # The editor (GeovistaC) includes only formats/, platform/ and the built-in
 # data of resources/ (and Qt): nothing of the globe's own libraries.
 # Tests, benchmarks, fuzzers and tools may include anything.
@@ -18,7 +20,8 @@ allowed() { # the folders a folder's files may include
     resources) echo "core formats platform resources" ;;
     engine) echo "core formats platform resources engine" ;;
     scene) echo "core formats platform resources engine scene" ;;
-    ui | locations | clouds) echo "core formats platform resources engine scene ui locations clouds" ;;
+    ui | locations) echo "core formats platform resources engine scene ui locations" ;;
+    clouds) echo "core formats platform resources engine scene clouds" ;;
     app) echo "core formats platform resources engine scene ui locations clouds app" ;;
     editor) echo "formats platform resources editor" ;;
     esac
@@ -58,6 +61,10 @@ if [ "${1:-}" = "--self-test" ]; then
     out=$(check "$tmp") && { echo "FAIL: engine/ including scene/ passed"; exit 1; }
     grep -q 'engine/up.cpp: includes scene/' <<<"$out" || { echo "FAIL: not named: $out"; exit 1; }
     rm "$tmp/engine/up.cpp"
+    mkdir -p "$tmp/locations"
+    printf '#include "clouds/cloud_layer.h"\n' >"$tmp/locations/up.cpp"
+    check "$tmp" >/dev/null && { echo "FAIL: locations/ including clouds/ passed"; exit 1; }
+    rm "$tmp/locations/up.cpp"
     printf '#include <app/driver.h>\n' >"$tmp/editor/up.h"
     check "$tmp" >/dev/null && { echo "FAIL: editor/ including app/ passed"; exit 1; }
     echo "ok: upward includes are caught and named"

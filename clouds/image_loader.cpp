@@ -1,0 +1,75 @@
+#include "clouds/image_loader.h"
+
+#include "clouds/bmp_decoder.h"
+#include "clouds/gif_decoder.h"
+#include "clouds/pcx_decoder.h"
+#include "clouds/tga_decoder.h"
+
+#include <fstream>
+#include <memory>
+#include <new>
+
+namespace gv {
+
+namespace {
+
+uint32_t paletteKindOf(uint32_t bits) {
+    switch (bits) {
+    case 24:
+        return 0;
+    case 8:
+        return 1;
+    case 4:
+        return 2;
+    case 1:
+        return 5;
+    default:
+        return 6;
+    }
+}
+
+} // namespace
+
+bool ImageLoader::load(const std::string& path) {
+    if (path.empty()) return false;
+    // Read whole, in one piece: the size first, then the bytes.
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) return false;
+    const std::streamoff size = in.tellg();
+    if (size <= 0 || uint64_t(size) > kMaxImageFileBytes) return false;
+    // Not zero-filled first: every byte is read over.
+    const std::unique_ptr<uint8_t[]> bytes(new (std::nothrow) uint8_t[size_t(size)]);
+    if (!bytes) return false;
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(bytes.get()), size)) return false;
+    in.close();
+    return loadBytes(std::span<const uint8_t>(bytes.get(), size_t(size)));
+}
+
+bool ImageLoader::loadBytes(std::span<const uint8_t> bytes) {
+    if (bytes.empty()) return false;
+    using Decoder = bool (*)(std::span<const uint8_t>, DecodedImage&);
+    static constexpr Decoder kDecoders[] = {decodeBmp, decodePcx, decodeGif, decodeTga};
+    for (Decoder decode : kDecoders) {
+        DecodedImage image;
+        if (!decode(bytes, image)) continue;
+        PackedDib& p = image.picture;
+        if (p.field(dib::kXPelsPerMeter) == 0 && p.field(dib::kYPelsPerMeter) == 0)
+            p.setResolution(kDefaultPixelsPerMetre, kDefaultPixelsPerMetre);
+        picture_ = std::move(p);
+        format_ = image.format;
+        transparent_ = image.transparentColour;
+        paletteKind_ = paletteKindOf(picture_.bits());
+        return true;
+    }
+    return false;
+}
+
+void ImageLoader::reset() {
+    picture_.reset();
+    format_ = ImageFormat::None;
+    transparent_ = 0;
+    paletteKind_ = 6;
+}
+
+} // namespace gv
