@@ -21,6 +21,8 @@ pixels() { "$PY" "${HERE}/cloud_pixels.py" "$@"; }
 
 DEFAULT_PATH="/cgi-bin/uncgi/Earth/action?opt=-p&img=wx-cmap.bmp&daynight=-d"
 IMAGE_PATH="/earthview/cache/20260621-120000-wx.gif"
+# The log line of the page's download.
+PAGE_DONE="${DEFAULT_PATH}: "
 IMAGES="${E2E_TMP}/images"
 mkdir -p "$IMAGES"
 # The served map: two white cloud bands over clear sky. The map already in
@@ -151,12 +153,14 @@ expect_old_clouds() {
     pixels kept "${GV_HOME}/with.png" "${GV_HOME}/without.png" || fail "the earlier clouds are not kept"
 }
 STILL_VIEW="currentCamera=6 userLatitude=0.6 userLongitude=0.3 cam6.distance=500"
-# log_after TEXT: seconds of the program's own clock from "System initialized."
-# to the first log line holding TEXT (the stamps are whole seconds).
+# log_after TEXT [FROM]: seconds of the program's own clock from the first log
+# line holding FROM ("System initialized." when not given) to the first
+# holding TEXT (the stamps are whole seconds).
 log_after() {
     local start end
-    start=$(grep -F -m1 "System initialized." "${RUN}/geovista.log" | cut -c2-9)
+    start=$(grep -F -m1 -- "${2:-System initialized.}" "${RUN}/geovista.log" | cut -c2-9)
     end=$(grep -F -m1 -- "$1" "${RUN}/geovista.log" | cut -c2-9)
+    [ -n "$start" ] || fail "the log does not say '${2:-System initialized.}'"
     [ -n "$end" ] || fail "the log does not say '$1'"
     awk -v a="$start" -v b="$end" 'BEGIN { split(a, x, ":"); split(b, y, ":");
         d = (y[1] * 3600 + y[2] * 60 + y[3]) - (x[1] * 3600 + x[2] * 60 + x[3]);
@@ -275,8 +279,9 @@ stall)
     pixels moving "${GV_HOME}/a.png" "${GV_HOME}/b.png" || fail "the picture stopped during the download"
     wait_outcome 90 FAILED
     # A minute of the program's clock after the last data, which came with
-    # the start; a frame under load may take a few of those seconds.
-    after=$(log_after "failed: no data for too long")
+    # the image's start right after the page; a frame under load may take a
+    # few of those seconds.
+    after=$(log_after "failed: no data for too long" "$PAGE_DONE")
     [ "$after" -ge 60 ] && [ "$after" -le 90 ] || fail "the stall failed after $after s, not 60"
     expect_requests 2
     expect_old_files
@@ -304,7 +309,8 @@ drip)
     start_service drip image
     run_globe drip 40 "127.0.0.1:${PORT}" old
     wait_outcome 120 FAILED
-    after=$(log_after "failed: the download took too long")
+    # Counted from the image's start, right after the page.
+    after=$(log_after "failed: the download took too long" "$PAGE_DONE")
     [ "$after" -ge 600 ] && [ "$after" -le 680 ] || fail "the drip failed after $after s, not 600"
     expect_requests 2
     expect_old_files
