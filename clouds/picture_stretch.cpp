@@ -1,5 +1,7 @@
 #include "clouds/picture_stretch.h"
 
+#include "formats/byte_io.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -55,7 +57,7 @@ Taps tapsFor(uint32_t source, uint32_t target) {
     return t;
 }
 
-// One source row as 0x00RRGGBB values.
+// One source row as 0x00RRGGBB values (0xAARRGGBB for 32 bits).
 void readRow(const PackedDib& p, uint32_t y, const uint32_t* palette, uint32_t* rgb) {
     const uint8_t* row = p.row(y);
     const uint32_t w = p.width();
@@ -85,8 +87,9 @@ void readRow(const PackedDib& p, uint32_t y, const uint32_t* palette, uint32_t* 
             rgb[x] = uint32_t(row[x * 3 + 2]) << 16 | uint32_t(row[x * 3 + 1]) << 8 | row[x * 3];
         break;
     case 32:
+        // The fourth byte comes along in the top eight bits.
         for (uint32_t x = 0; x < w; ++x)
-            rgb[x] = uint32_t(row[x * 4 + 2]) << 16 | uint32_t(row[x * 4 + 1]) << 8 | row[x * 4];
+            rgb[x] = readU32(row + size_t(x) * 4);
         break;
     }
 }
