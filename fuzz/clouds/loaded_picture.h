@@ -37,9 +37,9 @@ inline void loadAndBuild(const uint8_t* data, size_t size,
     const CloudSourceColours byColour(colours);
     const BrightnessSourceColours byBrightness;
     const AlphaSourceColours byAlpha;
-    const SourceColours* source = loader.channels() == PictureChannels::Grey    ? &byBrightness
-                                  : loader.channels() == PictureChannels::Alpha ? &byAlpha
-                                                                                : &byColour;
+    const SourceColours* source = &byColour;
+    if (loader.channels() == PictureChannels::Grey) source = &byBrightness;
+    if (loader.channels() == PictureChannels::Alpha) source = &byAlpha;
     CloudMap map;
     const uint32_t w = 8 + data[0] % 32, h = 4 + data[size - 1] % 16;
     if (!stretchPicture(p, source, w, h, map) || map.size() != size_t(w) * h) std::abort();
