@@ -95,6 +95,15 @@ def cmd_same(a, b):
         fail(f"{n} pixels differ between {a} and {b}")
 
 
+def cmd_drawn(path):
+    """Exit 0 when the shot shows a drawn scene rather than the black of a
+    window whose first frames are late; 1 otherwise."""
+    m = load(path).mean()
+    if m < 1.0:
+        print(f"not drawn yet: mean {m:.2f}")
+        sys.exit(1)
+
+
 def cmd_differ(a, b):
     n = changed(a, b)
     print(f"{n} pixels differ")
