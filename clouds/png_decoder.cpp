@@ -12,8 +12,31 @@ namespace gv {
 namespace {
 
 constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-// Room for one ancillary chunk (text, colour profile), compressed or not.
+// Room for one ancillary chunk, compressed or not.
 constexpr png_alloc_size_t kChunkBytes = png_alloc_size_t(8) << 20;
+// The chunks that change nothing here (text, times, colour spaces and
+// profiles, gamma: the pixels are taken as they are): skipped unread, so
+// that none of them costs memory or time.
+constexpr png_byte kIgnoredChunks[] = "bKGD\0cHRM\0eXIf\0gAMA\0hIST\0iCCP\0iTXt\0oFFs\0"
+                                      "pCAL\0pHYs\0sBIT\0sCAL\0sPLT\0sRGB\0tEXt\0tIME\0zTXt";
+constexpr int kIgnoredChunkCount = 17;
+static_assert(sizeof kIgnoredChunks == kIgnoredChunkCount * 5);
+
+// Every chunk's length lies within the file: a length from the file is
+// never taken for an allocation larger than the file (the library gives a
+// text chunk what its header claims).
+bool chunksFitTheFile(std::span<const uint8_t> file) {
+    size_t at = sizeof kSignature;
+    while (at < file.size()) {
+        if (file.size() - at < 12) return false;
+        const uint64_t length = uint64_t(file[at]) << 24 | uint64_t(file[at + 1]) << 16 |
+                                uint64_t(file[at + 2]) << 8 | file[at + 3];
+        if (length > file.size() - at - 12) return false;
+        if (std::memcmp(file.data() + at + 4, "IEND", 4) == 0) return true;
+        at += 12 + size_t(length);
+    }
+    return false;
+}
 
 // What the library's callbacks touch: plain data only, so that a jump out of
 // the library passes no destructor.
@@ -95,6 +118,9 @@ class ReadStruct {
         // The library refuses larger sides before it allocates for them.
         png_set_user_limits(png_, kMaxPictureSide, kMaxPictureSide);
         png_set_chunk_malloc_max(png_, kChunkBytes);
+        png_set_keep_unknown_chunks(png_, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
+        png_set_keep_unknown_chunks(png_, PNG_HANDLE_CHUNK_NEVER, kIgnoredChunks,
+                                    kIgnoredChunkCount);
     }
     ~ReadStruct() {
         if (png_) png_destroy_read_struct(&png_, info_ ? &info_ : nullptr, nullptr);
@@ -115,6 +141,10 @@ class ReadStruct {
 bool decodePng(std::span<const uint8_t> file, DecodedImage& out) {
     if (file.size() < sizeof kSignature || std::memcmp(file.data(), kSignature, sizeof kSignature))
         return false;
+    if (!chunksFitTheFile(file)) {
+        out.refusal = "PNG: a chunk runs past the end of the file, or there is no end chunk";
+        return false;
+    }
     PngSource source{file.data(), file.size(), 0, {}};
     ReadStruct read(source);
     if (!read.ready()) {

@@ -175,6 +175,38 @@ Bytes withPngSize(Bytes png, uint32_t width, uint32_t height) {
     return png;
 }
 
+// A chunk (type, data) with its length and checksum, put before the end chunk.
+Bytes withChunkBeforeEnd(Bytes png, const char* type, const Bytes& data, uint32_t length) {
+    Bytes chunk;
+    for (int i = 0; i < 4; ++i)
+        chunk.push_back(uint8_t(length >> (24 - 8 * i)));
+    chunk.insert(chunk.end(), type, type + 4);
+    chunk.insert(chunk.end(), data.begin(), data.end());
+    const uint32_t crc = crc32(chunk.data() + 4, chunk.size() - 4);
+    for (int i = 0; i < 4; ++i)
+        chunk.push_back(uint8_t(crc >> (24 - 8 * i)));
+    png.insert(png.end() - 12, chunk.begin(), chunk.end());
+    return png;
+}
+
+TEST(PhotoDecoders, ChunksAreBoundByTheFileAndTextIsSkipped) {
+    const Bytes png = test::fixtureBytes("png_colour.png");
+    // A text chunk that claims a gigabyte: the library would allocate it.
+    expectRefused(withChunkBeforeEnd(png, "tEXt", {'a', 0, 'b'}, 1067250469),
+                  "PNG: ", "past the end");
+    // Text, a colour profile that would not inflate, and a chunk no one
+    // knows are skipped: the picture is the same.
+    Bytes extra = withChunkBeforeEnd(png, "tEXt", Bytes(300, 'x'), 300);
+    extra = withChunkBeforeEnd(extra, "iCCP", {'p', 0, 0, 1, 2, 3}, 6);
+    extra = withChunkBeforeEnd(extra, "abCd", Bytes(40, 7), 40);
+    ImageLoader plain, withExtra;
+    ASSERT_TRUE(plain.loadBytes(png));
+    ASSERT_TRUE(withExtra.loadBytes(extra)) << withExtra.refusal();
+    EXPECT_EQ(test::firstDifference(test::pictureRgb(withExtra.picture()),
+                                    test::pictureRgb(plain.picture())),
+              "");
+}
+
 TEST(PhotoDecoders, SizesPastTheCapsAreRefusedBeforeDecoding) {
     const Bytes jpeg = test::fixtureBytes("jpeg_grey.jpg");
     // Over the side cap, and over the bytes cap within the side cap
