@@ -6,6 +6,7 @@
 
 #include "app/driver.h"
 #include "app/preferences_file.h"
+#include "clouds/cloud_layer.h"
 #include "engine/bitmap_font.h"
 #include "engine/tga_image.h"
 #include "scene/cameras.h"
@@ -75,7 +76,10 @@ class ProgramSceneServices final : public SceneServices {
 
     // The builds log their own lines and replace what they built before;
     // their results are not checked, as at no other time after start-up.
-    void rebuildEarth() override { buildEarth(); }
+    void rebuildEarth() override {
+        buildEarth();
+        cloudLayer().logRefusal();
+    }
     void rebuildSunAndMoon() override {
         buildSun();
         buildMoon();

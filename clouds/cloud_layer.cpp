@@ -37,12 +37,15 @@ Texture* CloudLayer::tileTexture(int tile) const {
 }
 
 bool CloudLayer::makeMap(bool useCache) {
+    refusal_.clear();
+    refusalLogged_ = true;
     if (useCache && readCloudCache(folder_ + kCloudCacheFile, map_)) return true;
     ImageLoader loader;
     if (!loader.load(folder_ + kCloudImageFile)) {
         // A JPEG or PNG the library refused says why; other refusals are quiet.
-        if (!loader.refusal().empty())
-            logWrite("Cloud picture not decoded: %s\n", loader.refusal().c_str());
+        refusal_ = loader.refusal();
+        refusalLogged_ = refusal_.empty();
+        if (!useCache) logRefusal();
         return false;
     }
     const CloudColours colours(prefs_->cloudColours);
@@ -52,6 +55,12 @@ bool CloudLayer::makeMap(bool useCache) {
     // A cache that cannot be written only costs the next start a decode.
     writeCloudCache(folder_ + kCloudCacheFile, map_);
     return true;
+}
+
+void CloudLayer::logRefusal() {
+    if (refusalLogged_) return;
+    logWrite("Cloud picture not decoded: %s\n", refusal_.c_str());
+    refusalLogged_ = true;
 }
 
 void CloudLayer::setMaterial(int tile) {

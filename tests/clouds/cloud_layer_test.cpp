@@ -335,11 +335,24 @@ TEST_F(CloudLayerTest, RefusedPictureSaysWhyInTheLog) {
     const auto reports = log.reports();
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0].rfind("Cloud picture not decoded: JPEG: ", 0), 0u) << reports[0];
+    EXPECT_EQ(layer.refusal().rfind("JPEG: ", 0), 0u);
+    // Inside the earth's start-up step (with the cache allowed, none there)
+    // the reason waits until the step has its result.
+    log.clear();
+    std::filesystem::remove(dir.file("clouds.tga"));
+    EXPECT_FALSE(layer.build(true));
+    EXPECT_TRUE(log.reports().empty());
+    layer.logRefusal();
+    layer.logRefusal();
+    ASSERT_EQ(log.reports().size(), 1u);
+    EXPECT_EQ(log.reports()[0].rfind("Cloud picture not decoded: JPEG: ", 0), 0u);
     // A page that is no picture at all is refused without a word.
     log.clear();
     writeSatellite({'<', 'h', 't', 'm', 'l', '>', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
     EXPECT_FALSE(layer.rebuildFromSatelliteImage());
+    layer.logRefusal();
     EXPECT_TRUE(log.reports().empty());
+    EXPECT_EQ(layer.refusal(), "");
 }
 
 // The start-up step of the earth's creation, with the layer as its cloud build.
