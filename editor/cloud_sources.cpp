@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstring>
 
 namespace gv::editor {
 
@@ -13,7 +12,7 @@ const std::vector<CloudSource>& cloudSources() {
         const Preferences factory = defaultPreferences();
         std::vector<CloudSource> list;
         const auto text = [](const char* field) {
-            return std::string(field, strnlen(field, kHostFieldSize));
+            return std::string(field, std::find(field, field + kHostFieldSize, '\0'));
         };
         const std::string host = text(factory.cloudServerHost);
         list.push_back({"Factory settings (two-step service at " + host + ")", host,
