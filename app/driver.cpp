@@ -5,6 +5,7 @@
 #include "app/program_services.h"
 #include "app/window_proc.h"
 #include "clouds/cloud_layer.h"
+#include "clouds/cloud_updater.h"
 #include "core/angles.h"
 #include "core/log.h"
 #include "core/startup_step.h"
@@ -12,6 +13,7 @@
 #include "engine/gl/gl_backend.h"
 #include "locations/locations_files.h"
 #include "platform/display_modes.h"
+#include "platform/message_window.h"
 #include "platform/program_file.h"
 #include "platform/registry.h"
 #include "platform/saver_host.h"
@@ -192,8 +194,8 @@ bool stepPlanets() {
     DriverState& d = gDriver;
     bindPlanets(*d.renderer, *d.display, prefs());
     // The earth's creation builds the cloud layer round it, from the cache
-    // when there is one; the frame draws it with the earth. The download
-    // that fetches a missing picture comes with the cloud updater.
+    // when there is one; the frame draws it with the earth. Without either
+    // picture the start-up's cloud update fetches one.
     cloudLayer().bind(*d.renderer, *d.display, prefs(), d.programFolder);
     planets().buildCloudLayer = [] { return cloudLayer().build(true); };
     sceneFrameHooks().cloudLayer = [] { return cloudLayer().sphere(); };
@@ -362,7 +364,8 @@ void runFrame() {
     platform::WindowMessage msg;
     if (platform::peekMessage(msg)) {
         if (msg.message == platform::WM_QUIT) d.quitRequested = true;
-        windowProc(msg);
+        // The network's hidden windows take their own messages.
+        if (!platform::dispatchToMessageWindow(msg)) windowProc(msg);
     }
     clock.endFrame();
 }
@@ -404,6 +407,7 @@ bool startUp() {
     const bool preview = d.runMode == RunMode::Preview;
 
     d.startTick = platform::tickCount();
+    cloudUpdater().reset(); // no download client until the first update
     d.videoReady = platform::initVideo();
     d.screen = d.videoReady ? platform::primaryScreenRect() : platform::Rect{};
 
@@ -463,6 +467,8 @@ void shutDown() {
                 saveCitiesFile(d.programFolder);
             }
         }
+        // A download still running ends here, its partial file removed.
+        cloudUpdater().release();
         if (d.videoReady)
             while (platform::showCursor(true) < 0) {
             }

@@ -7,9 +7,12 @@
 #include "app/driver.h"
 #include "app/preferences_file.h"
 #include "clouds/cloud_layer.h"
+#include "clouds/cloud_update_host.h"
+#include "clouds/cloud_updater.h"
 #include "engine/bitmap_font.h"
 #include "engine/tga_image.h"
 #include "scene/cameras.h"
+#include "scene/frame_composition.h"
 #include "scene/planet_motion.h"
 #include "scene/planet_objects.h"
 #include "ui/cloud_services.h"
@@ -91,9 +94,25 @@ class ProgramSceneServices final : public SceneServices {
 
 class ProgramCloudServices final : public CloudServices {
   public:
-    // Not connected yet: the cloud updater's state. Without it no download
-    // ever runs.
-    bool cloudDownloadRunning() override { return false; }
+    bool cloudDownloadRunning() override { return cloudUpdater().downloading(); }
+};
+
+class ProgramCloudUpdateHost final : public CloudUpdateHost {
+  public:
+    Preferences& preferences() override { return prefs(); }
+    std::string programFolder() override { return driver().programFolder; }
+    std::tm localTime() override {
+        DriverState& d = driver();
+        // The start-up's update comes before the first frame has sampled
+        // the clock.
+        if (d.simClock.sample().simulatedTime == 0)
+            return sampleClock(std::time(nullptr), d.clock.extraSecondsTotal).local;
+        return d.simClock.sample().local;
+    }
+    void postMessage(const char* title, const char* subtitle) override {
+        gv::postMessage(prefs().messageTime, title, "%s", subtitle);
+    }
+    bool rebuildCloudLayer() override { return cloudLayer().rebuildFromSatelliteImage(); }
 };
 
 class ProgramDisplayModes final : public DisplayModeServices {
@@ -171,6 +190,7 @@ class ProgramPointerServices final : public PointerServices {
 ProgramUiHost gUiHost;
 ProgramSceneServices gSceneServices;
 ProgramCloudServices gCloudServices;
+ProgramCloudUpdateHost gCloudUpdateHost;
 ProgramDisplayModes gDisplayModes;
 ProgramCameraServices gCameraServices;
 ProgramLocationsServices gLocationsServices;
@@ -182,6 +202,11 @@ void connectProgramServices() {
     setUiHost(&gUiHost);
     setSceneServices(&gSceneServices);
     setCloudServices(&gCloudServices);
+    setCloudUpdateHost(&gCloudUpdateHost);
+    // The frame's due check and the start-up's update when the first cloud
+    // build failed.
+    sceneFrameHooks().cloudUpdateIfDue = [] { cloudUpdater().updateIfDue(); };
+    planets().startCloudDownload = [] { cloudUpdater().start(); };
     setDisplayModeServices(&gDisplayModes);
     setCameraServices(&gCameraServices);
     setLocationsServices(&gLocationsServices);
@@ -192,6 +217,9 @@ void disconnectProgramServices() {
     setUiHost(nullptr);
     setSceneServices(nullptr);
     setCloudServices(nullptr);
+    setCloudUpdateHost(nullptr);
+    sceneFrameHooks().cloudUpdateIfDue = nullptr;
+    planets().startCloudDownload = nullptr;
     setDisplayModeServices(nullptr);
     setCameraServices(nullptr);
     setLocationsServices(nullptr);

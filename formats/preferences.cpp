@@ -207,4 +207,25 @@ int32_t clampedCameraIndex(int32_t index) {
     return clampedIndex(index, 0, kCameraCount - 1, 0);
 }
 
+std::tm lastCloudUpdateTime(const Preferences& prefs) {
+    const int32_t(&t)[9] = prefs.lastCloudUpdate;
+    std::tm tm{};
+    tm.tm_sec = t[0];
+    tm.tm_min = t[1];
+    tm.tm_hour = t[2];
+    tm.tm_mday = t[3];
+    tm.tm_mon = t[4];
+    tm.tm_year = t[5];
+    tm.tm_wday = t[6];
+    tm.tm_yday = t[7];
+    tm.tm_isdst = t[8];
+    return tm;
+}
+
+void setLastCloudUpdateTime(Preferences& prefs, const std::tm& tm) {
+    const int32_t fields[9] = {tm.tm_sec,  tm.tm_min,  tm.tm_hour, tm.tm_mday, tm.tm_mon,
+                               tm.tm_year, tm.tm_wday, tm.tm_yday, tm.tm_isdst};
+    std::memcpy(prefs.lastCloudUpdate, fields, sizeof fields);
+}
+
 } // namespace gv

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <span>
 
 namespace gv {
@@ -118,5 +119,10 @@ inline FieldText<32> cameraNameText(const CameraSetting& camera) {
 inline bool isOn(Bool32 v) {
     return v != 0;
 }
+
+// `lastCloudUpdate` as the broken-down local time its nine fields hold, and
+// the other way.
+std::tm lastCloudUpdateTime(const Preferences& prefs);
+void setLastCloudUpdateTime(Preferences& prefs, const std::tm& time);
 
 } // namespace gv

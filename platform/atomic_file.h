@@ -10,6 +10,10 @@ namespace gv::platform {
 
 bool replaceFileContents(const std::string& path, std::span<const uint8_t> bytes);
 
+// Puts a finished file in the place of another in one step (a download kept
+// aside until it is complete); the old file stays when this fails.
+bool moveFileReplacing(const std::string& from, const std::string& to);
+
 // Test seam: called after the temporary file holds its first half and before
 // the rename, so a test can stop a process in the middle of a save.
 using AtomicWriteHook = void (*)(const std::string& tempPath);

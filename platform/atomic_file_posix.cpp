@@ -1,6 +1,7 @@
 #include "platform/atomic_file.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -58,6 +59,10 @@ bool replaceFileContents(const std::string& path, std::span<const uint8_t> bytes
         close(dir);
     }
     return true;
+}
+
+bool moveFileReplacing(const std::string& from, const std::string& to) {
+    return rename(from.c_str(), to.c_str()) == 0;
 }
 
 } // namespace gv::platform

@@ -43,4 +43,8 @@ bool replaceFileContents(const std::string& path, std::span<const uint8_t> bytes
     return true;
 }
 
+bool moveFileReplacing(const std::string& from, const std::string& to) {
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
 } // namespace gv::platform

@@ -10,6 +10,9 @@ struct WindowMessage {
     uint32_t message = 0;
     uint64_t wParam = 0;
     int64_t lParam = 0;
+    // The hidden window it is addressed to (message_window.h); 0 for the
+    // program's own window.
+    uint64_t window = 0;
 };
 
 // Messages.

@@ -59,7 +59,9 @@ class Window {
 
 // Takes at most one waiting message without waiting (the frame loop's pump).
 // Also looks after requests that arrive from outside: a quit signal becomes
-// WM_QUIT, a second instance's raise request raises the window.
+// WM_QUIT, a second instance's raise request raises the window; socket
+// readiness, finished name lookups and due timers become messages for the
+// hidden windows (message_window.h).
 bool peekMessage(WindowMessage& out);
 void postMessage(const WindowMessage& msg);
 void postQuitMessage();

@@ -1,7 +1,10 @@
 #include "platform/window.h"
 
+#include "platform/async_socket.h"
+#include "platform/message_window.h"
 #include "platform/quit_signals.h"
 #include "platform/single_instance.h"
+#include "platform/tick_count.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -328,7 +331,9 @@ bool peekMessage(WindowMessage& out) {
         translate(e);
     if (takeQuitSignal()) gQueue.push_back({WM_QUIT, 0, 0});
     if (takeRaiseRequest() && gForeground) gForeground->raise();
-    if (gQueue.empty()) return false;
+    pollNetworkEvents();
+    // Timers come when nothing else waits, as window timers do.
+    if (gQueue.empty()) return takeDueTimer(tickCount(), out);
     out = gQueue.front();
     gQueue.pop_front();
     return true;

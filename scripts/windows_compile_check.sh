@@ -46,10 +46,12 @@ done
     # shellcheck disable=SC2086
     find $libraries -name '*.h' -not -path 'engine/gl/*' | sort | sed 's/^/header /'
     # Left out: the tests of the POSIX registry and single instance, the
-    # end-to-end helpers (X11, SDL, GL), the libnova reference and the
-    # editor's window tests (Qt).
+    # end-to-end helpers (X11, SDL, GL), the libnova reference, the editor's
+    # window tests (Qt) and the tests whose servers on loopback ports are
+    # POSIX sockets.
     find tests -name '*.cpp' | sort |
         grep -v -E 'tests/(platform/(registry|single_instance)_test|e2e/|scene/libnova_reference|editor_qt/)' |
+        xargs grep -L -E '#include "tests/(support/loopback_listener|clouds/loopback_server)\.h"' |
         sed 's/^/test /'
 } >"$OUT/list"
 

@@ -164,21 +164,6 @@ OptionValue cloudsFromSatellites(uint32_t key) {
     return onOff(P().cloudsFromSatellites);
 }
 
-// Calendar seconds of the stored start of the last update, read as local time.
-std::time_t lastUpdateSeconds(const int32_t (&t)[9]) {
-    std::tm tm{};
-    tm.tm_sec = t[0];
-    tm.tm_min = t[1];
-    tm.tm_hour = t[2];
-    tm.tm_mday = t[3];
-    tm.tm_mon = t[4];
-    tm.tm_year = t[5];
-    tm.tm_wday = t[6];
-    tm.tm_yday = t[7];
-    tm.tm_isdst = t[8];
-    return std::mktime(&tm);
-}
-
 OptionValue cloudUpdatingTime(uint32_t key) {
     Preferences& p = P();
     uint32_t hours = p.cloudUpdateInterval / 3600;
@@ -197,8 +182,8 @@ OptionValue cloudUpdatingTime(uint32_t key) {
         return format("%u hour%c - actually disabled", hours, hourSuffix);
 
     std::tm now = sceneServices().simulatedLocalTime();
-    const int64_t since =
-        int64_t(std::mktime(&now)) - int64_t(lastUpdateSeconds(p.lastCloudUpdate));
+    std::tm last = lastCloudUpdateTime(p);
+    const int64_t since = int64_t(std::mktime(&now)) - int64_t(std::mktime(&last));
     int64_t minutes = (int64_t(p.cloudUpdateInterval) - since) / 60 + 1;
     if (minutes < 0) minutes = 0;
     return format("%u hour%c - next in %u minute%c", hours, hourSuffix, unsigned(minutes),

@@ -1,0 +1,54 @@
+#include "clouds/server_address.h"
+
+#include <algorithm>
+
+namespace gv {
+
+namespace {
+
+std::optional<uint16_t> parsePort(const std::string& digits) {
+    if (digits.empty() || digits.size() > 5) return std::nullopt;
+    uint32_t value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + uint32_t(c - '0');
+    }
+    if (value == 0 || value > 65535) return std::nullopt;
+    return uint16_t(value);
+}
+
+} // namespace
+
+std::optional<ServerAddress> parseServerAddress(const std::string& text) {
+    if (text.empty() || std::any_of(text.begin(), text.end(),
+                                    [](char c) { return uint8_t(c) <= 0x20 || c == 0x7F; }))
+        return std::nullopt;
+    ServerAddress out;
+    if (text[0] == '[') {
+        const std::size_t close = text.find(']');
+        if (close == std::string::npos || close == 1) return std::nullopt;
+        out.host = text.substr(1, close - 1);
+        const std::string rest = text.substr(close + 1);
+        if (!rest.empty()) {
+            if (rest[0] != ':') return std::nullopt;
+            const auto port = parsePort(rest.substr(1));
+            if (!port) return std::nullopt;
+            out.port = *port;
+        }
+        return out;
+    }
+    const std::size_t colon = text.find(':');
+    if (colon == std::string::npos || text.find(':', colon + 1) != std::string::npos) {
+        // No port, or an IPv6 address written without brackets.
+        out.host = text;
+        return out;
+    }
+    if (colon == 0) return std::nullopt;
+    const auto port = parsePort(text.substr(colon + 1));
+    if (!port) return std::nullopt;
+    out.host = text.substr(0, colon);
+    out.port = *port;
+    return out;
+}
+
+} // namespace gv
