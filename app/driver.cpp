@@ -201,7 +201,10 @@ bool stepPlanets() {
     cloudLayer().bind(*d.renderer, *d.display, prefs(), d.programFolder);
     planets().buildCloudLayer = [] { return cloudLayer().build(true); };
     sceneFrameHooks().cloudLayer = [] { return cloudLayer().sphere(); };
-    if (!buildEarth()) return false;
+    const bool earth = buildEarth();
+    // A picture refused while the earth's step ran, after the step's result.
+    cloudLayer().logRefusal();
+    if (!earth) return false;
     if (!buildSun()) return false;
     if (!buildLensFlares(*d.renderer, *d.display, prefs())) return false;
     return buildMoon();

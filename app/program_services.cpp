@@ -84,7 +84,10 @@ class ProgramSceneServices final : public SceneServices {
 
     // The builds log their own lines and replace what they built before;
     // their results are not checked, as at no other time after start-up.
-    void rebuildEarth() override { buildEarth(); }
+    void rebuildEarth() override {
+        buildEarth();
+        cloudLayer().logRefusal();
+    }
     void rebuildSunAndMoon() override {
         buildSun();
         buildMoon();

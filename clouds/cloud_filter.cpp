@@ -61,6 +61,11 @@ void classifyCloudPixels(std::span<uint32_t> pixels, const CloudColours& colours
         p = colours.classify(p);
 }
 
+uint8_t cloudOpacity(uint32_t channelSum) {
+    assert(channelSum <= 3 * 255);
+    return tables().third[std::min<uint32_t>(channelSum, 3 * 255)];
+}
+
 void smoothCloudMap(std::span<uint32_t> map, uint32_t width, uint32_t height) {
     assert(map.size() == size_t(width) * height);
     if (width == 0 || height < 2) return;

@@ -31,6 +31,10 @@ class CloudColours {
 
 void classifyCloudPixels(std::span<uint32_t> pixels, const CloudColours& colours);
 
+// The opacity rule: a cloud pixel is as opaque as it is bright, the sum of
+// its red, green and blue (0..765) times 0.33333, truncated.
+uint8_t cloudOpacity(uint32_t channelSum);
+
 // The three smoothing passes and the opacity from brightness, on a map of
 // width x height pixels (0xAARRGGBB) held bottom row first; the map wraps
 // round in longitude, and the picture's top row keeps its values.

@@ -37,16 +37,30 @@ Texture* CloudLayer::tileTexture(int tile) const {
 }
 
 bool CloudLayer::makeMap(bool useCache) {
+    refusal_.clear();
+    refusalLogged_ = true;
     if (useCache && readCloudCache(folder_ + kCloudCacheFile, map_)) return true;
     ImageLoader loader;
-    if (!loader.load(folder_ + kCloudImageFile)) return false;
+    if (!loader.load(folder_ + kCloudImageFile)) {
+        // A JPEG or PNG the library refused says why; other refusals are quiet.
+        refusal_ = loader.refusal();
+        refusalLogged_ = refusal_.empty();
+        if (!useCache) logRefusal();
+        return false;
+    }
     const CloudColours colours(prefs_->cloudColours);
     // Into the map kept from the last build: no fresh memory for it. The
     // stretch refuses before it writes anything.
-    if (!cloudMapFromPicture(loader.picture(), colours, map_)) return false;
+    if (!cloudMapFromPicture(loader.picture(), loader.channels(), colours, map_)) return false;
     // A cache that cannot be written only costs the next start a decode.
     writeCloudCache(folder_ + kCloudCacheFile, map_);
     return true;
+}
+
+void CloudLayer::logRefusal() {
+    if (refusalLogged_) return;
+    logWrite("Cloud picture not decoded: %s\n", refusal_.c_str());
+    refusalLogged_ = true;
 }
 
 void CloudLayer::setMaterial(int tile) {

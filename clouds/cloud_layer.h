@@ -40,6 +40,13 @@ class CloudLayer {
     // materials and sphere; a later build without it only replaces the
     // pixels. False leaves what was on screen as it was.
     bool build(bool useCache);
+    // Why the last build refused the satellite picture, when its decoder
+    // said (a JPEG or PNG its library could not read). A build without the
+    // cache writes it to the log at once; a build with it (the earth's
+    // creation, inside its start-up step) keeps it for logRefusal, so that
+    // the step's label and result stay on one line.
+    const std::string& refusal() const { return refusal_; }
+    void logRefusal();
     // The updater's entry after a download: the satellite picture, not the
     // cache.
     bool rebuildFromSatelliteImage() { return build(false); }
@@ -70,6 +77,8 @@ class CloudLayer {
     DisplayDevice* display_ = nullptr;
     const Preferences* prefs_ = nullptr;
     std::string folder_;
+    std::string refusal_;
+    bool refusalLogged_ = true;
     CloudMap map_;
     std::array<std::unique_ptr<Texture>, kCloudTiles> tiles_;
     bool materialsReserved_ = false;

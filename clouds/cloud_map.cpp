@@ -16,13 +16,46 @@ void CloudSourceColours::map(const uint32_t* rgb, uint32_t* out, size_t count) c
     }
 }
 
-bool stretchCloudPicture(const PackedDib& picture, const CloudColours& colours, CloudMap& map) {
-    const CloudSourceColours source(colours);
-    return stretchPicture(picture, &source, kCloudMapWidth, kCloudMapHeight, map);
+namespace {
+
+uint32_t channelSum(uint32_t rgb) {
+    return (rgb & 0xFF) + ((rgb >> 8) & 0xFF) + ((rgb >> 16) & 0xFF);
 }
 
-bool cloudMapFromPicture(const PackedDib& picture, const CloudColours& colours, CloudMap& map) {
-    if (!stretchCloudPicture(picture, colours, map)) return false;
+} // namespace
+
+void BrightnessSourceColours::map(const uint32_t* rgb, uint32_t* out, size_t count) const {
+    for (size_t i = 0; i < count; ++i) {
+        const uint32_t c = rgb[i] & 0x00FFFFFFu;
+        out[i] = uint32_t(cloudOpacity(channelSum(c))) << 24 | c;
+    }
+}
+
+void AlphaSourceColours::map(const uint32_t* argb, uint32_t* out, size_t count) const {
+    for (size_t i = 0; i < count; ++i) {
+        const uint32_t a = argb[i] >> 24;
+        uint32_t c = 0;
+        for (int shift = 0; shift < 24; shift += 8)
+            c |= (((argb[i] >> shift) & 0xFF) * a + 127) / 255 << shift;
+        out[i] = uint32_t(cloudOpacity(channelSum(c))) << 24 | c;
+    }
+}
+
+bool stretchCloudPicture(const PackedDib& picture, PictureChannels channels,
+                         const CloudColours& colours, CloudMap& map) {
+    const CloudSourceColours byColour(colours);
+    const BrightnessSourceColours byBrightness;
+    const AlphaSourceColours byAlpha;
+    const SourceColours* source = &byColour;
+    if (channels == PictureChannels::Grey) source = &byBrightness;
+    // Alpha is only carried by 32-bit pictures.
+    if (channels == PictureChannels::Alpha && picture.bits() == 32) source = &byAlpha;
+    return stretchPicture(picture, source, kCloudMapWidth, kCloudMapHeight, map);
+}
+
+bool cloudMapFromPicture(const PackedDib& picture, PictureChannels channels,
+                         const CloudColours& colours, CloudMap& map) {
+    if (!stretchCloudPicture(picture, channels, colours, map)) return false;
     smoothCloudMap(map, kCloudMapWidth, kCloudMapHeight);
     return true;
 }

@@ -3,6 +3,7 @@
 // first, longitude from west to east along a row, the northern hemisphere in
 // the upper half; cut into eight 256 x 256 tiles, four across each half.
 #include "clouds/cloud_filter.h"
+#include "clouds/decoded_image.h"
 #include "clouds/picture_stretch.h"
 
 #include <cstdint>
@@ -28,11 +29,29 @@ class CloudSourceColours final : public SourceColours {
     const CloudColours& colours_;
 };
 
-// Classified and stretched to the map's size (no smoothing yet).
-bool stretchCloudPicture(const PackedDib& picture, const CloudColours& colours, CloudMap& map);
+// A brightness map (a picture of greys): every pixel is cloud, its colour
+// kept, as opaque as it is bright; black is clear sky.
+class BrightnessSourceColours final : public SourceColours {
+  public:
+    void map(const uint32_t* rgb, uint32_t* out, size_t count) const override;
+};
+
+// A picture with alpha: every pixel is cloud, its colour scaled by its
+// alpha (rounded), then as opaque as that colour is bright.
+class AlphaSourceColours final : public SourceColours {
+  public:
+    void map(const uint32_t* argb, uint32_t* out, size_t count) const override;
+};
+
+// Classified and stretched to the map's size (no smoothing yet): colour
+// pictures by the cloud colours, greys as brightness, alpha pictures by
+// their alpha.
+bool stretchCloudPicture(const PackedDib& picture, PictureChannels channels,
+                         const CloudColours& colours, CloudMap& map);
 
 // The whole map from a decoded picture: classified, stretched, smoothed.
-bool cloudMapFromPicture(const PackedDib& picture, const CloudColours& colours, CloudMap& map);
+bool cloudMapFromPicture(const PackedDib& picture, PictureChannels channels,
+                         const CloudColours& colours, CloudMap& map);
 
 // Tile i (0..7) as 256 x 256 pixels top row first: map column (i mod 4) x
 // 256 on, map rows from 256 (northern tiles 0..3) or 0 (southern 4..7);

@@ -2,7 +2,9 @@
 
 #include "clouds/bmp_decoder.h"
 #include "clouds/gif_decoder.h"
+#include "clouds/jpeg_decoder.h"
 #include "clouds/pcx_decoder.h"
+#include "clouds/png_decoder.h"
 #include "clouds/tga_decoder.h"
 
 #include <fstream>
@@ -31,6 +33,7 @@ uint32_t paletteKindOf(uint32_t bits) {
 } // namespace
 
 bool ImageLoader::load(const std::string& path) {
+    refusal_.clear();
     if (path.empty()) return false;
     // Read whole, in one piece: the size first, then the bytes.
     std::ifstream in(path, std::ios::binary | std::ios::ate);
@@ -47,19 +50,26 @@ bool ImageLoader::load(const std::string& path) {
 }
 
 bool ImageLoader::loadBytes(std::span<const uint8_t> bytes) {
+    refusal_.clear();
     if (bytes.empty()) return false;
     using Decoder = bool (*)(std::span<const uint8_t>, DecodedImage&);
-    static constexpr Decoder kDecoders[] = {decodeBmp, decodePcx, decodeGif, decodeTga};
+    static constexpr Decoder kDecoders[] = {decodeBmp, decodePcx,  decodeGif,
+                                            decodeTga, decodeJpeg, decodePng};
     for (Decoder decode : kDecoders) {
         DecodedImage image;
-        if (!decode(bytes, image)) continue;
+        if (!decode(bytes, image)) {
+            if (refusal_.empty()) refusal_ = std::move(image.refusal);
+            continue;
+        }
         PackedDib& p = image.picture;
         if (p.field(dib::kXPelsPerMeter) == 0 && p.field(dib::kYPelsPerMeter) == 0)
             p.setResolution(kDefaultPixelsPerMetre, kDefaultPixelsPerMetre);
         picture_ = std::move(p);
         format_ = image.format;
         transparent_ = image.transparentColour;
+        channels_ = image.channels;
         paletteKind_ = paletteKindOf(picture_.bits());
+        refusal_.clear();
         return true;
     }
     return false;
@@ -69,7 +79,9 @@ void ImageLoader::reset() {
     picture_.reset();
     format_ = ImageFormat::None;
     transparent_ = 0;
+    channels_ = PictureChannels::Colour;
     paletteKind_ = 6;
+    refusal_.clear();
 }
 
 } // namespace gv

@@ -1,7 +1,7 @@
 #pragma once
 // Reads a picture file whole, recognises its format by its content (Windows
-// or OS/2 bitmap, PCX, GIF, TGA, tried in that order) and keeps the decoded
-// picture as one packed device-independent bitmap.
+// or OS/2 bitmap, PCX, GIF, TGA, JPEG, PNG, tried in that order) and keeps
+// the decoded picture as one packed device-independent bitmap.
 #include "clouds/decoded_image.h"
 
 #include <cstdint>
@@ -30,13 +30,20 @@ class ImageLoader {
     uint32_t transparentColour() const { return transparent_; }
     // 0 for 24 bits, 1 for 8, 2 for 4, 5 for 1, 6 otherwise.
     uint32_t paletteKind() const { return paletteKind_; }
+    // Whether the picture holds colours, only greys, or colours with alpha.
+    PictureChannels channels() const { return channels_; }
+    // After a failed load: why a file recognised as JPEG or PNG was refused,
+    // for the log; empty when no decoder recognised the bytes.
+    const std::string& refusal() const { return refusal_; }
     const PackedDib& picture() const { return picture_; }
 
   private:
     ImageFormat format_ = ImageFormat::None;
     uint32_t transparent_ = 0;
     uint32_t paletteKind_ = 6;
+    PictureChannels channels_ = PictureChannels::Colour;
     PackedDib picture_;
+    std::string refusal_;
 };
 
 } // namespace gv

@@ -2,12 +2,26 @@
 
 #include "formats/byte_io.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace gv {
 
 uint64_t dibStride(uint64_t width, uint32_t bits) {
     return ((width * bits + 31) / 32) * 4;
+}
+
+bool isGreyPicture(const PackedDib& picture, uint32_t tolerance) {
+    if (picture.empty() || picture.bits() != 24) return false;
+    const uint32_t w = picture.width(), h = picture.height();
+    for (uint32_t y = 0; y < h; ++y) {
+        const uint8_t* p = picture.row(y);
+        for (uint32_t x = 0; x < w; ++x, p += 3) {
+            const uint8_t lo = std::min({p[0], p[1], p[2]}), hi = std::max({p[0], p[1], p[2]});
+            if (uint32_t(hi - lo) > tolerance) return false;
+        }
+    }
+    return true;
 }
 
 void PackedDib::Free::operator()(uint8_t* p) const {

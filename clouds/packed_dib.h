@@ -42,6 +42,11 @@ inline constexpr size_t kColoursImportant = 36;
 // Bytes in one pixel row of that width and depth.
 uint64_t dibStride(uint64_t width, uint32_t bits);
 
+class PackedDib;
+// True when every pixel of a 24-bit picture is a grey: its red, green and
+// blue differ by at most `tolerance`. False for other depths.
+bool isGreyPicture(const PackedDib& picture, uint32_t tolerance);
+
 class PackedDib {
   public:
     // A zero-filled block for width x height pixels of `bits` (1, 4, 8, 16, 24

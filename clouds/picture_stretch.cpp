@@ -1,5 +1,7 @@
 #include "clouds/picture_stretch.h"
 
+#include "formats/byte_io.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -55,7 +57,7 @@ Taps tapsFor(uint32_t source, uint32_t target) {
     return t;
 }
 
-// One source row as 0x00RRGGBB values.
+// One source row as 0x00RRGGBB values (0xAARRGGBB for 32 bits).
 void readRow(const PackedDib& p, uint32_t y, const uint32_t* palette, uint32_t* rgb) {
     const uint8_t* row = p.row(y);
     const uint32_t w = p.width();
@@ -85,8 +87,9 @@ void readRow(const PackedDib& p, uint32_t y, const uint32_t* palette, uint32_t* 
             rgb[x] = uint32_t(row[x * 3 + 2]) << 16 | uint32_t(row[x * 3 + 1]) << 8 | row[x * 3];
         break;
     case 32:
+        // The fourth byte comes along in the top eight bits.
         for (uint32_t x = 0; x < w; ++x)
-            rgb[x] = uint32_t(row[x * 4 + 2]) << 16 | uint32_t(row[x * 4 + 1]) << 8 | row[x * 4];
+            rgb[x] = readU32(row + size_t(x) * 4);
         break;
     }
 }
@@ -122,17 +125,47 @@ bool stretchPicture(const PackedDib& picture, const SourceColours* colours, uint
         mapColours(rgb, palette, 256);
     }
 
+    // One source row as mapped 0xAARRGGBB pixels.
+    std::vector<uint32_t> rgb(sw);
+    auto mappedRow = [&](uint32_t y, uint32_t* px) {
+        if (indexed) {
+            readRow(picture, y, palette, px);
+        } else {
+            readRow(picture, y, nullptr, rgb.data());
+            mapColours(rgb.data(), px, sw);
+        }
+    };
+    if (sw == 2 * width && sh == 2 * height) {
+        // Exactly half each way (a 2048 x 1024 map to 1024 x 512): each
+        // target pixel the mean of its 2 x 2 block, rounded half up, in
+        // integers; the weighted sums below give the same values.
+        std::vector<uint32_t> lower(sw), upper(sw);
+        out.resize(size_t(width) * height);
+        for (uint32_t d = 0; d < height; ++d) {
+            mappedRow(2 * d, lower.data());
+            mappedRow(2 * d + 1, upper.data());
+            uint32_t* o = out.data() + size_t(d) * width;
+            for (uint32_t x = 0; x < width; ++x) {
+                const uint32_t a = lower[2 * x], b = lower[2 * x + 1], c = upper[2 * x],
+                               e = upper[2 * x + 1];
+                uint32_t v = 0;
+                for (int shift = 0; shift < 32; shift += 8) {
+                    const uint32_t sum = ((a >> shift) & 0xFF) + ((b >> shift) & 0xFF) +
+                                         ((c >> shift) & 0xFF) + ((e >> shift) & 0xFF);
+                    v |= ((sum + 2) >> 2) << shift;
+                }
+                o[x] = v;
+            }
+        }
+        return true;
+    }
+
     const Taps across = tapsFor(sw, width), down = tapsFor(sh, height);
-    std::vector<uint32_t> rgb(sw), px(sw);
+    std::vector<uint32_t> px(sw);
     std::vector<float> channels(size_t(sw) * 4);
     // One source row stretched across: four channels a target pixel.
     auto stretchAcross = [&](uint32_t y, float* out4) {
-        if (indexed) {
-            readRow(picture, y, palette, px.data());
-        } else {
-            readRow(picture, y, nullptr, rgb.data());
-            mapColours(rgb.data(), px.data(), sw);
-        }
+        mappedRow(y, px.data());
         for (uint32_t x = 0; x < sw; ++x) {
             const uint32_t p = px[x];
             float* c = &channels[size_t(x) * 4];

@@ -12,9 +12,10 @@
 
 namespace gv {
 
-// What each source colour (0x00RRGGBB) becomes before it is stretched:
-// 0xAARRGGBB with the colour already weighted by the alpha, so that
-// transparent parts add nothing to their neighbours.
+// What each source colour (0x00RRGGBB; a 32-bit picture's fourth byte, its
+// alpha, in the top eight bits) becomes before it is stretched: 0xAARRGGBB
+// with the colour already weighted by the alpha, so that transparent parts
+// add nothing to their neighbours.
 class SourceColours {
   public:
     virtual ~SourceColours() = default;

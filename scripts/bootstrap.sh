@@ -19,6 +19,7 @@ packages=(
     xvfb xauth xdotool x11-utils imagemagick faketime
     libnova-dev python3 python3-pil python3-numpy fonts-liberation2
     qt6-base-dev qt6-base-dev-tools fonts-dejavu-core
+    libturbojpeg0-dev libpng-dev
     g++-mingw-w64-x86-64
 )
 

@@ -22,9 +22,15 @@ CXX=x86_64-w64-mingw32-g++
 CXX_TESTS=x86_64-w64-mingw32-g++-posix
 cd "$ROOT"
 
-# Only GoogleTest's own headers, not the rest of this machine's /usr/include.
+# Only GoogleTest's own headers, not the rest of this machine's /usr/include;
+# and the headers of libjpeg-turbo and libpng, which are plain C and the same
+# on Windows, for the picture decoders.
 for dir in gtest gmock; do
     [ -d "/usr/include/$dir" ] && ln -sfn "/usr/include/$dir" "$OUT/include/$dir"
+done
+mkdir -p "$OUT/include/c"
+for header in turbojpeg.h libpng16/png.h libpng16/pngconf.h libpng16/pnglibconf.h; do
+    [ -f "/usr/include/$header" ] && ln -sfn "/usr/include/$header" "$OUT/include/c/$(basename "$header")"
 done
 
 # One line per compile: KIND FILE.
@@ -52,7 +58,7 @@ done
 compile() { # compile KIND FILE: a failure leaves its messages in logs/
     local kind=$1 file=$2 log
     log="$OUT/logs/$(echo "$file" | tr / _).txt"
-    local flags=(-std=c++20 -Wall -Wextra -Werror -I"$ROOT")
+    local flags=(-std=c++20 -Wall -Wextra -Werror -I"$ROOT" -isystem "$OUT/include/c")
     case $kind in
     object) "$CXX" "${flags[@]}" -c -o "${log%.txt}.o" "$file" >"$log" 2>&1 ;;
     header) "$CXX" "${flags[@]}" -fsyntax-only -x c++ -include "$file" /dev/null >"$log" 2>&1 ;;

@@ -59,4 +59,44 @@ make tga_24_rle_top.tga "$tmp/src.png" TGA -type TrueColor -compress RLE -orient
 make tga_24_top_right.tga "$tmp/src.png" TGA -type TrueColor -compress None -orient TopRight
 make tga_8_bottom_right.tga "$tmp/pal.png" TGA -type Palette -compress RLE -orient BottomRight
 
+# JPEG and PNG. Pictures with alpha get their reference as a PAM with the
+# alpha channel (NAME.pam) as well.
+"$IM" "$tmp/src.png" -colorspace Gray -depth 8 "$tmp/grey.png"
+"$IM" "$tmp/src.png" \( -size 37x23 gradient:white-black -rotate 90 -resize '37x23!' \) \
+    -alpha off -compose CopyOpacity -composite -depth 8 "$tmp/alpha.png"
+# The greys of the JPEG and PNG fixtures in a GIF, which stays a colour picture.
+make gif_grey.gif "$tmp/grey.png" GIF -interlace none
+make jpeg_grey.jpg "$tmp/grey.png" JPEG -type Grayscale -quality 85
+make jpeg_progressive.jpg "$tmp/grey.png" JPEG -type Grayscale -quality 85 -interlace JPEG
+make jpeg_colour.jpg "$tmp/src.png" JPEG -type TrueColor -quality 85 -sampling-factor 2x2
+# Greys in three channels, as some encoders write every picture.
+make jpeg_grey_in_colour.jpg "$tmp/grey.png" JPEG -type TrueColor -quality 85
+make png_grey.png "$tmp/grey.png" PNG -type Grayscale -define png:color-type=0
+make png_grey_in_colour.png "$tmp/grey.png" PNG24 -type TrueColor
+make png_colour.png "$tmp/src.png" PNG24
+make png_palette.png "$tmp/pal.png" PNG8
+make png_alpha.png "$tmp/alpha.png" PNG32
+"$IM" "$out/png_alpha.png" -depth 8 "pam:$out/png_alpha.png.pam"
+# Grey with alpha, as the live cloud maps with alpha are.
+"$IM" "$tmp/grey.png" "$tmp/alpha.png" -compose CopyOpacity -composite -type GrayscaleAlpha \
+    -define png:color-type=4 -depth 8 "PNG:$out/png_grey_alpha.png"
+"$IM" "$out/png_grey_alpha.png" -depth 8 "pam:$out/png_grey_alpha.png.pam"
+"$IM" "$out/png_grey_alpha.png" -depth 8 "ppm:$out/png_grey_alpha.png.ppm"
+# Damaged files: a JPEG cut in half, a PNG whose image data checksum is wrong.
+"$IM" "$tmp/src.png" -resize 200% -quality 85 "JPEG:$tmp/whole.jpg"
+head -c $(($(stat -c %s "$tmp/whole.jpg") / 2)) "$tmp/whole.jpg" >"$out/jpeg_cut_in_half.jpg"
+/usr/bin/python3 - "$out/png_colour.png" "$out/png_bad_crc.png" <<'PY'
+import struct, sys
+data = bytearray(open(sys.argv[1], "rb").read())
+at = 8
+while at < len(data):
+    length, kind = struct.unpack(">I4s", data[at:at + 8])
+    if kind == b"IDAT":
+        crc = at + 8 + length
+        data[crc:crc + 4] = bytes(b ^ 0xFF for b in data[crc:crc + 4])
+        break
+    at += 12 + length
+open(sys.argv[2], "wb").write(data)
+PY
+
 /usr/bin/python3 "$here/handmade_images.py" "$out"

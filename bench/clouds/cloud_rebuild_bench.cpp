@@ -1,5 +1,5 @@
-// The cloud layer's rebuild from a 2048 x 1024 satellite picture, GIF or
-// BMP: decoding, the stretch to 1024 x 512 with the classification, the
+// The cloud layer's rebuild from a 2048 x 1024 satellite picture, GIF, BMP
+// or greyscale JPEG: decoding, the stretch to 1024 x 512 with the classification, the
 // smoothing, the cache write, the eight tile uploads, and the whole refresh
 // as the updater runs it. It runs on the frame loop's thread, so the whole
 // is one long frame.
@@ -14,6 +14,7 @@
 #include "platform/window.h"
 
 #include <benchmark/benchmark.h>
+#include <turbojpeg.h>
 
 #include <cmath>
 #include <cstdio>
@@ -30,9 +31,8 @@ namespace {
 
 constexpr uint32_t kW = 2048, kH = 1024;
 
-// A cloud field: smooth noise at several scales, quantised into the 20
-// cloud greys (indices 1..19) over sea (index 0), top row first.
-std::vector<uint8_t> cloudIndices() {
+// A cloud field: smooth noise at several scales, top row first.
+std::vector<float> cloudField() {
     std::mt19937 rng(7);
     std::uniform_real_distribution<float> unit(0.0f, 1.0f);
     std::vector<float> field(size_t(kW) * kH, 0.0f);
@@ -53,11 +53,43 @@ std::vector<uint8_t> cloudIndices() {
                 field[size_t(y) * kW + x] += weight * (top * (1 - fy) + bottom * fy);
             }
     }
+    return field;
+}
+
+// The field quantised into the 20 cloud greys (indices 1..19) over sea
+// (index 0).
+std::vector<uint8_t> cloudIndices(const std::vector<float>& field) {
     std::vector<uint8_t> out(field.size());
     for (size_t i = 0; i < field.size(); ++i) {
         const float v = field[i] / 2.0f - 0.6f;
         out[i] = v <= 0 ? 0 : uint8_t(std::min(19.0f, 1.0f + v * 60.0f));
     }
+    return out;
+}
+
+// The same field as brightness, as a live cloud map gives it: black sea,
+// clouds from dark grey to white.
+std::vector<uint8_t> cloudBrightness(const std::vector<float>& field) {
+    std::vector<uint8_t> out(field.size());
+    for (size_t i = 0; i < field.size(); ++i) {
+        const float v = field[i] / 2.0f - 0.6f;
+        out[i] = v <= 0 ? 0 : uint8_t(std::min(255.0f, 60.0f + v * 800.0f));
+    }
+    return out;
+}
+
+// A single-channel JPEG of the brightness (quality 85), through the same
+// library the loader reads it with.
+std::vector<uint8_t> greyJpegFile(const std::vector<uint8_t>& grey) {
+    tjhandle tj = tjInitCompress();
+    unsigned char* jpeg = nullptr;
+    unsigned long size = 0;
+    std::vector<uint8_t> out;
+    if (tj && tjCompress2(tj, grey.data(), int(kW), int(kW), int(kH), TJPF_GRAY, &jpeg, &size,
+                          TJSAMP_GRAY, 85, TJFLAG_ACCURATEDCT) == 0)
+        out.assign(jpeg, jpeg + size);
+    tjFree(jpeg);
+    if (tj) tjDestroy(tj);
     return out;
 }
 
@@ -165,7 +197,7 @@ struct Setup {
     std::unique_ptr<Renderer> renderer;
     Preferences prefs = defaultPreferences();
     CloudLayer layer;
-    std::vector<uint8_t> gif, bmp;
+    std::vector<uint8_t> gif, bmp, jpeg;
     bool gl = false;
 };
 Setup* gSetup = nullptr;
@@ -179,11 +211,12 @@ void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
+// Format 0 GIF, 1 BMP, 2 greyscale JPEG.
 const std::vector<uint8_t>& picture(int format) {
-    return format == 0 ? gSetup->gif : gSetup->bmp;
+    return format == 0 ? gSetup->gif : format == 1 ? gSetup->bmp : gSetup->jpeg;
 }
 const char* formatName(int format) {
-    return format == 0 ? "GIF" : "BMP";
+    return format == 0 ? "GIF" : format == 1 ? "BMP" : "greyscale JPEG";
 }
 
 void BM_Decode(benchmark::State& state) {
@@ -202,7 +235,7 @@ void BM_StretchAndClassify(benchmark::State& state) {
     const CloudColours colours(gSetup->prefs.cloudColours);
     CloudMap map;
     for (auto _ : state)
-        stretchCloudPicture(loader.picture(), colours, map);
+        stretchCloudPicture(loader.picture(), loader.channels(), colours, map);
     state.SetLabel(formatName(int(state.range(0))));
 }
 
@@ -211,7 +244,7 @@ void BM_Smooth(benchmark::State& state) {
     loader.loadBytes(gSetup->gif);
     const CloudColours colours(gSetup->prefs.cloudColours);
     CloudMap stretched, map;
-    stretchCloudPicture(loader.picture(), colours, stretched);
+    stretchCloudPicture(loader.picture(), loader.channels(), colours, stretched);
     for (auto _ : state) {
         state.PauseTiming();
         map = stretched;
@@ -247,13 +280,13 @@ void BM_WholeRefresh(benchmark::State& state) {
     state.SetLabel(formatName(int(state.range(0))));
 }
 
-BENCHMARK(BM_Decode)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_StretchAndClassify)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Decode)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StretchAndClassify)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Smooth)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CacheWrite)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CacheRead)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UploadTiles)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WholeRefresh)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WholeRefresh)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
@@ -263,11 +296,15 @@ int main(int argc, char** argv) {
     gSetup = &setup;
     setup.folder = std::filesystem::temp_directory_path() / "gv_cloud_bench";
     std::filesystem::create_directories(setup.folder);
-    const std::vector<uint8_t> idx = cloudIndices();
+    const std::vector<float> field = cloudField();
+    const std::vector<uint8_t> idx = cloudIndices(field);
     setup.gif = gifFile(idx);
     setup.bmp = bmpFile(idx);
-    std::printf("satellite pictures %u x %u: GIF %zu bytes, BMP %zu bytes\n", kW, kH,
-                setup.gif.size(), setup.bmp.size());
+    setup.jpeg = greyJpegFile(cloudBrightness(field));
+    if (setup.jpeg.empty()) return 2;
+    std::printf("satellite pictures %u x %u: GIF %zu bytes, BMP %zu bytes, greyscale JPEG %zu "
+                "bytes\n",
+                kW, kH, setup.gif.size(), setup.bmp.size(), setup.jpeg.size());
 
     std::vector<platform::DisplayInfo> displays;
     if (platform::initVideo()) {

@@ -10,6 +10,7 @@
 #include "engine/texture.h"
 #include "engine/tga_image.h"
 #include "picture_builders.h"
+#include "picture_files.h"
 #include "resources/builtin_resources.h"
 #include "scene/planet_objects.h"
 #include "support/captured_log.h"
@@ -288,6 +289,70 @@ TEST_F(CloudLayerTest, PictureOfAnotherSizeIsStretchedToTheMap) {
     EXPECT_GE(tilePixel(1, 60, 128) >> 24, 0xF0u);
     EXPECT_EQ(tilePixel(2, 200, 128), 0u);
     EXPECT_EQ(tilePixel(4, 128, 200), 0u);
+}
+
+// A brightness map (greys, here stored as a three-channel JPEG) makes
+// every bright pixel cloud, where the cloud colours would match almost none.
+TEST_F(CloudLayerTest, GreyPicturesAreBrightnessMaps) {
+    writeSatellite(test::fixtureBytes("jpeg_grey_in_colour.jpg"));
+    ASSERT_TRUE(layer.build(false));
+    size_t clouded = 0;
+    for (uint32_t p : layer.map())
+        clouded += (p >> 24) > 8;
+    EXPECT_GT(clouded, layer.map().size() * 9 / 10);
+    // The same greys in a GIF are classified by the cloud colours.
+    writeSatellite(test::fixtureBytes("gif_grey.gif"));
+    ASSERT_TRUE(layer.build(false));
+    clouded = 0;
+    for (uint32_t p : layer.map())
+        clouded += (p >> 24) > 8;
+    EXPECT_LT(clouded, layer.map().size() / 10);
+}
+
+// A PNG with alpha: opacity follows the alpha gradient of the fixture,
+// clear on one side and cloud on the other.
+TEST_F(CloudLayerTest, AlphaPicturesGiveTheirOpacity) {
+    writeSatellite(test::fixtureBytes("png_grey_alpha.png"));
+    ASSERT_TRUE(layer.build(false));
+    EXPECT_TRUE(layer.mapExists());
+    const CloudMap& map = layer.map();
+    uint32_t left = 0, right = 0;
+    for (uint32_t row = 100; row < 400; ++row) {
+        left += map[size_t(row) * kCloudMapWidth + 40] >> 24;
+        right += map[size_t(row) * kCloudMapWidth + 980] >> 24;
+    }
+    EXPECT_NE(left / 300 < 30, right / 300 < 30) << left / 300 << " " << right / 300;
+}
+
+TEST_F(CloudLayerTest, RefusedPictureSaysWhyInTheLog) {
+    writeSatellite(cloudPicture(firstPicture));
+    ASSERT_TRUE(layer.build(true));
+    const uint32_t before = tilePixel(0, 150, 100);
+    test::CapturedLog log;
+    writeSatellite(test::fixtureBytes("jpeg_cut_in_half.jpg"));
+    EXPECT_FALSE(layer.rebuildFromSatelliteImage());
+    EXPECT_EQ(tilePixel(0, 150, 100), before);
+    const auto reports = log.reports();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].rfind("Cloud picture not decoded: JPEG: ", 0), 0u) << reports[0];
+    EXPECT_EQ(layer.refusal().rfind("JPEG: ", 0), 0u);
+    // Inside the earth's start-up step (with the cache allowed, none there)
+    // the reason waits until the step has its result.
+    log.clear();
+    std::filesystem::remove(dir.file("clouds.tga"));
+    EXPECT_FALSE(layer.build(true));
+    EXPECT_TRUE(log.reports().empty());
+    layer.logRefusal();
+    layer.logRefusal();
+    ASSERT_EQ(log.reports().size(), 1u);
+    EXPECT_EQ(log.reports()[0].rfind("Cloud picture not decoded: JPEG: ", 0), 0u);
+    // A page that is no picture at all is refused without a word.
+    log.clear();
+    writeSatellite({'<', 'h', 't', 'm', 'l', '>', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_FALSE(layer.rebuildFromSatelliteImage());
+    layer.logRefusal();
+    EXPECT_TRUE(log.reports().empty());
+    EXPECT_EQ(layer.refusal(), "");
 }
 
 // The start-up step of the earth's creation, with the layer as its cloud build.

@@ -44,23 +44,25 @@ constexpr ImageFormat kBmp = ImageFormat::WindowsBitmap, kOs2 = ImageFormat::Os2
 
 INSTANTIATE_TEST_SUITE_P(
     ImageMagickFiles, DecoderFixture,
-    ::testing::Values(
-        Fixture{"bmp3_24.bmp", kBmp, 24, 0}, Fixture{"bmp3_8.bmp", kBmp, 8, 1},
-        Fixture{"bmp3_4.bmp", kBmp, 4, 2}, Fixture{"bmp3_1.bmp", kBmp, 1, 5},
-        Fixture{"bmp3_rle8.bmp", kRle, 8, 1}, Fixture{"os2_8.bmp", kOs2, 8, 1},
-        Fixture{"os2_24.bmp", kOs2, 24, 0}, Fixture{"pcx_1.pcx", kPcx, 1, 5},
-        Fixture{"pcx_8.pcx", kPcx, 8, 1}, Fixture{"pcx_24.pcx", kPcx, 24, 0},
-        // 256 colours; non-interlaced and interlaced.
-        Fixture{"gif_plain.gif", kGif, 8, 1}, Fixture{"gif_interlaced.gif", kGif, 8, 1},
-        // A 16-colour table under an 8-bit colour resolution
-        // stays 8 bits; a 4-colour table takes 4 bits; two
-        // colours keep the colour resolution's 8 bits.
-        Fixture{"gif_16.gif", kGif, 8, 1}, Fixture{"gif_4.gif", kGif, 4, 2},
-        Fixture{"gif_mono.gif", kGif, 8, 1}, Fixture{"tga_8.tga", kTga, 8, 1},
-        Fixture{"tga_8_rle.tga", kTga, 8, 1}, Fixture{"tga_24.tga", kTga, 24, 0},
-        Fixture{"tga_24_rle.tga", kTga, 24, 0}, Fixture{"tga_24_top.tga", kTga, 24, 0},
-        Fixture{"tga_24_rle_top.tga", kTga, 24, 0}, Fixture{"tga_24_top_right.tga", kTga, 24, 0},
-        Fixture{"tga_8_bottom_right.tga", kTga, 8, 1}));
+    ::testing::Values(Fixture{"bmp3_24.bmp", kBmp, 24, 0}, Fixture{"bmp3_8.bmp", kBmp, 8, 1},
+                      Fixture{"bmp3_4.bmp", kBmp, 4, 2}, Fixture{"bmp3_1.bmp", kBmp, 1, 5},
+                      Fixture{"bmp3_rle8.bmp", kRle, 8, 1}, Fixture{"os2_8.bmp", kOs2, 8, 1},
+                      Fixture{"os2_24.bmp", kOs2, 24, 0}, Fixture{"pcx_1.pcx", kPcx, 1, 5},
+                      Fixture{"pcx_8.pcx", kPcx, 8, 1}, Fixture{"pcx_24.pcx", kPcx, 24, 0},
+                      // 256 colours; non-interlaced and interlaced.
+                      Fixture{"gif_plain.gif", kGif, 8, 1},
+                      Fixture{"gif_interlaced.gif", kGif, 8, 1},
+                      // A 16-colour table under an 8-bit colour resolution
+                      // stays 8 bits; a 4-colour table takes 4 bits; two
+                      // colours keep the colour resolution's 8 bits.
+                      Fixture{"gif_16.gif", kGif, 8, 1}, Fixture{"gif_4.gif", kGif, 4, 2},
+                      Fixture{"gif_mono.gif", kGif, 8, 1}, Fixture{"gif_grey.gif", kGif, 8, 1},
+                      Fixture{"tga_8.tga", kTga, 8, 1}, Fixture{"tga_8_rle.tga", kTga, 8, 1},
+                      Fixture{"tga_24.tga", kTga, 24, 0}, Fixture{"tga_24_rle.tga", kTga, 24, 0},
+                      Fixture{"tga_24_top.tga", kTga, 24, 0},
+                      Fixture{"tga_24_rle_top.tga", kTga, 24, 0},
+                      Fixture{"tga_24_top_right.tga", kTga, 24, 0},
+                      Fixture{"tga_8_bottom_right.tga", kTga, 8, 1}));
 
 INSTANTIATE_TEST_SUITE_P(HandBuiltFiles, DecoderFixture,
                          ::testing::Values(Fixture{"bmp_rle4.bmp", kRle, 4, 2},

@@ -50,6 +50,15 @@ TEST(PictureStretch, ShrinkingAverages) {
     ASSERT_TRUE(stretchPicture(p, nullptr, 2, 1, out));
     EXPECT_EQ(out[0], grey(25));  // (10 + 20 + 30 + 40) / 4
     EXPECT_EQ(out[1], grey(100)); // (100 + 200 + 0 + 100) / 4
+    // Halves round up: 1.5 -> 2, 1.75 -> 2, 2.25 -> 2, 2.5 -> 3.
+    const PackedDib r = greyPicture(8, 2, {1, 1, 1, 2, 2, 2, 2, 3, 2, 2, 2, 2, 2, 3, 2, 3});
+    ASSERT_TRUE(stretchPicture(r, nullptr, 4, 1, out));
+    EXPECT_EQ(out, (std::vector<uint32_t>{grey(2), grey(2), grey(2), grey(3)}));
+    // The same blocks one pixel wider are no longer halves: the general
+    // weighting agrees on the whole blocks.
+    const PackedDib wide = greyPicture(3, 2, {10, 20, 90, 30, 40, 90});
+    ASSERT_TRUE(stretchPicture(wide, nullptr, 1, 1, out));
+    EXPECT_EQ(out[0], grey(47)); // (10 + 20 + 90 + 30 + 40 + 90) / 6 = 46.67
     // 3 to 2 across: the first target pixel covers source 0 whole and half
     // of source 1, the second the other half of 1 and all of 2.
     const PackedDib q = greyPicture(3, 1, {0, 90, 180});

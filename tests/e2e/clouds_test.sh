@@ -6,6 +6,10 @@
 #            clouds.sat draws the same from the cache; a picture without a
 #            cloud colour leaves the globe clear.
 #   toggle - F9 hides the clouds and shows them again.
+#   brightness - a greyscale JPEG (a brightness map) and a PNG whose
+#            transparency says where the clouds are draw them where the
+#            picture has them; a JPEG cut short draws none and the log says
+#            why.
 #   clouds_test.sh GEOVISTA SCENARIO [PICTURES_DIR]
 GEOVISTA=$1
 SCENARIO=$2
@@ -175,6 +179,53 @@ toggle)
     near "$OFF" "$CLEAR_CENTRE" 6 || fail "F9 did not hide the clouds"
     near "$AGAIN" "$ON" 6 || fail "F9 again did not show the clouds"
     pass "F9 hides the cloud layer and shows it again"
+    ;;
+brightness)
+    clear_reference
+    # The rectangle in light grey on black, one channel: a brightness map.
+    # As a colour picture its grey (#F0F0F0) would be no cloud colour.
+    new_folders jpeg
+    "$IM" -size 1024x512 xc:black -fill '#F0F0F0' -draw 'rectangle 400,60 640,200' \
+        -type Grayscale -quality 90 JPEG:"${DATA}/clouds.sat"
+    run_globe jpeg
+    at 2; steady_shot "${E2E_TMP}/jpeg.png"; stop_globe
+    clouds_step PASSED || fail "the layer was not built from a greyscale JPEG"
+    JPEG_CENTRE=$(mean "${E2E_TMP}/jpeg.png" $CENTRE)
+    JPEG_SOUTH=$(mean "${E2E_TMP}/jpeg.png" $SOUTH)
+    echo "greyscale JPEG: centre $JPEG_CENTRE, south $JPEG_SOUTH"
+    holds "$JPEG_CENTRE > 120 && $JPEG_CENTRE > $CLEAR_CENTRE + 70" \
+        || fail "no cloud from the brightness map"
+    near "$JPEG_SOUTH" "$CLEAR_SOUTH" 6 || fail "clouds where the brightness map is black"
+    pass "a greyscale JPEG draws its clouds as a brightness map"
+
+    # White everywhere, opaque only over the rectangle.
+    new_folders alpha
+    "$IM" -size 1024x512 xc:white \( -size 1024x512 xc:black -fill white \
+        -draw 'rectangle 400,60 640,200' \) -alpha off -compose CopyOpacity -composite \
+        PNG32:"${DATA}/clouds.sat"
+    run_globe alpha
+    at 2; steady_shot "${E2E_TMP}/alpha.png"; stop_globe
+    clouds_step PASSED || fail "the layer was not built from a PNG with alpha"
+    ALPHA_CENTRE=$(mean "${E2E_TMP}/alpha.png" $CENTRE)
+    ALPHA_SOUTH=$(mean "${E2E_TMP}/alpha.png" $SOUTH)
+    echo "PNG with alpha: centre $ALPHA_CENTRE, south $ALPHA_SOUTH"
+    holds "$ALPHA_CENTRE > 140 && $ALPHA_CENTRE > $CLEAR_CENTRE + 70" \
+        || fail "no cloud where the PNG is opaque"
+    near "$ALPHA_SOUTH" "$CLEAR_SOUTH" 6 || fail "clouds where the PNG is transparent"
+    pass "a PNG with alpha draws clouds where it is opaque"
+
+    # The same JPEG cut in half: refused, no layer, the reason in the log.
+    new_folders cut
+    cp "${E2E_TMP}/jpeg/data/clouds.sat" "${E2E_TMP}/whole.jpg"
+    head -c $(($(stat -c %s "${E2E_TMP}/whole.jpg") / 2)) "${E2E_TMP}/whole.jpg" >"${DATA}/clouds.sat"
+    run_globe cut
+    at 2; steady_shot "${E2E_TMP}/cut.png"; stop_globe
+    clouds_step "FAILED: non-fatal error" || fail "a JPEG cut short gave a layer"
+    grep -q "Cloud picture not decoded: JPEG: " "${RUN}/geovista.log" \
+        || fail "the log does not say why the JPEG was refused"
+    near "$(mean "${E2E_TMP}/cut.png" $CENTRE)" "$CLEAR_CENTRE" 6 || fail "clouds from a JPEG cut short"
+    [ -f "${DATA}/clouds.tga" ] && fail "a cache was written from a JPEG cut short"
+    pass "a JPEG cut short is refused with its reason in the log"
     ;;
 picture)
     # A clouded globe for the README, a made-up cloud field over the

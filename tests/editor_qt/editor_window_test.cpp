@@ -429,14 +429,17 @@ class EditorWindowTest : public QObject {
             QVERIFY(dialog);
             QCOMPARE(dialog->windowTitle(), QStringLiteral("Advanced Clouds Options"));
             auto* path = child<QLineEdit>(dialog, "imagePath");
-            // The long default path is kept whole; typing cannot grow it.
+            // The long default path is shown whole; typing may make it as long
+            // as the record's field holds (259 characters and the end).
             QCOMPARE(
                 path->text(),
                 QStringLiteral("/cgi-bin/uncgi/Earth/action?opt=-p&img=wx-cmap.bmp&daynight=-d"));
             path->setFocus();
             path->end(false);
             QTest::keyClicks(path, "zz");
-            QCOMPARE(path->text().size(), 62);
+            QCOMPARE(path->text().size(), 64);
+            QTest::keyClicks(path, QString(200, QLatin1Char('y')));
+            QCOMPARE(path->text().size(), 259);
             auto* hints = child<QPlainTextEdit>(dialog, "cloudHints");
             QCOMPARE(hints->toPlainText().section('\n', 0, 0), QStringLiteral("4872547"));
             child<QLineEdit>(dialog, "serverUrl")->setText("clouds.example.org");
@@ -462,6 +465,69 @@ class EditorWindowTest : public QObject {
         });
         click(options(), "advanced");
         QCOMPARE(w.settings().cloudServerHost(), std::string("clouds.example.org"));
+    }
+
+    // The presets fill the server and the path and show the credit their
+    // maps ask for; the list follows what is typed; OK stores the fields.
+    void cloudSourcePresets() {
+        MainWindow& w = open();
+        const QString factoryHost = QString::fromStdString(w.settings().cloudServerHost());
+        const QString factoryPath = QString::fromStdString(w.settings().cloudImagePath());
+        QCOMPARE(factoryHost, QStringLiteral("www.fourmilab.ch"));
+        ModalAnswer answer;
+        answer.onDialog([&](QWidget* modal) {
+            auto* dialog = static_cast<QDialog*>(modal);
+            auto* source = child<QComboBox>(dialog, "cloudSource");
+            auto* server = child<QLineEdit>(dialog, "serverUrl");
+            auto* path = child<QLineEdit>(dialog, "imagePath");
+            auto* credit = child<QLabel>(dialog, "cloudCredit");
+            QCOMPARE(source->count(), 3);
+            QCOMPARE(source->currentIndex(), 0); // the factory settings
+            QVERIFY(source->currentText().contains(QStringLiteral("www.fourmilab.ch")));
+            QCOMPARE(credit->text(), QString());
+            QCOMPARE(source->itemText(1),
+                     QStringLiteral("Live cloud maps (EUMETSAT data, via clouds.matteason.co.uk)"));
+            source->setFocus();
+            QTest::keyClick(source, Qt::Key_Down);
+            QCOMPARE(source->currentIndex(), 1);
+            QCOMPARE(server->text(), QStringLiteral("https://clouds.matteason.co.uk"));
+            QCOMPARE(path->text(), QStringLiteral("/images/2048x1024/clouds.jpg"));
+            QCOMPARE(credit->text(), QStringLiteral("Contains modified EUMETSAT data"));
+            QVERIFY(credit->isVisibleTo(dialog));
+            dialog->accept();
+        });
+        click(options(), "advanced");
+        QCOMPARE(w.settings().cloudServerHost(), std::string("https://clouds.matteason.co.uk"));
+        QCOMPARE(w.settings().cloudImagePath(), std::string("/images/2048x1024/clouds.jpg"));
+
+        answer.onDialog([&](QWidget* modal) {
+            auto* dialog = static_cast<QDialog*>(modal);
+            auto* source = child<QComboBox>(dialog, "cloudSource");
+            auto* server = child<QLineEdit>(dialog, "serverUrl");
+            auto* path = child<QLineEdit>(dialog, "imagePath");
+            auto* credit = child<QLabel>(dialog, "cloudCredit");
+            // Shown again from the record, the host in any case.
+            QCOMPARE(source->currentIndex(), 1);
+            QCOMPARE(credit->text(), QStringLiteral("Contains modified EUMETSAT data"));
+            // Another picture of the same service is another server's path.
+            path->setFocus();
+            path->end(false);
+            QTest::keyClick(path, Qt::Key_Backspace);
+            QCOMPARE(source->currentIndex(), 2);
+            QCOMPARE(credit->text(), QString());
+            server->setText("HTTPS://Clouds.MattEason.co.uk");
+            QTest::keyClick(path, Qt::Key_G);
+            QCOMPARE(source->currentIndex(), 1);
+            // Back to the factory settings.
+            source->setFocus();
+            QTest::keyClick(source, Qt::Key_Up);
+            QCOMPARE(server->text(), factoryHost);
+            QCOMPARE(path->text(), factoryPath);
+            dialog->reject();
+        });
+        click(options(), "advanced");
+        // Cancel: the live preset stays in the record.
+        QCOMPARE(w.settings().cloudServerHost(), std::string("https://clouds.matteason.co.uk"));
     }
 
     void aBadHintLineIsNamedAndTheDialogStaysOpen() {
