@@ -17,13 +17,25 @@ std::optional<uint16_t> parsePort(const std::string& digits) {
     return uint16_t(value);
 }
 
+bool startsWithNoCase(const std::string& text, const char* prefix) {
+    for (std::size_t i = 0; prefix[i] != 0; ++i) {
+        if (i >= text.size()) return false;
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+        if (c != prefix[i]) return false;
+    }
+    return true;
+}
+
 } // namespace
 
-std::optional<ServerAddress> parseServerAddress(const std::string& text) {
-    if (text.empty() || std::any_of(text.begin(), text.end(),
-                                    [](char c) { return uint8_t(c) <= 0x20 || c == 0x7F; }))
+std::optional<ServerAddress> parseAuthority(const std::string& text, uint16_t defaultPort) {
+    if (text.empty() || std::any_of(text.begin(), text.end(), [](char c) {
+            return uint8_t(c) <= 0x20 || c == 0x7F || c == '/' || c == '@' || c == '?' || c == '#';
+        }))
         return std::nullopt;
     ServerAddress out;
+    out.port = defaultPort;
     if (text[0] == '[') {
         const std::size_t close = text.find(']');
         if (close == std::string::npos || close == 1) return std::nullopt;
@@ -48,6 +60,23 @@ std::optional<ServerAddress> parseServerAddress(const std::string& text) {
     if (!port) return std::nullopt;
     out.host = text.substr(0, colon);
     out.port = *port;
+    return out;
+}
+
+std::optional<ServerAddress> parseServerAddress(const std::string& text) {
+    std::string rest = text;
+    bool secure = false;
+    if (startsWithNoCase(text, "https://")) {
+        secure = true;
+        rest = text.substr(8);
+    } else if (startsWithNoCase(text, "http://")) {
+        rest = text.substr(7);
+    } else if (text.find("://") != std::string::npos) {
+        return std::nullopt;
+    }
+    if (!rest.empty() && rest.back() == '/') rest.pop_back();
+    std::optional<ServerAddress> out = parseAuthority(rest, secure ? kHttpsPort : kHttpPort);
+    if (out) out->secure = secure;
     return out;
 }
 

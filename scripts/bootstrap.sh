@@ -20,6 +20,7 @@ packages=(
     libnova-dev python3 python3-pil python3-numpy fonts-liberation2
     qt6-base-dev qt6-base-dev-tools fonts-dejavu-core
     g++-mingw-w64-x86-64
+    libssl-dev openssl
 )
 
 install_missing() {
