@@ -17,6 +17,14 @@ std::optional<uint16_t> parsePort(const std::string& digits) {
     return uint16_t(value);
 }
 
+// The characters of an IPv6 address (no zone).
+bool ipv6Text(const std::string& text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F') ||
+               c == ':' || c == '.';
+    });
+}
+
 bool startsWithNoCase(const std::string& text, const char* prefix) {
     for (std::size_t i = 0; prefix[i] != 0; ++i) {
         if (i >= text.size()) return false;
@@ -40,6 +48,7 @@ std::optional<ServerAddress> parseAuthority(const std::string& text, uint16_t de
         const std::size_t close = text.find(']');
         if (close == std::string::npos || close == 1) return std::nullopt;
         out.host = text.substr(1, close - 1);
+        if (!ipv6Text(out.host)) return std::nullopt;
         const std::string rest = text.substr(close + 1);
         if (!rest.empty()) {
             if (rest[0] != ':') return std::nullopt;
@@ -49,9 +58,15 @@ std::optional<ServerAddress> parseAuthority(const std::string& text, uint16_t de
         }
         return out;
     }
+    if (text.find_first_of("[]") != std::string::npos) return std::nullopt;
     const std::size_t colon = text.find(':');
-    if (colon == std::string::npos || text.find(':', colon + 1) != std::string::npos) {
-        // No port, or an IPv6 address written without brackets.
+    if (colon != std::string::npos && text.find(':', colon + 1) != std::string::npos) {
+        // An IPv6 address written without brackets, and so without a port.
+        if (!ipv6Text(text)) return std::nullopt;
+        out.host = text;
+        return out;
+    }
+    if (colon == std::string::npos) {
         out.host = text;
         return out;
     }

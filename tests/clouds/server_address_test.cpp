@@ -46,10 +46,26 @@ TEST(ServerAddress, TheSchemeChoosesTlsAndTheDefaultPort) {
 }
 
 TEST(ServerAddress, UnusableTextsAreRefused) {
-    for (const char* bad :
-         {"", "example.org:", "example.org:0", "example.org:65536", "example.org:80a",
-          "example.org:-1", ":8080", "[::1", "[]:80", "[::1]8080", "[::1]:", "exa mple.org",
-          "example.org\r\nX: y", "example.org:123456"})
+    for (const char* bad : {"",
+                            "example.org:",
+                            "example.org:0",
+                            "example.org:65536",
+                            "example.org:80a",
+                            "example.org:-1",
+                            ":8080",
+                            "[::1",
+                            "[]:80",
+                            "[::1]8080",
+                            "[::1]:",
+                            "exa mple.org",
+                            "example.org\r\nX: y",
+                            "example.org:123456",
+                            "[example.org]:80",
+                            "a]b",
+                            "a[b:80",
+                            "[::1%eth0]:80",
+                            "a]:b:c",
+                            "2001:db8::g"})
         EXPECT_FALSE(parseServerAddress(bad).has_value()) << bad;
 }
 
