@@ -15,10 +15,13 @@ namespace gv::platform {
 
 namespace {
 
-// What the BIO needs: the socket, and the last error its calls met.
+// What the BIO needs: the socket, the last error its calls met, and whether
+// the peer has closed (the library asks before it calls a short read an
+// error).
 struct SocketLink {
     SocketHandle socket = kNoSocket;
     int error = 0;
+    bool closed = false;
 };
 
 int linkWrite(BIO* bio, const char* data, int size) {
@@ -40,7 +43,8 @@ int linkRead(BIO* bio, char* data, int size) {
     BIO_clear_retry_flags(bio);
     int error = 0;
     const long n = receiveSocket(link->socket, data, std::size_t(size), &error);
-    if (n >= 0) return int(n); // 0: the peer closed
+    if (n == 0) link->closed = true;
+    if (n >= 0) return int(n);
     if (error == kSocketWouldBlock) {
         BIO_set_retry_read(bio);
     } else {
@@ -49,10 +53,12 @@ int linkRead(BIO* bio, char* data, int size) {
     return -1;
 }
 
-long linkControl(BIO*, int command, long, void*) {
+long linkControl(BIO* bio, int command, long, void*) {
     // Nothing is buffered here: a flush has nothing to do; other requests
     // (socket options, kernel TLS) are not offered.
-    return command == BIO_CTRL_FLUSH ? 1 : 0;
+    if (command == BIO_CTRL_FLUSH) return 1;
+    if (command == BIO_CTRL_EOF) return static_cast<SocketLink*>(BIO_get_data(bio))->closed;
+    return 0;
 }
 
 int linkCreate(BIO* bio) {
