@@ -85,18 +85,20 @@ TEST_F(Download, ALoopOrAnUnusableLocationFails) {
 
 TEST_F(Download, EveryHopWaitsForDataAndAllHopsShareTheWholeTime) {
     {
-        // 300 ms of silence on each hop is within the limit of 400 without
-        // data, but four hops take longer than the whole download may.
-        client->setTimeLimits(400, 1000);
+        // 300 ms of silence on each hop is well within the limit of 1000
+        // without data, but five redirects and the last hop take longer than
+        // the whole download may.
+        client->setTimeLimits(1000, 1200);
         std::vector<Reply> replies;
-        for (int i = 1; i <= 4; ++i)
+        for (int i = 1; i <= 5; ++i)
             replies.push_back({pause(300), send(redirect(302, "h" + std::to_string(i)))});
+        replies.push_back({pause(300), send(okHead(kImage.size()) + kImage)});
         LoopbackServer server(replies);
         const auto started = std::chrono::steady_clock::now();
         EXPECT_EQ(run(host(server), "/h0"), HttpDownload::kFailed);
         const auto took = std::chrono::steady_clock::now() - started;
-        EXPECT_GE(took, std::chrono::milliseconds(990));
-        EXPECT_LT(took, std::chrono::milliseconds(2500));
+        EXPECT_GE(took, std::chrono::milliseconds(1190));
+        EXPECT_LT(took, std::chrono::milliseconds(4000));
         EXPECT_EQ(client->failure(), "the download took too long");
         expectUntouched();
     }
