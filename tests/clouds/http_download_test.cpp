@@ -1,5 +1,6 @@
 // The download against real loopback servers that answer well and badly.
 #include "tests/clouds/download_fixture.h"
+#include "tests/clouds/loopback_server.h"
 
 #include <gtest/gtest.h>
 

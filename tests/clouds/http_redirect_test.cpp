@@ -1,6 +1,7 @@
 // Redirects against real loopback servers: followed across servers and
 // kinds, counted, refused when they loop, and timed as one download.
 #include "tests/clouds/download_fixture.h"
+#include "tests/clouds/loopback_server.h"
 
 #include <gtest/gtest.h>
 
