@@ -3,6 +3,7 @@
 #include "clouds/cloud_page.h"
 #include "clouds/cloud_update_host.h"
 #include "clouds/http_download.h"
+#include "clouds/image_loader.h"
 #include "core/log.h"
 #include "formats/preferences.h"
 #include "platform/atomic_file.h"
@@ -108,8 +109,31 @@ void CloudUpdater::onDownloadEnd(uint32_t clientState) {
     }
     if (clientState != HttpDownload::kIdle) return; // progress
     if (state_ != CloudUpdateState::SecondDownload) {
+        // A service that answers with the picture itself needs no second
+        // request; what the reply is shows by its content alone.
+        if (ImageLoader().load(cloudUpdateHost().programFolder() + kPageFile)) {
+            takeFirstReplyAsImage();
+            return;
+        }
         state_ = CloudUpdateState::SecondDownload;
         fetchImage();
+        return;
+    }
+    useImage();
+}
+
+void CloudUpdater::takeFirstReplyAsImage() {
+    // The first reply stays in "clouds.tmp" as it always does; a copy of it
+    // is the new image.
+    const std::string folder = cloudUpdateHost().programFolder();
+    const std::string fresh = folder + kImageFile + ".new";
+    std::error_code error;
+    std::filesystem::copy_file(folder + kPageFile, fresh,
+                               std::filesystem::copy_options::overwrite_existing, error);
+    if (error) {
+        std::remove(fresh.c_str());
+        logWrite("Cloud update: %s cannot be written\n", fresh.c_str());
+        fail();
         return;
     }
     useImage();

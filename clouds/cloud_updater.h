@@ -2,7 +2,8 @@
 // Refreshing the clouds from the cloud-map service on the preferences'
 // interval: a first download asks the service to render a map and names it,
 // a second fetches that image into "clouds.sat", then the cloud layer is
-// rebuilt from it. Progress shows as on-screen messages.
+// rebuilt from it. A service whose first reply is the picture itself needs
+// only the one download. Progress shows as on-screen messages.
 #include <cstdint>
 #include <ctime>
 #include <memory>
@@ -59,6 +60,7 @@ class CloudUpdater {
                            uint32_t bytes);
     void onDownloadEnd(uint32_t clientState);
     void fetchImage();
+    void takeFirstReplyAsImage();
     void useImage();
     void fail();
 

@@ -1,7 +1,6 @@
 #include "clouds/http_download.h"
 
 #include "clouds/net_client.h"
-#include "clouds/server_address.h"
 #include "core/log.h"
 #include "platform/atomic_file.h"
 #include "platform/window.h"
@@ -17,11 +16,6 @@ namespace {
 // Frees the connections given up since the last one, outside their own
 // message handling.
 constexpr uint32_t kReleaseMessage = WM_USER + 20;
-
-bool usableInRequest(const std::string& text) {
-    return std::none_of(text.begin(), text.end(),
-                        [](char c) { return uint8_t(c) <= 0x20 || uint8_t(c) == 0x7F; });
-}
 
 } // namespace
 
@@ -39,12 +33,15 @@ HttpDownload::~HttpDownload() {
     if (busy_) release(false);
 }
 
-std::string HttpDownload::requestText(const std::string& host, const std::string& path) {
-    // A bare IPv6 address goes into the Host line in brackets.
-    std::string hostLine = host;
-    if (host.find(':') != host.rfind(':') && host[0] != '[') hostLine = "[" + host + "]";
-    return "GET " + path + " HTTP/1.1\r\nUser-Agent: QuorvaneA1\r\nHost: " + hostLine +
+std::string HttpDownload::requestText(const HttpUrl& url) {
+    return "GET " + url.target + " HTTP/1.1\r\nUser-Agent: QuorvaneA1\r\nHost: " + url.hostField() +
            "\r\nConnection: close\r\n\r\n";
+}
+
+bool HttpDownload::requestable(const HttpUrl& url) {
+    const std::size_t host = url.hostField().size();
+    return host <= kTextLimit && url.target.size() <= kTextLimit &&
+           host + url.target.size() <= kRequestTextLimit;
 }
 
 bool HttpDownload::start(const std::string& host, const std::string& path,
@@ -53,25 +50,69 @@ bool HttpDownload::start(const std::string& host, const std::string& path,
     if (host.size() > kTextLimit || path.size() > kTextLimit || destination.size() > kTextLimit ||
         host.size() + path.size() > kRequestTextLimit || destination.empty())
         return false;
-    if (!usableInRequest(host) || !usableInRequest(path) || path.empty() || path[0] != '/')
+    const std::optional<HttpUrl> url = makeHttpUrl(host, path);
+    if (!url || !requestable(*url)) return false;
+    url_ = *url;
+    if (!connect()) {
+        killTimer(window_->handle(), kIdleTimer);
         return false;
-    const std::optional<ServerAddress> server = parseServerAddress(host);
-    if (!server) return false;
-
-    std::unique_ptr<NetClient> net = NetClient::create(netEvent, this);
-    if (!net || !net->start(server->host, server->port)) return false;
-    net_ = std::move(net);
-    host_ = host;
-    path_ = path;
+    }
+    visited_.assign(1, url_);
     destination_ = destination;
-    parser_ = HttpResponseParser();
     failure_.clear();
     bytes_ = 0;
     busy_ = true;
-    setTimer(window_->handle(), kIdleTimer, idleLimitMs_);
     setTimer(window_->handle(), kTotalTimer, totalLimitMs_);
     setState(kConnecting);
     return true;
+}
+
+bool HttpDownload::connect() {
+    std::unique_ptr<NetClient> net = NetClient::create(netEvent, this);
+    if (!net || !net->start(url_.host, url_.port, url_.secure)) return false;
+    net_ = std::move(net);
+    parser_ = HttpResponseParser();
+    setTimer(window_->handle(), kIdleTimer, idleLimitMs_);
+    return true;
+}
+
+std::string HttpDownload::connectionError(int error) const {
+    if (error == kTlsFailure && net_) return "TLS: " + net_->tlsFailure();
+    return socketErrorText(error);
+}
+
+void HttpDownload::redirect() {
+    const std::string location = parser_.location();
+    const std::optional<HttpUrl> next = resolveLocation(url_, location);
+    if (!next) {
+        finish(false, "redirect to an unusable location \"" + location + "\"");
+        return;
+    }
+    const std::string why = url_.secure && !next->secure ? "redirect from https to http refused"
+                            : std::find(visited_.begin(), visited_.end(), *next) != visited_.end()
+                                ? "redirect loop"
+                            : int(visited_.size()) > kRedirectLimit
+                                ? "more than " + std::to_string(kRedirectLimit) + " redirects"
+                            : !requestable(*next) ? "redirect location too long"
+                                                  : "";
+    if (!why.empty()) {
+        finish(false, why + " (to " + next->text() + ")");
+        return;
+    }
+    logWrite("HTTP GET %s: status %d, redirected to %s\n", url_.text().c_str(), parser_.status(),
+             next->text().c_str());
+    // The old connection goes; the new one starts its own wait for data,
+    // within the whole download's time.
+    net_->stop();
+    retired_.push_back(std::move(net_));
+    postMessage({kReleaseMessage, 0, 0, window_->handle()});
+    url_ = *next;
+    visited_.push_back(url_);
+    if (!connect()) {
+        finish(false, "cannot connect to " + url_.text());
+        return;
+    }
+    setState(kConnecting);
 }
 
 void HttpDownload::setState(uint32_t state) {
@@ -106,7 +147,7 @@ void HttpDownload::netEvent(void* self, uint32_t event, int error) {
 
 void HttpDownload::onConnected() {
     if (state_ != kConnecting) return;
-    net_->send(requestText(host_, path_));
+    net_->send(requestText(url_));
     setState(kRequestSent);
 }
 
@@ -116,7 +157,7 @@ void HttpDownload::onData() {
         int error = 0;
         const long n = net_->receive(&error);
         if (n < 0) {
-            finish(false, std::string("connection broken: ") + socketErrorText(error));
+            finish(false, "connection broken: " + connectionError(error));
             return;
         }
         if (n == 0) return; // the next read event, or the close, goes on
@@ -129,6 +170,10 @@ void HttpDownload::onData() {
 bool HttpDownload::take(std::span<const uint8_t> bytes) {
     std::vector<uint8_t> body;
     const HttpResponseParser::Result result = parser_.feed(bytes, body);
+    if (result == HttpResponseParser::Result::Redirect) {
+        redirect();
+        return false;
+    }
     if (result == HttpResponseParser::Result::Failed) {
         // Whatever body came before the fault goes with the partial file.
         finish(false, parser_.failure());
@@ -163,7 +208,7 @@ bool HttpDownload::take(std::span<const uint8_t> bytes) {
 
 void HttpDownload::onClosed(int error) {
     if (error != 0) {
-        finish(false, socketErrorText(error));
+        finish(false, connectionError(error));
         return;
     }
     if (parser_.finish() == HttpResponseParser::Result::Complete)
@@ -201,11 +246,9 @@ void HttpDownload::finish(bool success, const std::string& why) {
     }
     failure_ = success ? "" : reason;
     if (success)
-        logWrite("HTTP GET http://%s%s: %u bytes\n", host_.c_str(), path_.c_str(),
-                 unsigned(bytes_));
+        logWrite("HTTP GET %s: %u bytes\n", url_.text().c_str(), unsigned(bytes_));
     else
-        logWrite("HTTP GET http://%s%s failed: %s\n", host_.c_str(), path_.c_str(),
-                 failure_.c_str());
+        logWrite("HTTP GET %s failed: %s\n", url_.text().c_str(), failure_.c_str());
     setState(success ? kIdle : kFailed);
 }
 

@@ -1,9 +1,11 @@
 #pragma once
-// Fetches one resource over HTTP/1.1 into a file without ever blocking the
-// frame loop: every step arrives as a window message (net_client.h, the
-// "http" window's timers). The body is kept aside and put in place of the
-// destination only when the whole of it has arrived.
+// Fetches one resource over HTTP/1.1, plain or over TLS, into a file without
+// ever blocking the frame loop: every step arrives as a window message
+// (net_client.h, the "http" window's timers). Redirects are followed a few
+// times. The body is kept aside and put in place of the destination only
+// when the whole of it has arrived.
 #include "clouds/http_response_parser.h"
+#include "clouds/http_url.h"
 #include "platform/message_window.h"
 
 #include <cstdint>
@@ -30,10 +32,13 @@ class HttpDownload {
     static constexpr std::size_t kTextLimit = 259;
     static constexpr std::size_t kRequestTextLimit = 464;
 
-    // No data for this long fails the download, before the response as after.
+    // No data for this long fails the download, before the response as after,
+    // on every hop of its redirects.
     static constexpr uint32_t kIdleLimitMs = 60000;
-    // Nor may a whole download take longer than this.
+    // Nor may a whole download, its redirects included, take longer than this.
     static constexpr uint32_t kTotalLimitMs = 600000;
+    // Redirects followed; one more fails the download.
+    static constexpr int kRedirectLimit = 5;
 
     // Called on every state change and after every write, with the bytes
     // written so far. The owner may start the next download from inside the
@@ -47,9 +52,10 @@ class HttpDownload {
     HttpDownload(const HttpDownload&) = delete;
     HttpDownload& operator=(const HttpDownload&) = delete;
 
-    // Starts fetching path from host ("name", "name:port", "[v6]:port") into
-    // destination. False while busy, when a text is too long or unusable in a
-    // request, or when the host lookup cannot be started.
+    // Starts fetching path from host ("name", "name:port", "[v6]:port", any
+    // of them after "https://" or "http://") into destination. False while
+    // busy, when a text is too long or unusable in a request, or when the
+    // host lookup cannot be started.
     bool start(const std::string& host, const std::string& path, const std::string& destination);
 
     // Other limits than the ones above, from the next start on.
@@ -64,8 +70,10 @@ class HttpDownload {
     // Why the last download failed, for the log.
     const std::string& failure() const { return failure_; }
 
-    // The request sent for path to host.
-    static std::string requestText(const std::string& host, const std::string& path);
+    // The request sent for url.
+    static std::string requestText(const HttpUrl& url);
+    // Whether url may be asked for: its texts within the request's limits.
+    static bool requestable(const HttpUrl& url);
     // Where the body is kept until it is complete.
     static std::string partialPath(const std::string& destination) { return destination + ".part"; }
 
@@ -79,6 +87,12 @@ class HttpDownload {
     void onConnected();
     void onData();
     void onClosed(int error);
+    // Opens the connection for url_; false when it cannot be started.
+    bool connect();
+    // Goes on to where a redirect points, or fails the download.
+    void redirect();
+    // The text for the log of a connection's error number.
+    std::string connectionError(int error) const;
     // Passes received bytes through the parser to the file; false once the
     // download has ended.
     bool take(std::span<const uint8_t> bytes);
@@ -93,7 +107,10 @@ class HttpDownload {
     // Connections given up inside their own reports, freed by a message.
     std::vector<std::unique_ptr<NetClient>> retired_;
     HttpResponseParser parser_;
-    std::string host_, path_, destination_;
+    HttpUrl url_;
+    // Every address asked for in this download, the first first.
+    std::vector<HttpUrl> visited_;
+    std::string destination_;
     std::FILE* file_ = nullptr;
     uint32_t idleLimitMs_ = kIdleLimitMs;
     uint32_t totalLimitMs_ = kTotalLimitMs;

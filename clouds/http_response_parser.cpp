@@ -195,6 +195,17 @@ HttpResponseParser::Result HttpResponseParser::endOfHeader() {
         fields_.clear();
         return result_;
     }
+    if (status_ == 301 || status_ == 302 || status_ == 303 || status_ == 307 || status_ == 308) {
+        // The body of a redirect is not wanted.
+        for (const auto& [name, value] : fields_)
+            if (name == "location" && !value.empty()) {
+                location_ = value;
+                phase_ = Phase::Done;
+                result_ = Result::Redirect;
+                return result_;
+            }
+        return fail("status " + std::to_string(status_) + " without a Location");
+    }
     if (status_ != 200) return fail("status " + std::to_string(status_));
 
     std::vector<std::string> codings, lengths;

@@ -2,7 +2,8 @@
 // The response to one HTTP/1.x GET, read incrementally however the network
 // splits it: the status line, the header (kept within a cap), then the body
 // framed by Content-Length, by the chunked transfer coding, or by the close.
-// Only a 200 response has a body worth keeping; anything else fails.
+// Only a 200 response has a body worth keeping; a redirect names where to go
+// instead; anything else fails.
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -17,6 +18,7 @@ class HttpResponseParser {
         NeedMore, // the response goes on
         Complete, // the body has ended where the response said
         Failed,   // not a usable response; failure() says why
+        Redirect, // 301, 302, 303, 307 or 308: location() says where to
     };
 
     // Status line, header fields and chunk trailers together.
@@ -37,6 +39,8 @@ class HttpResponseParser {
     int status() const { return status_; }
     uint64_t bodyBytes() const { return bodyBytes_; }
     const std::string& failure() const { return failure_; }
+    // The Location field of a redirect, as sent.
+    const std::string& location() const { return location_; }
 
   private:
     enum class Phase {
@@ -71,6 +75,7 @@ class HttpResponseParser {
     uint64_t remaining_ = 0; // of the length body or the current chunk
     uint64_t bodyBytes_ = 0;
     std::string failure_;
+    std::string location_;
 };
 
 } // namespace gv

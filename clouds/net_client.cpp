@@ -19,9 +19,11 @@ NetClient::~NetClient() {
     if (networking_) releaseNetworking();
 }
 
-bool NetClient::start(const std::string& host, uint16_t port) {
+bool NetClient::start(const std::string& host, uint16_t port, bool secure) {
     if (stopped_ || request_ != 0 || socket_ != kNoSocket) return false;
     port_ = port;
+    secure_ = secure;
+    serverName_ = host;
     request_ = resolveHostAsync(window_->handle(), kResolvedMessage, host, port);
     return request_ != 0;
 }
@@ -30,6 +32,7 @@ void NetClient::stop() {
     stopped_ = true;
     if (request_ != 0) cancelResolve(request_);
     request_ = 0;
+    stream_.reset();
     closeSocket(socket_);
     socket_ = kNoSocket;
     unsent_.clear();
@@ -96,20 +99,33 @@ void NetClient::onSocketEvent(const WindowMessage& m) {
             connectNext(error);
             return;
         }
-        report(kConnected, 0);
+        openStream();
         return;
     case kSocketWrite:
-        flush();
+        if (handshaking_)
+            handshake();
+        else
+            flush();
         return;
     case kSocketRead:
-        if (socketBytesWaiting(socket_) > 0) report(kDataAvailable, 0);
+        if (handshaking_)
+            handshake();
+        else if (stream_ && stream_->bytesWaiting() > 0)
+            report(kDataAvailable, 0);
         return;
     case kSocketClose:
-        if (socketBytesWaiting(socket_) > 0) {
+        if (handshaking_) {
+            // What the server said last (an alert) or that it went away.
+            handshake();
+            if (handshaking_) failTls("connection closed during the handshake");
+            return;
+        }
+        if (stream_ && stream_->bytesWaiting() > 0) {
             report(kDataAvailable, 0);
             // The owner may have finished with the connection meanwhile.
             if (stopped_ || socket_ == kNoSocket) return;
         }
+        stream_.reset();
         closeSocket(socket_);
         socket_ = kNoSocket;
         report(kClosed, error != 0 ? error : broken_);
@@ -119,15 +135,49 @@ void NetClient::onSocketEvent(const WindowMessage& m) {
     }
 }
 
+void NetClient::openStream() {
+    std::string why;
+    stream_ = secure_ ? tlsSocketStream(socket_, serverName_, &why) : plainSocketStream(socket_);
+    if (!stream_) {
+        failTls(why);
+        return;
+    }
+    handshaking_ = true;
+    handshake();
+}
+
+void NetClient::handshake() {
+    switch (stream_->handshake()) {
+    case SocketStream::Handshake::Done:
+        handshaking_ = false;
+        report(kConnected, 0);
+        return;
+    case SocketStream::Handshake::Waiting:
+        return; // the socket's next event goes on with it
+    case SocketStream::Handshake::Failed:
+        failTls(stream_->failure());
+        return;
+    }
+}
+
+void NetClient::failTls(const std::string& why) {
+    tlsFailure_ = why;
+    handshaking_ = false;
+    stream_.reset();
+    closeSocket(socket_);
+    socket_ = kNoSocket;
+    report(kClosed, kTlsFailure);
+}
+
 void NetClient::send(const std::string& text) {
     unsent_ += text;
     flush();
 }
 
 void NetClient::flush() {
-    while (!unsent_.empty() && socket_ != kNoSocket) {
+    while (!unsent_.empty() && stream_ && !handshaking_) {
         int error = 0;
-        const long n = sendSocket(socket_, unsent_.data(), unsent_.size(), &error);
+        const long n = stream_->send(unsent_.data(), unsent_.size(), &error);
         // Would block: the write event brings the rest. A broken connection
         // reports its close.
         if (n < 0) return;
@@ -141,10 +191,10 @@ long NetClient::receive(int* error) {
         if (error) *error = broken_;
         return -1;
     }
-    if (socket_ == kNoSocket) return 0;
+    if (!stream_ || handshaking_) return 0;
     while (received_ < kReceiveBuffer) {
         int e = 0;
-        const long n = receiveSocket(socket_, buffer_ + received_, kReceiveBuffer - received_, &e);
+        const long n = stream_->receive(buffer_ + received_, kReceiveBuffer - received_, &e);
         if (n > 0) {
             received_ += std::size_t(n);
             continue;
@@ -153,6 +203,7 @@ long NetClient::receive(int* error) {
             // The system reports a broken connection once: kept for the next
             // call when bytes came before it, and for the close.
             broken_ = e;
+            if (e == kTlsFailure) tlsFailure_ = stream_->failure();
             if (received_ == 0) {
                 if (error) *error = e;
                 return -1;

@@ -1,10 +1,11 @@
 #pragma once
 // The socket side of one download: resolves the server, connects to the
-// first of its addresses that answers, sends the request and reports what the
-// connection does, all through messages of a hidden "netclient" window, so it
-// never holds up a frame.
+// first of its addresses that answers, negotiates TLS when asked to, sends
+// the request and reports what the connection does, all through messages of
+// a hidden "netclient" window, so it never holds up a frame.
 #include "platform/async_socket.h"
 #include "platform/message_window.h"
+#include "platform/socket_stream.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -38,9 +39,11 @@ class NetClient {
     NetClient(const NetClient&) = delete;
     NetClient& operator=(const NetClient&) = delete;
 
-    // Starts resolving host; the connect to port follows by itself. False
-    // when the lookup cannot be started.
-    bool start(const std::string& host, uint16_t port);
+    // Starts resolving host; the connect to port follows by itself, then
+    // the TLS handshake when secure (the certificate must name host).
+    // kConnected comes when the request may be sent. False when the lookup
+    // cannot be started.
+    bool start(const std::string& host, uint16_t port, bool secure = false);
     // Sends all of text, what the socket cannot take now as soon as it can.
     void send(const std::string& text);
     // Fills the receive buffer with what is waiting: the count (0: nothing
@@ -53,6 +56,8 @@ class NetClient {
 
     // The address connected to ("192.0.2.7:80"), for the log.
     const std::string& peer() const { return peer_; }
+    // Why TLS failed (the error platform::kTlsFailure), for the log.
+    const std::string& tlsFailure() const { return tlsFailure_; }
 
   private:
     NetClient(EventCallback callback, void* context) : callback_(callback), context_(context) {}
@@ -61,6 +66,10 @@ class NetClient {
     void onSocketEvent(const platform::WindowMessage& m);
     // Tries the remaining addresses in turn; reports kClosed when none is left.
     void connectNext(int lastError);
+    // The stream over the connected socket, and its handshake.
+    void openStream();
+    void handshake();
+    void failTls(const std::string& why);
     void flush();
     void report(uint32_t event, int error);
 
@@ -74,6 +83,11 @@ class NetClient {
     std::vector<platform::SocketAddress> addresses_;
     std::size_t nextAddress_ = 0;
     platform::SocketHandle socket_ = platform::kNoSocket;
+    bool secure_ = false;
+    std::string serverName_;
+    std::unique_ptr<platform::SocketStream> stream_;
+    bool handshaking_ = false;
+    std::string tlsFailure_;
     std::string unsent_;
     std::string peer_;
     uint8_t buffer_[kReceiveBuffer] = {};

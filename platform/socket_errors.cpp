@@ -1,4 +1,5 @@
 #include "platform/async_socket.h"
+#include "platform/socket_stream.h"
 
 namespace gv::platform {
 
@@ -26,6 +27,8 @@ const char* socketErrorText(int error) {
         return "host not found";
     case kHostTryAgain:
         return "host name lookup failed for now";
+    case kTlsFailure:
+        return "TLS failure";
     default:
         return "network error";
     }

@@ -21,6 +21,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools fonts-dejavu-core
     libturbojpeg0-dev libpng-dev
     g++-mingw-w64-x86-64
+    libssl-dev openssl
 )
 
 install_missing() {

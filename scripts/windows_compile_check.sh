@@ -2,7 +2,8 @@
 # Windows stays buildable: compiles with the MinGW-w64 cross compiler
 # (g++-mingw-w64-x86-64) what a Windows build compiles without SDL, GL or Qt:
 #   - every Windows-only source (platform/*_win32.cpp, app/saver_entry_win32.cpp)
-#     and the platform sources that need no SDL, to object files;
+#     and the platform sources that need no SDL (nor OpenSSL, which Debian
+#     has no Windows build of), to object files;
 #   - all of core/, formats/ and clouds/, to object files;
 #   - every header of the globe's libraries (not engine/gl/, which is GL),
 #     each on its own, for syntax;
@@ -37,7 +38,7 @@ done
 {
     for f in app/saver_entry_win32.cpp core/*.cpp formats/*.cpp clouds/*.cpp \
         $(grep -L -E '#include <(SDL|X11|unistd|sys/)' platform/*.cpp |
-            grep -v -E '_(posix|x11)\.cpp$'); do
+            grep -v -E '_(posix|x11|openssl)\.cpp$'); do
         echo "object $f"
     done
     libraries=$(for d in core formats platform engine scene ui locations clouds app resources; do

@@ -17,6 +17,7 @@ struct Outcome {
     std::string failure;
     int status;
     bool inBody;
+    std::string location;
 };
 
 Outcome run(const std::vector<uint8_t>& bytes, const std::vector<std::size_t>& pieces, bool close) {
@@ -31,7 +32,7 @@ Outcome run(const std::vector<uint8_t>& bytes, const std::vector<std::size_t>& p
     p.feed({bytes.data() + at, bytes.size() - at}, body);
     if (close) p.finish();
     if (p.bodyBytes() != body.size()) std::abort();
-    return {p.result(), body, p.failure(), p.status(), p.inBody()};
+    return {p.result(), body, p.failure(), p.status(), p.inBody(), p.location()};
 }
 
 } // namespace
@@ -48,10 +49,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Outcome split = run(bytes, pieces, close);
     if (whole.result != split.result || whole.body != split.body ||
         whole.failure != split.failure || whole.status != split.status ||
-        whole.inBody != split.inBody)
+        whole.inBody != split.inBody || whole.location != split.location)
         std::abort();
     if (whole.body.size() > bytes.size()) std::abort();
     // A body is only ever taken from a 200 response.
     if (!whole.body.empty() && whole.status != 200) std::abort();
+    // A redirect names where to go.
+    if ((whole.result == gv::HttpResponseParser::Result::Redirect) == whole.location.empty())
+        std::abort();
     return 0;
 }

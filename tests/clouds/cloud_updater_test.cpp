@@ -152,6 +152,62 @@ TEST_F(Updater, TwoRequestsTheImageKeptAndTheLayerRebuilt) {
     expectNoLeftovers();
 }
 
+// A whole picture of one white pixel: a GIF the loader decodes.
+const std::string kPicture("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00"
+                           ",\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;",
+                           35);
+
+TEST_F(Updater, AFirstReplyThatIsAPictureIsTheImageWithoutASecondRequest) {
+    LoopbackServer server({{send(ok(kPicture))}, {send(ok(kImage))}});
+    const std::string h = serve(server);
+    host.onRebuild = [&] { EXPECT_EQ(readText(dir.file("clouds.sat")), kPicture); };
+    EXPECT_TRUE(updater.start());
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(host.messages, (std::vector<std::string>{"UPDATING...", "UPDATED"}));
+    EXPECT_EQ(updater.state(), CloudUpdateState::Idle);
+    EXPECT_EQ(host.rebuilds, 1);
+    EXPECT_EQ(server.requests(), (std::vector<std::string>{requestFor(kDefaultPath, h)}));
+    EXPECT_EQ(readText(dir.file("clouds.sat")), kPicture);
+    EXPECT_EQ(readText(dir.file("clouds.tmp")), kPicture);
+    expectNoLeftovers();
+
+    // A picture the layer cannot use: the old image stays.
+    writeBytes(dir.file("clouds.sat"), {'o', 'l', 'd'});
+    LoopbackServer again({{send(ok(kPicture))}});
+    serve(again);
+    host.onRebuild = nullptr;
+    host.rebuildSucceeds = false;
+    host.messages.clear();
+    EXPECT_TRUE(updater.start());
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(host.messages, (std::vector<std::string>{"UPDATING...", "FAILED"}));
+    EXPECT_EQ(readText(dir.file("clouds.sat")), "old");
+    EXPECT_EQ(again.requests().size(), 1u);
+    expectNoLeftovers();
+}
+
+TEST_F(Updater, WhatTheFirstReplyIsShowsByItsContentNotItsName) {
+    // A page asked for by a picture's name is still a page.
+    std::snprintf(ui.prefs.cloudImagePath, sizeof ui.prefs.cloudImagePath, "%s",
+                  "/images/clouds.gif");
+    LoopbackServer server({{send(ok(kPage))}, {send(ok(kPicture))}});
+    const std::string h = serve(server);
+    EXPECT_TRUE(updater.start());
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(host.messages.back(), "UPDATED");
+    EXPECT_EQ(server.requests(),
+              (std::vector<std::string>{requestFor("/images/clouds.gif", h),
+                                        requestFor("/earthview/cache/20260621-1200.gif", h)}));
+    // Bytes that start like a picture but do not decode are not one.
+    LoopbackServer cut({{send(ok(kPicture.substr(0, 20)))}});
+    serve(cut);
+    host.messages.clear();
+    EXPECT_TRUE(updater.start());
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(host.messages, (std::vector<std::string>{"UPDATING...", "FAILED"}));
+    EXPECT_EQ(cut.requests().size(), 1u);
+}
+
 TEST_F(Updater, AnImageTheLayerCannotUseShowsFailed) {
     LoopbackServer server({{send(ok(kPage))}, {send(ok("not an image"))}});
     serve(server);

@@ -116,7 +116,6 @@ TEST(HttpResponseParser, OnlyStatus200GoesOnToTheBody) {
     EXPECT_EQ(notFound.body, "");
     EXPECT_EQ(whole("HTTP/1.1 500 Internal Server Error\r\n\r\n").failure, "status 500");
     EXPECT_EQ(whole("HTTP/1.1 206 Partial Content\r\n\r\n").result, Result::Failed);
-    EXPECT_EQ(whole("HTTP/1.1 301 Moved\r\nLocation: /x\r\n\r\n").result, Result::Failed);
     // The status line alone decides: a 404 header naming "200 OK" fails too.
     EXPECT_EQ(whole("HTTP/1.1 404 200 OK\r\n\r\n").result, Result::Failed);
 
@@ -129,6 +128,36 @@ TEST(HttpResponseParser, OnlyStatus200GoesOnToTheBody) {
         EXPECT_EQ(o.result, Result::Failed) << bad;
         EXPECT_EQ(o.failure, "not an HTTP/1.x status line") << bad;
     }
+}
+
+TEST(HttpResponseParser, RedirectsNameTheirLocationAndKeepNoBody) {
+    for (int status : {301, 302, 303, 307, 308}) {
+        const std::string text = "HTTP/1.1 " + std::to_string(status) +
+                                 " Elsewhere\r\nContent-Length: 9\r\nLocation:  "
+                                 "https://example.org/a/b?c=d \r\n\r\nmoved on.";
+        expectSameEverySplit(text, false, Result::Redirect, "");
+        std::vector<std::size_t> everyByte;
+        for (std::size_t i = 1; i < text.size(); ++i)
+            everyByte.push_back(i);
+        const Outcome o = run(text, everyByte, false);
+        EXPECT_EQ(o.status, status);
+        // The redirect is known at the header's end, before its body.
+        EXPECT_EQ(o.endedAt, long(text.size()) - 9) << status;
+        HttpResponseParser p;
+        std::vector<uint8_t> body;
+        p.feed({reinterpret_cast<const uint8_t*>(text.data()), text.size()}, body);
+        EXPECT_EQ(p.location(), "https://example.org/a/b?c=d");
+    }
+    EXPECT_EQ(whole("HTTP/1.1 302 Found\r\nContent-Length: 0\r\n\r\n").failure,
+              "status 302 without a Location");
+    EXPECT_EQ(whole("HTTP/1.1 301 Moved\r\nLocation:\r\n\r\n").failure,
+              "status 301 without a Location");
+    // Not redirects a download can follow: multiple choices, not modified,
+    // use proxy.
+    for (const char* other : {"300 Multiple Choices", "304 Not Modified", "305 Use Proxy"})
+        EXPECT_EQ(whole(std::string("HTTP/1.1 ") + other + "\r\nLocation: /x\r\n\r\n").result,
+                  Result::Failed)
+            << other;
 }
 
 TEST(HttpResponseParser, AnInterimResponseIsSkipped) {

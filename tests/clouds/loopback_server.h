@@ -56,6 +56,11 @@ class LoopbackServer {
         close(listener_);
     }
     uint16_t port() const { return port_; }
+    // Replies that name the server's own port are given once it is known.
+    void setReplies(std::vector<Reply> replies) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        replies_ = std::move(replies);
+    }
     // The raw bytes of every request so far, one per connection.
     std::vector<std::string> requests() {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -94,7 +99,12 @@ class LoopbackServer {
                 std::lock_guard<std::mutex> lock(mutex_);
                 requests_.push_back(request);
             }
-            play(peer, next < replies_.size() ? replies_[next] : Reply{});
+            Reply reply;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                if (next < replies_.size()) reply = replies_[next];
+            }
+            play(peer, reply);
             ++next;
             ++served_;
         }

@@ -25,11 +25,47 @@ TEST(ServerAddress, ANameOrAddressWithOrWithoutItsPort) {
     expectServer("localhost:00080", "localhost", 80);
 }
 
-TEST(ServerAddress, UnusableTextsAreRefused) {
+TEST(ServerAddress, TheSchemeChoosesTlsAndTheDefaultPort) {
+    const auto secure = parseServerAddress("https://clouds.example.org");
+    ASSERT_TRUE(secure.has_value());
+    EXPECT_TRUE(secure->secure);
+    EXPECT_EQ(secure->host, "clouds.example.org");
+    EXPECT_EQ(secure->port, 443);
+    EXPECT_EQ(parseServerAddress("HTTPS://[::1]:8443/")->port, 8443);
+    EXPECT_TRUE(parseServerAddress("Https://[::1]:8443/")->secure);
+    const auto plain = parseServerAddress("http://example.org/");
+    ASSERT_TRUE(plain.has_value());
+    EXPECT_FALSE(plain->secure);
+    EXPECT_EQ(plain->host, "example.org");
+    EXPECT_EQ(plain->port, 80);
+    EXPECT_FALSE(parseServerAddress("example.org:8080")->secure);
     for (const char* bad :
-         {"", "example.org:", "example.org:0", "example.org:65536", "example.org:80a",
-          "example.org:-1", ":8080", "[::1", "[]:80", "[::1]8080", "[::1]:", "exa mple.org",
-          "example.org\r\nX: y", "example.org:123456"})
+         {"https://", "https:///", "ftp://example.org", "https://example.org/maps",
+          "https://user@example.org", "https:/example.org", "//example.org"})
+        EXPECT_FALSE(parseServerAddress(bad).has_value()) << bad;
+}
+
+TEST(ServerAddress, UnusableTextsAreRefused) {
+    for (const char* bad : {"",
+                            "example.org:",
+                            "example.org:0",
+                            "example.org:65536",
+                            "example.org:80a",
+                            "example.org:-1",
+                            ":8080",
+                            "[::1",
+                            "[]:80",
+                            "[::1]8080",
+                            "[::1]:",
+                            "exa mple.org",
+                            "example.org\r\nX: y",
+                            "example.org:123456",
+                            "[example.org]:80",
+                            "a]b",
+                            "a[b:80",
+                            "[::1%eth0]:80",
+                            "a]:b:c",
+                            "2001:db8::g"})
         EXPECT_FALSE(parseServerAddress(bad).has_value()) << bad;
 }
 

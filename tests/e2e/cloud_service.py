@@ -7,6 +7,13 @@ record folder (with whatever arrives just after the request's blank line).
 
     cloud_service.py --image FILE --record DIR --port-file FILE
                      [--family 4|6] [--mode MODE] [--on page|image|both]
+                     [--tls CERT KEY] [--file PATH=FILE]... [--redirect PATH STATUS LOCATION]...
+
+--tls speaks TLS with the certificate chain CERT and its key KEY. --file
+serves FILE at PATH as it is (a picture at a fixed address, as one-step
+services have it); --redirect answers PATH with STATUS and the Location
+LOCATION, where "{port}" stands for the service's own port (whole chains and
+loops are made of several). Both go before the page and the image.
 
 MODE (for the responses chosen by --on; the others are plain):
     ok          Content-Length, then the close
@@ -28,6 +35,7 @@ MODE (for the responses chosen by --on; the others are plain):
 import argparse
 import os
 import socket
+import ssl
 import struct
 import threading
 import time
@@ -52,6 +60,17 @@ class Service:
         self.listener = socket.socket(family, socket.SOCK_STREAM)
         self.listener.bind(("::1" if family == socket.AF_INET6 else "127.0.0.1", 0))
         self.listener.listen(8)
+        self.tls = None
+        if args.tls:
+            self.tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+            self.tls.load_cert_chain(*args.tls)
+        self.files = {}
+        for item in args.file:
+            path, name = item.split("=", 1)
+            self.files[path] = open(name, "rb").read()
+        self.redirects = {}
+        for path, status, location in args.redirect:
+            self.redirects[path] = (int(status), location)
 
     def port(self):
         return self.listener.getsockname()[1]
@@ -72,10 +91,24 @@ class Service:
 
     def handle(self, conn):
         try:
+            if self.tls:
+                # A client that refuses the certificate ends here.
+                conn = self.tls.wrap_socket(conn, server_side=True)
             data = read_request(conn)
             self.record(data)
             line = data.split(b"\r\n", 1)[0].decode("latin-1").split(" ")
             path = line[1] if len(line) > 1 else ""
+            if path in self.redirects:
+                status, location = self.redirects[path]
+                location = location.replace("{port}", str(self.port()))
+                page = f"<html><body>Moved to {location}</body></html>\n".encode()
+                conn.sendall(header(f"{status} Moved", [("Location", location),
+                                                         ("Content-Type", "text/html"),
+                                                         ("Content-Length", len(page))]) + page)
+                return
+            if path in self.files:
+                respond(conn, "ok", self.files[path], "application/octet-stream")
+                return
             kind = "image" if path.startswith("/earthview/cache/") else "page"
             mode = self.args.mode if self.args.on in (kind, "both") else "ok"
             if kind == "page":
@@ -206,6 +239,9 @@ def main():
     p.add_argument("--family", default="4", choices=["4", "6"])
     p.add_argument("--mode", default="ok")
     p.add_argument("--on", default="both", choices=["page", "image", "both"])
+    p.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"))
+    p.add_argument("--file", action="append", default=[])
+    p.add_argument("--redirect", action="append", default=[], nargs=3)
     args = p.parse_args()
     os.makedirs(args.record, exist_ok=True)
     service = Service(args)
