@@ -111,8 +111,18 @@ void CloudUpdater::onDownloadEnd(uint32_t clientState) {
     if (state_ != CloudUpdateState::SecondDownload) {
         // A service that answers with the picture itself needs no second
         // request; what the reply is shows by its content alone.
-        if (ImageLoader().load(cloudUpdateHost().programFolder() + kPageFile)) {
+        ImageLoader reply;
+        if (reply.load(cloudUpdateHost().programFolder() + kPageFile)) {
             takeFirstReplyAsImage();
+            return;
+        }
+        // A JPEG or PNG its decoder refused (a file cut short, a bad
+        // checksum) is no page either: say why, rather than search it for an
+        // image path it cannot hold.
+        if (!reply.refusal().empty()) {
+            logWrite("Cloud update: the server's picture cannot be used: %s\n",
+                     reply.refusal().c_str());
+            fail();
             return;
         }
         state_ = CloudUpdateState::SecondDownload;

@@ -293,13 +293,6 @@ bool managerHandleKey(const WindowMessage& msg) {
     // is shown cannot turn a later Delete into a deletion.
     const bool keyUp = msg.message == WM_KEYUP;
     if (keyUp && msg.wParam == VK_CONTROL) m.ctrlDown = false;
-    if (m.opening || m.closing) {
-        // Nothing is on screen to act on while the map rolls: only F4 and
-        // Escape, which turn an opening round.
-        if (!isKeyDown(msg)) return keyUp;
-        if (m.opening && (msg.wParam == VK_F4 || msg.wParam == VK_ESCAPE)) closeManager();
-        return true;
-    }
     if (m.insertMode) return insertModeKey(m, msg);
     if (keyUp) return true;
     if (!isKeyDown(msg)) return false;

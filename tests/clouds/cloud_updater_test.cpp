@@ -6,6 +6,8 @@
 #include "clouds/http_download.h"
 
 #include "tests/clouds/loopback_server.h"
+#include "tests/clouds/picture_files.h"
+#include "tests/support/captured_log.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/fake_ui_host.h"
 #include "ui/options_overlay.h"
@@ -206,6 +208,41 @@ TEST_F(Updater, WhatTheFirstReplyIsShowsByItsContentNotItsName) {
     ASSERT_TRUE(settled());
     EXPECT_EQ(host.messages, (std::vector<std::string>{"UPDATING...", "FAILED"}));
     EXPECT_EQ(cut.requests().size(), 1u);
+}
+
+TEST_F(Updater, AFirstReplyThatIsADamagedJpegOrPngFailsWithItsReason) {
+    // A JPEG cut in half and a PNG with a wrong checksum: each is refused by
+    // its decoder, so the reply is neither the image nor a page to search.
+    struct Case {
+        const char* fixture;
+        const char* reason;
+    } cases[] = {{"jpeg_cut_in_half.jpg", "JPEG: "}, {"png_bad_crc.png", "PNG: "}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fixture);
+        const std::vector<uint8_t> bytes = fixtureBytes(c.fixture);
+        ASSERT_FALSE(bytes.empty());
+        CapturedLog log;
+        LoopbackServer server(
+            {{send(ok(std::string(bytes.begin(), bytes.end())))}, {send(ok(kImage))}});
+        serve(server);
+        host.messages.clear();
+        EXPECT_TRUE(updater.start());
+        ASSERT_TRUE(settled());
+        EXPECT_EQ(host.messages, (std::vector<std::string>{"UPDATING...", "FAILED"}));
+        EXPECT_EQ(server.requests().size(), 1u);
+        EXPECT_EQ(host.rebuilds, 0);
+        EXPECT_EQ(readText(dir.file("clouds.sat")), "old");
+        expectNoLeftovers();
+        int reasons = 0;
+        for (const std::string& report : log.reports()) {
+            if (report.rfind(std::string("Cloud update: the server's picture cannot be used: ") +
+                                 c.reason,
+                             0) == 0)
+                ++reasons;
+            EXPECT_EQ(report.find("names no cloud image"), std::string::npos) << report;
+        }
+        EXPECT_EQ(reasons, 1);
+    }
 }
 
 TEST_F(Updater, AnImageTheLayerCannotUseShowsFailed) {

@@ -65,6 +65,71 @@ failing_source() { # failing_source NAME HOST PATH REQUESTS LOGTEXT
     stop_service
 }
 
+# The served map as the live services publish theirs: a greyscale JPEG of
+# twice the globe's map size each way, a greyscale PNG, and a white PNG whose
+# opacity carries the clouds. Each gives the served map's bands.
+convert "$IMAGES/served.gif" -filter point -resize 2048x1024! -type Grayscale -quality 90 \
+    JPEG:"$IMAGES/served.jpg"
+convert "$IMAGES/served.gif" -type Grayscale PNG:"$IMAGES/served-grey.png"
+convert -size 512x256 xc:white \( "$IMAGES/served.gif" -colorspace Gray \) -alpha off \
+    -compose CopyOpacity -composite PNG32:"$IMAGES/served-alpha.png"
+# Damaged ones: the JPEG cut in half; the greyscale PNG with its first image
+# data chunk's checksum changed.
+head -c $(($(stat -c %s "$IMAGES/served.jpg") / 2)) "$IMAGES/served.jpg" >"$IMAGES/cut.jpg"
+"$PY" - "$IMAGES/served-grey.png" "$IMAGES/bad-crc.png" <<'PY' || fail "no PNG with a bad checksum"
+import struct, sys
+data = bytearray(open(sys.argv[1], "rb").read())
+at = 8
+while at < len(data):
+    length, kind = struct.unpack_from(">I4s", data, at)
+    if kind == b"IDAT":
+        data[at + 8 + length] ^= 0x5A
+        break
+    at += 12 + length
+else:
+    sys.exit("no image data chunk")
+open(sys.argv[2], "wb").write(data)
+PY
+
+# A picture over HTTPS at a fixed address gives the served map's clouds.
+picture_source() { # NAME PATH FILE TOLERANCE
+    local name=$1 path=$2 file=$3 tolerance=$4
+    echo "- $name"
+    tls_service localhost --file "$path=$file"
+    run_globe "$name" 1 "https://localhost:${PORT}" old $STILL_VIEW "cloudImagePath=$path"
+    wait_outcome 90 UPDATED
+    expect_requests 1
+    expect_request 1 "$path" "localhost:${PORT}"
+    cmp "$file" "${DATA}/clouds.sat" || fail "$name: clouds.sat is not the served picture"
+    expect_log "HTTP GET https://localhost:${PORT}${path}: $(stat -c %s "$file") bytes"
+    expect_new_clouds "$tolerance"
+    expect_no_leftovers
+    stop_globe
+    stop_service
+}
+
+# A damaged picture over HTTPS: FAILED with the decoder's reason in the log,
+# the earlier clouds.sat, clouds.tga and clouds on the globe kept, frames
+# still coming.
+refused_picture() { # NAME PATH FILE REASON
+    local name=$1 path=$2 file=$3 reason=$4
+    echo "- $name"
+    tls_service localhost --file "$path=$file"
+    run_globe "$name" 1 "https://localhost:${PORT}" old $STILL_VIEW "cloudImagePath=$path"
+    wait_outcome 90 FAILED
+    expect_requests 1
+    expect_old_files
+    expect_log "Cloud update: the server's picture cannot be used: $reason"
+    grep -F "Cloud update: " "${RUN}/geovista.log" | sed 's/^\[[^]]*\] /  /'
+    sleep 1.2
+    import -window root "${GV_HOME}/later.png"
+    pixels ticking "$OUTCOME_SHOT" "${GV_HOME}/later.png" >/dev/null ||
+        fail "$name: no new frames after the failure"
+    expect_old_clouds
+    stop_globe
+    stop_service
+}
+
 case "$SCENARIO" in
 https)
     echo "- a picture at a fixed address over HTTPS"
@@ -139,6 +204,19 @@ redirects)
         --file "/r6=$IMAGES/served.gif"
     failing_source sixth "https://localhost:${PORT}" /r0 6 "more than 5 redirects"
     pass "a redirect loop, a redirect from https to http and a sixth redirect end FAILED"
+    ;;
+pictures)
+    # The live-map preset's path and its greyscale JPEG; JPEG's rounding may
+    # move the bands' alpha by a few steps.
+    picture_source jpeg /images/2048x1024/clouds.jpg "$IMAGES/served.jpg" 4
+    picture_source greypng /images/clouds-grey.png "$IMAGES/served-grey.png" 0
+    picture_source alphapng /images/2048x1024/clouds-alpha.png "$IMAGES/served-alpha.png" 0
+    pass "a greyscale JPEG, a greyscale PNG and a PNG with alpha over HTTPS give clouds"
+    ;;
+bad_pictures)
+    refused_picture cutjpeg /images/2048x1024/clouds.jpg "$IMAGES/cut.jpg" "JPEG: "
+    refused_picture badcrc /images/clouds-grey.png "$IMAGES/bad-crc.png" "PNG: "
+    pass "a JPEG cut in half and a PNG with a bad checksum end FAILED with the old clouds kept"
     ;;
 *)
     fail "unknown scenario $SCENARIO"
