@@ -250,21 +250,27 @@ bool openManager() {
     return true;
 }
 
+namespace {
+
+// The view settings the manager changes for its map; the light comes back
+// with the closing's ramp.
+void putBackViewSettings(Preferences& p, const Preferences& saved) {
+    p.currentCamera = saved.currentCamera;
+    p.userCameraFollowsEarth = saved.userCameraFollowsEarth;
+    p.cameraSmoothness = saved.cameraSmoothness;
+    p.cameraChangingAutomatic = saved.cameraChangingAutomatic;
+    p.extraSeconds = saved.extraSeconds;
+    p.moonShown = saved.moonShown;
+    p.starsShown = saved.starsShown;
+    p.sunShown = saved.sunShown;
+}
+
+} // namespace
+
 void closeManager() {
     LocationsManager& m = gManager;
     Preferences* prefs = locations().bound.prefs;
-    if (prefs) {
-        const Preferences& saved = m.savedPreferences;
-        Preferences& p = *prefs;
-        p.currentCamera = saved.currentCamera;
-        p.userCameraFollowsEarth = saved.userCameraFollowsEarth;
-        p.cameraSmoothness = saved.cameraSmoothness;
-        p.cameraChangingAutomatic = saved.cameraChangingAutomatic;
-        p.extraSeconds = saved.extraSeconds;
-        p.moonShown = saved.moonShown;
-        p.starsShown = saved.starsShown;
-        p.sunShown = saved.sunShown;
-    }
+    if (prefs) putBackViewSettings(*prefs, m.savedPreferences);
     cameras().restart = true;
     m.opening = false;
     m.closing = true;
@@ -273,16 +279,8 @@ void closeManager() {
 void restoreManagerPreferences(Preferences& prefs) {
     const LocationsManager& m = gManager;
     if (!managerOnScreen()) return;
-    const Preferences& saved = m.savedPreferences;
-    prefs.currentCamera = saved.currentCamera;
-    prefs.userCameraFollowsEarth = saved.userCameraFollowsEarth;
-    prefs.cameraSmoothness = saved.cameraSmoothness;
-    prefs.cameraChangingAutomatic = saved.cameraChangingAutomatic;
-    prefs.extraSeconds = saved.extraSeconds;
-    prefs.moonShown = saved.moonShown;
-    prefs.starsShown = saved.starsShown;
-    prefs.sunShown = saved.sunShown;
-    prefs.ambientPercent = saved.ambientPercent;
+    putBackViewSettings(prefs, m.savedPreferences);
+    prefs.ambientPercent = m.savedPreferences.ambientPercent;
 }
 
 bool managerHandleKey(const WindowMessage& msg) {

@@ -166,6 +166,17 @@ expect_new_clouds() { # [TOLERANCE]
     [ -z "${CLOUD_E2E_KEEP:-}" ] || cp "${GV_HOME}/with.png" "${GV_HOME}/without.png" "$CLOUD_E2E_KEEP"
     pixels clouds "${GV_HOME}/with.png" "${GV_HOME}/without.png" || fail "no clouds on the globe"
 }
+# After a failure: frames still coming and the earlier clouds on the globe;
+# then the globe and the services are ended.
+expect_kept_after_failure() { # NAME
+    sleep 1.2
+    import -window root "${GV_HOME}/later.png"
+    pixels ticking "$OUTCOME_SHOT" "${GV_HOME}/later.png" >/dev/null ||
+        fail "$1: no new frames after the failure"
+    expect_old_clouds
+    stop_globe
+    stop_service
+}
 STILL_VIEW="currentCamera=6 userLatitude=0.6 userLongitude=0.3 cam6.distance=500"
 # log_after TEXT [FROM]: seconds of the program's own clock from the first log
 # line holding FROM ("System initialized." when not given) to the first

@@ -56,13 +56,7 @@ failing_source() { # failing_source NAME HOST PATH REQUESTS LOGTEXT
     expect_requests "$count"
     expect_old_files page
     expect_failure_line "$text"
-    sleep 1.2
-    import -window root "${GV_HOME}/later.png"
-    pixels ticking "$OUTCOME_SHOT" "${GV_HOME}/later.png" >/dev/null ||
-        fail "$name: no new frames after the failure"
-    expect_old_clouds
-    stop_globe
-    stop_service
+    expect_kept_after_failure "$name"
 }
 
 # The served map as the live services publish theirs: a greyscale JPEG of
@@ -121,13 +115,7 @@ refused_picture() { # NAME PATH FILE REASON
     expect_old_files
     expect_log "Cloud update: the server's picture cannot be used: $reason"
     grep -F "Cloud update: " "${RUN}/geovista.log" | sed 's/^\[[^]]*\] /  /'
-    sleep 1.2
-    import -window root "${GV_HOME}/later.png"
-    pixels ticking "$OUTCOME_SHOT" "${GV_HOME}/later.png" >/dev/null ||
-        fail "$name: no new frames after the failure"
-    expect_old_clouds
-    stop_globe
-    stop_service
+    expect_kept_after_failure "$name"
 }
 
 case "$SCENARIO" in
