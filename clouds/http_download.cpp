@@ -53,10 +53,7 @@ bool HttpDownload::start(const std::string& host, const std::string& path,
     const std::optional<HttpUrl> url = makeHttpUrl(host, path);
     if (!url || !requestable(*url)) return false;
     url_ = *url;
-    if (!connect()) {
-        killTimer(window_->handle(), kIdleTimer);
-        return false;
-    }
+    if (!connect()) return false;
     visited_.assign(1, url_);
     destination_ = destination;
     failure_.clear();
@@ -103,9 +100,7 @@ void HttpDownload::redirect() {
              next->text().c_str());
     // The old connection goes; the new one starts its own wait for data,
     // within the whole download's time.
-    net_->stop();
-    retired_.push_back(std::move(net_));
-    postMessage({kReleaseMessage, 0, 0, window_->handle()});
+    retireConnection();
     url_ = *next;
     visited_.push_back(url_);
     if (!connect()) {
@@ -217,17 +212,21 @@ void HttpDownload::onClosed(int error) {
         finish(false, parser_.failure());
 }
 
+void HttpDownload::retireConnection() {
+    // Stopped now, destroyed from the message loop: this may run inside one
+    // of the connection's own callbacks.
+    net_->stop();
+    retired_.push_back(std::move(net_));
+    postMessage({kReleaseMessage, 0, 0, window_->handle()});
+}
+
 void HttpDownload::release(bool keepPartial) {
     killTimer(window_->handle(), kIdleTimer);
     killTimer(window_->handle(), kTotalTimer);
     bool closed = true;
     if (file_) closed = std::fclose(file_) == 0;
     file_ = nullptr;
-    if (net_) {
-        net_->stop();
-        retired_.push_back(std::move(net_));
-        postMessage({kReleaseMessage, 0, 0, window_->handle()});
-    }
+    if (net_) retireConnection();
     if (!keepPartial || !closed) std::remove(partialPath(destination_).c_str());
     busy_ = false;
 }

@@ -99,6 +99,7 @@ class HttpDownload {
     void setState(uint32_t state);
     void finish(bool success, const std::string& why);
     void release(bool keepPartial);
+    void retireConnection();
 
     Callback callback_;
     uint32_t user_;

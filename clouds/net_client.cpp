@@ -75,10 +75,7 @@ void NetClient::connectNext(int lastError) {
         selectSocketEvents(socket_, window_->handle(), kSocketEventMessage,
                            kSocketRead | kSocketWrite | kSocketConnect | kSocketClose);
         const int result = connectSocket(socket_, address);
-        if (result == 0 || result == kSocketWouldBlock) {
-            peer_ = addressText(address);
-            return; // the connect event follows
-        }
+        if (result == 0 || result == kSocketWouldBlock) return; // the connect event follows
         lastError = result;
         closeSocket(socket_);
         socket_ = kNoSocket;

@@ -54,8 +54,6 @@ class NetClient {
     // Closes the connection and stops the lookup; nothing is reported after.
     void stop();
 
-    // The address connected to ("192.0.2.7:80"), for the log.
-    const std::string& peer() const { return peer_; }
     // Why TLS failed (the error platform::kTlsFailure), for the log.
     const std::string& tlsFailure() const { return tlsFailure_; }
 
@@ -89,7 +87,6 @@ class NetClient {
     bool handshaking_ = false;
     std::string tlsFailure_;
     std::string unsent_;
-    std::string peer_;
     uint8_t buffer_[kReceiveBuffer] = {};
     std::size_t received_ = 0;
     int broken_ = 0; // the error that broke the connection

@@ -163,7 +163,7 @@ void deliverFinishedResolutions() {
             }
             r.finished[job.id] = std::move(job.addresses);
             completions.push_back(
-                {job.message, job.id, int64_t(uint32_t(job.error & 0xFFFF) << 16), job.window});
+                {job.message, job.id, socketEventParam(0, job.error), job.window});
             it = r.running.erase(it);
         }
     }
