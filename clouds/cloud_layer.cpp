@@ -1,12 +1,12 @@
 #include "clouds/cloud_layer.h"
 
 #include "clouds/cloud_cache.h"
-#include "clouds/image_loader.h"
 #include "core/log.h"
 #include "engine/display_device.h"
 #include "engine/mesh.h"
 #include "engine/renderer.h"
 #include "engine/texture.h"
+#include "imaging/image_loader.h"
 #include "scene/planet_objects.h"
 
 #include <vector>

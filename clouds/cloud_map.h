@@ -3,8 +3,8 @@
 // first, longitude from west to east along a row, the northern hemisphere in
 // the upper half; cut into eight 256 x 256 tiles, four across each half.
 #include "clouds/cloud_filter.h"
-#include "clouds/decoded_image.h"
-#include "clouds/picture_stretch.h"
+#include "imaging/decoded_image.h"
+#include "imaging/picture_stretch.h"
 
 #include <cstdint>
 #include <vector>

@@ -2,10 +2,10 @@
 
 #include "clouds/cloud_page.h"
 #include "clouds/cloud_update_host.h"
-#include "clouds/http_download.h"
-#include "clouds/image_loader.h"
 #include "core/log.h"
 #include "formats/preferences.h"
+#include "imaging/image_loader.h"
+#include "net/http_download.h"
 #include "platform/atomic_file.h"
 
 #include <cstdio>

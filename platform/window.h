@@ -59,10 +59,15 @@ class Window {
 
 // Takes at most one waiting message without waiting (the frame loop's pump).
 // Also looks after requests that arrive from outside: a quit signal becomes
-// WM_QUIT, a second instance's raise request raises the window; socket
-// readiness, finished name lookups and due timers become messages for the
-// hidden windows (message_window.h).
+// WM_QUIT, a second instance's raise request raises the window; what the
+// message sources post (socket readiness, finished name lookups) and due
+// timers become messages for the hidden windows (message_window.h).
 bool peekMessage(WindowMessage& out);
+// Adds a source that the pump asks, at every peek, to post what it has
+// (postMessage). Adding the same source again does nothing. The network part
+// adds its own when it first watches a socket or looks up a name, so the
+// window needs no sockets of its own.
+void addMessageSource(void (*poll)());
 void postMessage(const WindowMessage& msg);
 void postQuitMessage();
 

@@ -1,7 +1,6 @@
 #include "platform/window.h"
 
 #include "formats/text_1252.h"
-#include "platform/async_socket.h"
 #include "platform/message_window.h"
 #include "platform/quit_signals.h"
 #include "platform/single_instance.h"
@@ -10,6 +9,7 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 
+#include <cassert>
 #include <cstring>
 #include <deque>
 
@@ -18,6 +18,9 @@ namespace gv::platform {
 namespace {
 
 std::deque<WindowMessage> gQueue;
+constexpr int kMaxSources = 4;
+void (*gSources[kMaxSources])() = {};
+int gSourceCount = 0;
 Window* gForeground = nullptr;
 int gCursorCount = 0;
 SDL_Cursor* gCursors[2] = {nullptr, nullptr};
@@ -297,12 +300,20 @@ bool peekMessage(WindowMessage& out) {
         translate(e);
     if (takeQuitSignal()) gQueue.push_back({WM_QUIT, 0, 0});
     if (takeRaiseRequest() && gForeground) gForeground->raise();
-    pollNetworkEvents();
+    for (int i = 0; i < gSourceCount; ++i)
+        gSources[i]();
     // Timers come when nothing else waits, as window timers do.
     if (gQueue.empty()) return takeDueTimer(tickCount(), out);
     out = gQueue.front();
     gQueue.pop_front();
     return true;
+}
+
+void addMessageSource(void (*poll)()) {
+    for (int i = 0; i < gSourceCount; ++i)
+        if (gSources[i] == poll) return;
+    assert(gSourceCount < kMaxSources && "more message sources than the pump holds");
+    if (gSourceCount < kMaxSources) gSources[gSourceCount++] = poll;
 }
 
 void postMessage(const WindowMessage& msg) {

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Windows stays buildable: compiles with the MinGW-w64 cross compiler
 # (g++-mingw-w64-x86-64) what a Windows build compiles without SDL, GL or Qt:
-#   - every Windows-only source (platform/*_win32.cpp, app/saver_entry_win32.cpp)
-#     and the platform sources that need no SDL (nor OpenSSL, which Debian
-#     has no Windows build of), to object files;
-#   - all of core/, formats/ and clouds/, to object files;
+#   - every Windows-only source (platform/*_win32.cpp,
+#     platform/network/*_win32.cpp, app/saver_entry_win32.cpp) and the
+#     platform sources that need no SDL (nor OpenSSL, which Debian has no
+#     Windows build of), to object files;
+#   - all of core/, formats/, imaging/, net/ and clouds/, to object files;
 #   - every header of the globe's libraries (not engine/gl/, which is GL),
 #     each on its own, for syntax;
 #   - the unit tests that are not about a POSIX implementation and need no
@@ -36,12 +37,12 @@ done
 
 # One line per compile: KIND FILE.
 {
-    for f in app/saver_entry_win32.cpp core/*.cpp formats/*.cpp clouds/*.cpp \
-        $(grep -L -E '#include <(SDL|X11|unistd|sys/)' platform/*.cpp |
+    for f in app/saver_entry_win32.cpp core/*.cpp formats/*.cpp imaging/*.cpp net/*.cpp \
+        clouds/*.cpp $(grep -L -E '#include <(SDL|X11|unistd|sys/)' platform/*.cpp platform/network/*.cpp |
             grep -v -E '_(posix|x11|openssl)\.cpp$'); do
         echo "object $f"
     done
-    libraries=$(for d in core formats platform engine scene ui locations clouds app resources; do
+    libraries=$(for d in core formats platform imaging net engine scene ui locations clouds app resources; do
         [ -d "$d" ] && echo "$d"
     done)
     # shellcheck disable=SC2086
@@ -52,7 +53,7 @@ done
     # POSIX sockets.
     find tests -name '*.cpp' | sort |
         grep -v -E 'tests/(platform/(registry|single_instance)_test|e2e/|scene/libnova_reference|editor_qt/)' |
-        xargs grep -L -E '#include "tests/(support/loopback_listener|clouds/loopback_server)\.h"' |
+        xargs grep -L -E '#include "tests/(support/loopback_listener|net/loopback_server)\.h"' |
         sed 's/^/test /'
 } >"$OUT/list"
 
@@ -64,7 +65,7 @@ compile() { # compile KIND FILE: a failure leaves its messages in logs/
     object) "$CXX" "${flags[@]}" -c -o "${log%.txt}.o" "$file" >"$log" 2>&1 ;;
     header) "$CXX" "${flags[@]}" -fsyntax-only -x c++ -include "$file" /dev/null >"$log" 2>&1 ;;
     test) "$CXX_TESTS" "${flags[@]}" -I"$ROOT/tests" -isystem "$OUT/include" \
-        -DGV_RESOURCES_DIR='"resources"' -DGV_CLOUD_FIXTURES='"tests/clouds/fixtures"' \
+        -DGV_RESOURCES_DIR='"resources"' -DGV_PICTURE_FIXTURES='"tests/imaging/fixtures"' \
         -DGV_CLOUD_TESTS='"tests/clouds"' -fsyntax-only "$file" >"$log" 2>&1 ;;
     esac && rm -f "$log" "${log%.txt}.o"
 }

@@ -5,7 +5,7 @@
 #   tools/make_image_fixtures.sh [OUT_DIR]
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-out=${1:-"$here/../tests/clouds/fixtures"}
+out=${1:-"$here/../tests/imaging/fixtures"}
 mkdir -p "$out"
 # ImageMagick's own program, not a wrapper that may stand before it on PATH.
 IM=/usr/bin/convert

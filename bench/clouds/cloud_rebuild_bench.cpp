@@ -5,11 +5,11 @@
 // is one long frame.
 #include "clouds/cloud_cache.h"
 #include "clouds/cloud_layer.h"
-#include "clouds/image_loader.h"
 #include "engine/display_device.h"
 #include "engine/gl/gl_backend.h"
 #include "engine/recording_backend.h"
 #include "engine/renderer.h"
+#include "imaging/image_loader.h"
 #include "platform/display_modes.h"
 #include "platform/window.h"
 

@@ -5,9 +5,9 @@
 // classification its channels call for to a small map of a size the input
 // picks, and the smoothing.
 #include "clouds/cloud_map.h"
-#include "clouds/image_loader.h"
 #include "formats/preferences.h"
-#include "picture_checks.h"
+#include "fuzz/imaging/picture_checks.h"
+#include "imaging/image_loader.h"
 
 #include <cstdint>
 #include <cstdlib>

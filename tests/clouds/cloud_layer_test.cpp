@@ -9,12 +9,12 @@
 #include "engine/renderer.h"
 #include "engine/texture.h"
 #include "engine/tga_image.h"
-#include "picture_builders.h"
-#include "picture_files.h"
 #include "resources/builtin_resources.h"
 #include "scene/planet_objects.h"
 #include "support/captured_log.h"
 #include "support/temp_dir.h"
+#include "tests/imaging/picture_builders.h"
+#include "tests/imaging/picture_files.h"
 
 #include <gtest/gtest.h>
 

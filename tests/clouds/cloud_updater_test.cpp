@@ -3,10 +3,10 @@
 // the options overlay reading the updater.
 #include "clouds/cloud_update_host.h"
 #include "clouds/cloud_updater.h"
-#include "clouds/http_download.h"
+#include "net/http_download.h"
 
-#include "tests/clouds/loopback_server.h"
-#include "tests/clouds/picture_files.h"
+#include "tests/imaging/picture_files.h"
+#include "tests/net/loopback_server.h"
 #include "tests/support/captured_log.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/fake_ui_host.h"

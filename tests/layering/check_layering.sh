@@ -1,79 +1,207 @@
 #!/usr/bin/env bash
-# The libraries' floors, from the bottom up: each folder may include only
-# its own headers and those of the folders below it.
-#   core < formats < platform < resources < engine < scene
-#        < ui, locations (one floor), clouds < app
-# The clouds stand beside the overlays: ui/ and locations/ reach the cloud
-# layer only through the program's seams, so only app/ includes clouds/.
-# The editor (GeovistaC) includes only formats/, platform/ and the built-in
-# data of resources/ (and Qt): nothing of the globe's own libraries.
+# The libraries' floors, from the bottom up: each folder may include only its
+# own headers and those of the folders below it, and its CMake targets may
+# link only the libraries of those folders.
+#   core < formats < platform < platform/network (sockets, TLS, name lookups)
+#   core < formats < imaging (pictures: no platform, no engine)
+#   platform < resources < engine < scene < ui | locations (side by side)
+#   platform/network < net (the HTTP client)
+#   scene, imaging, net < clouds;   everything < app
+# The editor (GeovistaC) includes and links only formats/, platform/ (not its
+# network part) and the built-in data of resources/ (and Qt): nothing of the
+# globe's own libraries. Only the network part links OpenSSL.
 # Tests, benchmarks, fuzzers and tools may include anything.
-#   check_layering.sh SOURCE_ROOT   lists every include that reaches up; fails on one
-#   check_layering.sh --self-test   shows that an upward include is caught
+#   check_layering.sh SOURCE_ROOT [BUILD_DIR]  lists every include (and, with
+#       BUILD_DIR, every link of the build's link_graph.txt) that reaches up
+#   check_layering.sh --self-test CMAKE   shows that upward includes and links
+#       are caught, the links through a real configure of a small project
 set -euo pipefail
 
-allowed() { # the folders a folder's files may include
+allowed() { # the floors a floor's files may include and its targets link
     case $1 in
     core) echo "core" ;;
     formats) echo "core formats" ;;
     platform) echo "core formats platform" ;;
+    platform/network) echo "core formats platform platform/network" ;;
     resources) echo "core formats platform resources" ;;
+    imaging) echo "core formats imaging" ;;
+    net) echo "core formats platform platform/network net" ;;
     engine) echo "core formats platform resources engine" ;;
     scene) echo "core formats platform resources engine scene" ;;
-    ui | locations) echo "core formats platform resources engine scene ui locations" ;;
-    clouds) echo "core formats platform resources engine scene clouds" ;;
-    app) echo "core formats platform resources engine scene ui locations clouds app" ;;
+    ui) echo "core formats platform resources engine scene ui" ;;
+    locations) echo "core formats platform resources engine scene locations" ;;
+    clouds) echo "core formats platform resources imaging net engine scene clouds" ;;
+    app) echo "$floors" ;;
     editor) echo "formats platform resources editor" ;;
     esac
 }
-floors="core formats platform resources engine scene ui locations clouds app editor"
+floors="core formats platform platform/network resources imaging net engine scene ui locations clouds app editor"
+folders="core formats platform resources imaging net engine scene ui locations clouds app editor"
 
-check() { # check ROOT: prints each upward include, returns 1 if any
-    local root=$1 bad=0 folder file line target
-    for folder in $floors; do
-        [ -d "$root/$folder" ] || continue
-        local ok
-        ok=" $(allowed "$folder") "
-        while IFS= read -r line; do
-            file=${line%%:*}
-            # The first path segment of the included header: "scene/x.h" -> scene.
-            [[ $line =~ include[[:space:]]*[\"\<]([A-Za-z_]+)/ ]] || continue
-            target=${BASH_REMATCH[1]}
-            case " $floors " in *" $target "*) ;; *) continue ;; esac
-            if [[ "$ok" != *" $target "* ]]; then
-                echo "${file#"$root"/}: includes $target/, above $folder/ (${line#*:*:})"
-                bad=1
-            fi
-        done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*["<][A-Za-z_]+/' "$root/$folder" \
-            --include='*.h' --include='*.hpp' --include='*.cpp' --include='*.cc' || true)
-    done
+floor_of() { # floor_of PATH: the floor a path inside the tree belongs to ("" when none)
+    local path=$1 first=${1%%/*}
+    case $path in
+    platform/network | platform/network/*) echo "platform/network" ;;
+    *) case " $folders " in *" $first "*) echo "$first" ;; *) echo "" ;; esac ;;
+    esac
+}
+
+check_includes() { # check_includes ROOT: prints each upward include, returns 1 if any
+    local root=$1 bad=0 line file rel from target to
+    local dirs=()
+    for f in $folders; do [ -d "$root/$f" ] && dirs+=("$root/$f"); done
+    [ ${#dirs[@]} -gt 0 ] || return 0
+    while IFS= read -r line; do
+        file=${line%%:*}
+        rel=${file#"$root"/}
+        from=$(floor_of "$rel")
+        # The included header's path: "scene/x.h", "platform/network/y.h".
+        [[ $line =~ include[[:space:]]*[\"\<]([A-Za-z_/]+)/[A-Za-z0-9_.]+[\"\>] ]] || continue
+        to=$(floor_of "${BASH_REMATCH[1]}")
+        [ -n "$to" ] || continue
+        if [[ " $(allowed "$from") " != *" $to "* ]]; then
+            echo "$rel: includes $to/, above $from/ (${line#*:*:})"
+            bad=1
+        fi
+    done < <(grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*["<][A-Za-z_]+/' "${dirs[@]}" \
+        --include='*.h' --include='*.hpp' --include='*.cpp' --include='*.cc' || true)
     return $bad
 }
 
-if [ "${1:-}" = "--self-test" ]; then
-    tmp=$(mktemp -d)
+check_links() { # check_links GRAPH: prints each upward link, returns 1 if any
+    local graph=$1 bad=0 target folder type linked from dep to
+    declare -A floor_of_target=()
+    [ -s "$graph" ] || { echo "$graph: no link graph"; return 1; }
+    while read -r target folder type; do
+        floor_of_target[$target]=$(floor_of "$folder")
+    done < <(sed 's/:.*//' "$graph")
+    while IFS= read -r line; do
+        read -r target folder type <<<"${line%%:*}"
+        linked=${line#*:}
+        from=${floor_of_target[$target]}
+        [ -n "$from" ] || continue
+        for dep in $linked; do
+            if [ -n "${floor_of_target[$dep]+set}" ]; then
+                to=${floor_of_target[$dep]}
+                [ -n "$to" ] || continue
+                if [[ " $(allowed "$from") " != *" $to "* ]]; then
+                    echo "$target ($from/) links $dep ($to/), above its floor"
+                    bad=1
+                fi
+            elif [[ $dep =~ ^(OpenSSL::|-lssl$|-lcrypto$|ssl$|crypto$) && $from != platform/network ]]; then
+                echo "$target ($from/) links $dep: only platform/network/ links OpenSSL"
+                bad=1
+            fi
+        done
+    done <"$graph"
+    return $bad
+}
+
+self_test() {
+    local cmake=$1 out
+    tmp=$(mktemp -d) # global: the exit trap reads it
     trap 'rm -rf "$tmp"' EXIT
-    mkdir -p "$tmp/engine" "$tmp/scene" "$tmp/editor"
+    mkdir -p "$tmp/engine" "$tmp/scene" "$tmp/editor" "$tmp/platform/network"
     printf '#include "core/vector3.h"\n#include <vector>\n' >"$tmp/engine/fine.cpp"
     printf '#include "engine/mesh.h"\n' >"$tmp/scene/fine.cpp"
-    check "$tmp" >/dev/null || { echo "FAIL: a tree without upward includes was refused"; exit 1; }
+    printf '#include "platform/window.h"\n' >"$tmp/platform/network/fine.cpp"
+    check_includes "$tmp" >/dev/null || { echo "FAIL: a tree without upward includes was refused"; exit 1; }
     printf '#include "core/log.h"\n  #  include "scene/cameras.h"\n' >"$tmp/engine/up.cpp"
-    out=$(check "$tmp") && { echo "FAIL: engine/ including scene/ passed"; exit 1; }
+    out=$(check_includes "$tmp") && { echo "FAIL: engine/ including scene/ passed"; exit 1; }
     grep -q 'engine/up.cpp: includes scene/' <<<"$out" || { echo "FAIL: not named: $out"; exit 1; }
     rm "$tmp/engine/up.cpp"
-    mkdir -p "$tmp/locations"
-    printf '#include "clouds/cloud_layer.h"\n' >"$tmp/locations/up.cpp"
-    check "$tmp" >/dev/null && { echo "FAIL: locations/ including clouds/ passed"; exit 1; }
-    rm "$tmp/locations/up.cpp"
-    printf '#include <app/driver.h>\n' >"$tmp/editor/up.h"
-    check "$tmp" >/dev/null && { echo "FAIL: editor/ including app/ passed"; exit 1; }
-    echo "ok: upward includes are caught and named"
+    local planted
+    for planted in 'locations/up.cpp:#include "clouds/cloud_layer.h"' \
+        'locations/up.cpp:#include "ui/options_overlay.h"' \
+        'ui/up.cpp:#include "locations/location_lists.h"' \
+        'editor/up.h:#include <app/driver.h>' \
+        'editor/up.h:#include "platform/network/async_socket.h"' \
+        'platform/up.cpp:#include "platform/network/socket_stream.h"' \
+        'imaging/up.cpp:#include "engine/texture.h"' \
+        'net/up.cpp:#include "clouds/cloud_page.h"'; do
+        mkdir -p "$tmp/$(dirname "${planted%%:*}")"
+        printf '%s\n' "${planted#*:}" >"$tmp/${planted%%:*}"
+        check_includes "$tmp" >/dev/null && { echo "FAIL: planted include passed: $planted"; exit 1; }
+        rm "$tmp/${planted%%:*}"
+    done
+    check_includes "$tmp" >/dev/null || { echo "FAIL: the tree is not clean again"; exit 1; }
+
+    # Links: a small project configured for real, with the project's own
+    # graph writer; a clean graph passes, each planted link is caught.
+    local project=$tmp/project
+    mkdir -p "$project/cmake" "$project/engine" "$project/scene" "$project/editor" \
+        "$project/platform/network"
+    cp "$(dirname "$0")/../../cmake/GvLayering.cmake" "$project/cmake/"
+    printf 'int f(void) { return 0; }\n' | tee "$project/engine/e.c" "$project/scene/s.c" \
+        "$project/editor/d.c" "$project/platform/p.c" "$project/platform/network/n.c" >/dev/null
+    cat >"$project/CMakeLists.txt" <<'EOF'
+cmake_minimum_required(VERSION 3.20)
+project(layering_probe C)
+list(APPEND CMAKE_MODULE_PATH ${CMAKE_SOURCE_DIR}/cmake)
+add_library(OpenSSL::SSL INTERFACE IMPORTED)
+add_subdirectory(platform)
+add_subdirectory(engine)
+add_subdirectory(scene)
+add_subdirectory(editor)
+include(GvLayering)
+gv_write_link_graph(${CMAKE_BINARY_DIR}/link_graph.txt)
+EOF
+    printf 'add_library(gv_platform STATIC p.c)\nadd_subdirectory(network)\n' >"$project/platform/CMakeLists.txt"
+    printf 'add_library(gv_platform_network STATIC n.c)\ntarget_link_libraries(gv_platform_network PUBLIC gv_platform PRIVATE OpenSSL::SSL)\n' \
+        >"$project/platform/network/CMakeLists.txt"
+    printf 'add_library(gv_engine STATIC e.c)\ntarget_link_libraries(gv_engine PUBLIC gv_platform)\n' \
+        >"$project/engine/CMakeLists.txt"
+    printf 'add_library(gv_scene STATIC s.c)\ntarget_link_libraries(gv_scene PUBLIC gv_engine)\n' \
+        >"$project/scene/CMakeLists.txt"
+    printf 'add_executable(GeovistaC d.c)\ntarget_link_libraries(GeovistaC PRIVATE gv_platform)\n' \
+        >"$project/editor/CMakeLists.txt"
+    configure() {
+        rm -rf "$project/build"
+        "$cmake" -S "$project" -B "$project/build" >"$tmp/configure.log" 2>&1 ||
+            { cat "$tmp/configure.log"; echo "FAIL: the probe project did not configure"; exit 1; }
+    }
+    configure
+    check_links "$project/build/link_graph.txt" >/dev/null ||
+        { check_links "$project/build/link_graph.txt"; echo "FAIL: a graph without upward links was refused"; exit 1; }
+    printf 'target_link_libraries(gv_engine PRIVATE gv_scene)\n' >>"$project/engine/CMakeLists.txt"
+    configure
+    out=$(check_links "$project/build/link_graph.txt") && { echo "FAIL: engine/ linking scene/ passed"; exit 1; }
+    grep -q 'gv_engine (engine/) links gv_scene (scene/)' <<<"$out" || { echo "FAIL: not named: $out"; exit 1; }
+    sed -i '$d' "$project/engine/CMakeLists.txt"
+    printf 'target_link_libraries(GeovistaC PRIVATE gv_platform_network)\n' >>"$project/editor/CMakeLists.txt"
+    configure
+    check_links "$project/build/link_graph.txt" >/dev/null && { echo "FAIL: the editor linking the network part passed"; exit 1; }
+    sed -i '$d' "$project/editor/CMakeLists.txt"
+    printf 'target_link_libraries(gv_platform PRIVATE OpenSSL::SSL)\n' >>"$project/platform/CMakeLists.txt"
+    configure
+    out=$(check_links "$project/build/link_graph.txt") && { echo "FAIL: platform/ linking OpenSSL passed"; exit 1; }
+    grep -q 'gv_platform (platform/) links OpenSSL::SSL' <<<"$out" || { echo "FAIL: not named: $out"; exit 1; }
+    echo "ok: upward includes and links are caught and named"
+}
+
+if [ "${1:-}" = "--self-test" ]; then
+    self_test "${2:-cmake}"
     exit 0
 fi
 
-root=${1:?usage: check_layering.sh SOURCE_ROOT | --self-test}
-if check "$root"; then
+root=${1:?usage: check_layering.sh SOURCE_ROOT [BUILD_DIR] | --self-test [CMAKE]}
+status=0
+if check_includes "$root"; then
     echo "ok: no library includes a floor above its own"
 else
-    exit 1
+    status=1
 fi
+if [ -n "${2:-}" ]; then
+    if check_links "$2/link_graph.txt"; then
+        echo "ok: no library links a floor above its own"
+    else
+        status=1
+    fi
+    # The editor's link command itself (Makefile generators write it out).
+    link=$2/editor/CMakeFiles/GeovistaC.dir/link.txt
+    if [ -f "$link" ] && grep -qE 'libssl|libcrypto|-lssl|-lcrypto' "$link"; then
+        echo "editor/: GeovistaC's link command names OpenSSL"
+        status=1
+    fi
+fi
+exit $status

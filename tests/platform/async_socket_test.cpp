@@ -1,6 +1,6 @@
 // The socket layer against real loopback listeners: the events arrive as
 // messages through the pump, in the order and number the owners rely on.
-#include "platform/async_socket.h"
+#include "platform/network/async_socket.h"
 #include "platform/window.h"
 #include "tests/support/loopback_listener.h"
 

@@ -1,0 +1,48 @@
+# Writes the link graph of the project's targets for the layering test: one
+# line per target, "TARGET FOLDER TYPE: LINKED...", where FOLDER is the
+# target's source folder relative to the top and LINKED its direct link
+# libraries (public and private alike), as CMake will use them.
+
+function(gv_collect_targets dir out)
+    get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+    get_property(children DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+    foreach(child ${children})
+        gv_collect_targets(${child} more)
+        list(APPEND targets ${more})
+    endforeach()
+    set(${out} ${targets} PARENT_SCOPE)
+endfunction()
+
+# gv_write_link_graph(FILE): call once, at the end of the top-level list file.
+function(gv_write_link_graph file)
+    gv_collect_targets(${CMAKE_SOURCE_DIR} targets)
+    set(text "")
+    foreach(target ${targets})
+        get_target_property(type ${target} TYPE)
+        if(NOT type MATCHES "^(STATIC_LIBRARY|SHARED_LIBRARY|OBJECT_LIBRARY|EXECUTABLE|INTERFACE_LIBRARY)$")
+            continue()
+        endif()
+        get_target_property(dir ${target} SOURCE_DIR)
+        file(RELATIVE_PATH folder ${CMAKE_SOURCE_DIR} ${dir})
+        if(folder STREQUAL "")
+            set(folder ".")
+        endif()
+        set(linked "")
+        if(NOT type STREQUAL "INTERFACE_LIBRARY")
+            get_target_property(direct ${target} LINK_LIBRARIES)
+            if(direct)
+                list(APPEND linked ${direct})
+            endif()
+        endif()
+        get_target_property(interface ${target} INTERFACE_LINK_LIBRARIES)
+        if(interface)
+            list(APPEND linked ${interface})
+        endif()
+        # Private links of static libraries appear as $<LINK_ONLY:name>.
+        list(TRANSFORM linked REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1")
+        list(REMOVE_DUPLICATES linked)
+        list(JOIN linked " " linked)
+        string(APPEND text "${target} ${folder} ${type}: ${linked}\n")
+    endforeach()
+    file(WRITE ${file} "${text}")
+endfunction()

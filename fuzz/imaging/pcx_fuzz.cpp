@@ -1,0 +1,13 @@
+// PCX pictures from arbitrary bytes: a clean refusal or a consistent picture,
+// never a crash or a read outside the bytes.
+#include "imaging/pcx_decoder.h"
+#include "picture_checks.h"
+
+#include <cstdint>
+#include <span>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    gv::DecodedImage image;
+    if (gv::decodePcx(std::span<const uint8_t>(data, size), image)) gv::fuzz::checkPicture(image);
+    return 0;
+}
