@@ -38,11 +38,14 @@ allowed() { # the floors a floor's files may include and its targets link
 floors="core formats platform platform/network resources imaging net engine scene ui locations clouds app editor"
 folders="core formats platform resources imaging net engine scene ui locations clouds app editor"
 
-floor_of() { # floor_of PATH: the floor a path inside the tree belongs to ("" when none)
-    local path=$1 first=${1%%/*}
-    case $path in
-    platform/network | platform/network/*) echo "platform/network" ;;
-    *) case " $folders " in *" $first "*) echo "$first" ;; *) echo "" ;; esac ;;
+declare -A ALLOWED=()
+for f in $floors; do ALLOWED[$f]=" $(allowed "$f") "; done
+
+floor_of() { # floor_of PATH: sets FLOOR to the floor a path inside the tree belongs to ("" when none)
+    local first=${1%%/*}
+    case $1 in
+    platform/network | platform/network/*) FLOOR="platform/network" ;;
+    *) case " $folders " in *" $first "*) FLOOR=$first ;; *) FLOOR="" ;; esac ;;
     esac
 }
 
@@ -54,12 +57,14 @@ check_includes() { # check_includes ROOT: prints each upward include, returns 1 
     while IFS= read -r line; do
         file=${line%%:*}
         rel=${file#"$root"/}
-        from=$(floor_of "$rel")
+        floor_of "$rel"
+        from=$FLOOR
         # The included header's path: "scene/x.h", "platform/network/y.h".
         [[ $line =~ include[[:space:]]*[\"\<]([A-Za-z_/]+)/[A-Za-z0-9_.]+[\"\>] ]] || continue
-        to=$(floor_of "${BASH_REMATCH[1]}")
+        floor_of "${BASH_REMATCH[1]}"
+        to=$FLOOR
         [ -n "$to" ] || continue
-        if [[ " $(allowed "$from") " != *" $to "* ]]; then
+        if [[ ${ALLOWED[$from]} != *" $to "* ]]; then
             echo "$rel: includes $to/, above $from/ (${line#*:*:})"
             bad=1
         fi
@@ -73,7 +78,8 @@ check_links() { # check_links GRAPH: prints each upward link, returns 1 if any
     declare -A floor_of_target=()
     [ -s "$graph" ] || { echo "$graph: no link graph"; return 1; }
     while read -r target folder type; do
-        floor_of_target[$target]=$(floor_of "$folder")
+        floor_of "$folder"
+        floor_of_target[$target]=$FLOOR
     done < <(sed 's/:.*//' "$graph")
     while IFS= read -r line; do
         read -r target folder type <<<"${line%%:*}"
@@ -84,7 +90,7 @@ check_links() { # check_links GRAPH: prints each upward link, returns 1 if any
             if [ -n "${floor_of_target[$dep]+set}" ]; then
                 to=${floor_of_target[$dep]}
                 [ -n "$to" ] || continue
-                if [[ " $(allowed "$from") " != *" $to "* ]]; then
+                if [[ ${ALLOWED[$from]} != *" $to "* ]]; then
                     echo "$target ($from/) links $dep ($to/), above its floor"
                     bad=1
                 fi
