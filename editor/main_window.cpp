@@ -102,9 +102,12 @@ QString MainWindow::unreadableFilesText() const {
                          : tr("%1.\nOnly its first places are shown; OK will leave the file, "
                               "and %2, as they are."))
                         .arg(QString::fromStdString(p), QString::fromLatin1(kSelectionFileName));
-    if (const std::string p = readProblem(kSelectionFileName, locations_.selectionFile());
-        !p.empty())
-        problems << tr("%1.\nThe shown list starts empty; OK will leave the file as it is.")
+    const FoundFile& selection = locations_.selectionFile();
+    if (const std::string p = readProblem(kSelectionFileName, selection); !p.empty())
+        problems << (selection.state == FileState::Unreadable
+                         ? tr("%1.\nThe shown list starts empty; OK will leave the file as it is.")
+                         : tr("%1.\nOnly its first part is shown; OK will leave the file as it "
+                              "is."))
                         .arg(QString::fromStdString(p));
     if (problems.isEmpty()) return {};
     return tr("In %1:\n\n%2").arg(QString::fromStdString(folder_), problems.join("\n\n"));
