@@ -37,6 +37,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         mkdir(f.c_str(), 0700);
         return f;
     }();
+    // The folder goes with the process.
+    static const int removed = std::atexit([] {
+        std::remove((folder + kCitiesFileName).c_str());
+        std::remove((folder + kSelectionFileName).c_str());
+        rmdir(folder.c_str());
+    });
+    (void)removed;
     if (size < 2) return 0;
     // Database: up to 255 records' worth of bytes; then the selection; the
     // last bytes (up to 16) choose the deletions.
