@@ -102,16 +102,5 @@ TEST_F(PlacesEdit, APlaceIsChosenOnceAndOnlyIfItExists) {
     EXPECT_EQ(places.selection().capacity(), 16u);
 }
 
-TEST_F(PlacesEdit, NewPlacesGoToTheEndUnchosenAndRecordsNeverMove) {
-    load({"A"}, {0});
-    const char* name = places[0].name;
-    for (int i = 0; i < 100; ++i)
-        ASSERT_TRUE(places.append(makeLocationRecord("P" + std::to_string(i), 0, 0, 0)));
-    EXPECT_EQ(places.size(), 101u);
-    EXPECT_EQ(locationName(places[100]), "P99");
-    EXPECT_EQ(places[0].name, name) << "lists keep pointers to the names";
-    EXPECT_EQ(places.selection(), Indices{0});
-}
-
 } // namespace
 } // namespace gv
