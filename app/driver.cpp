@@ -32,6 +32,8 @@
 #include "ui/options_overlay.h"
 #include "ui/screenshot.h"
 
+#include <vector>
+
 namespace gv {
 
 namespace {
@@ -438,18 +440,39 @@ bool startUp() {
     return true;
 }
 
+namespace {
+
+// The shut-down's result: it passed only if every file that was to be
+// written was written; each file not written says why, after the result.
+void logSaves(const std::vector<FileSave>& saves) {
+    bool failed = false;
+    for (const FileSave& save : saves)
+        failed = failed || save.outcome == SaveOutcome::Failed;
+    logWrite("%s", failed ? "[ FAILED: not every file was saved ]\n" : kPassed);
+    for (const FileSave& save : saves) {
+        if (save.outcome == SaveOutcome::Failed)
+            logWrite("Cannot save %s: %s\n", save.name, save.reason.c_str());
+        else if (save.outcome == SaveOutcome::Kept && !save.reason.empty())
+            logWrite("%s is left as it is: %s\n", save.name, save.reason.c_str());
+    }
+}
+
+} // namespace
+
 void shutDown() {
     DriverState& d = gDriver;
     logStepLabel("Shutting down the system");
     try {
+        std::vector<FileSave> saves;
         if (d.runMode != RunMode::Preview) {
             // Ended with the locations manager on screen: its temporary
             // camera, time and light settings are not the user's.
             restoreManagerPreferences(prefs());
-            savePreferences(d.programFolder);
+            saves.push_back(savePreferences(d.programFolder));
             if (locations().locationsReady) {
-                saveSelection(d.programFolder);
-                saveCitiesFile(d.programFolder);
+                const PlacesSave places = savePlaces(d.programFolder);
+                saves.push_back(places.database);
+                saves.push_back(places.selection);
             }
         }
         // A download still running ends here, its partial file removed.
@@ -479,16 +502,37 @@ void shutDown() {
         d.window.reset();
         if (d.videoReady) platform::shutdownVideo();
         d.videoReady = false;
-        logWrite("%s", kPassed);
+        logSaves(saves);
     } catch (...) {
         logWrite("*** FATAL ERROR while shutting down ***\n");
     }
 }
 
+namespace {
+
+// The single instance; a lock that cannot be trusted ends the start as a
+// failed one, said in the log and on standard error.
+platform::InstanceClaim claimInstance() {
+    std::string why;
+    const platform::InstanceClaim claim = platform::claimSingleInstance(kInstanceMutexName, &why);
+    if (claim == platform::InstanceClaim::Refused) {
+        logWrite("Cannot check for another running globe: %s (the lock's folder must be a "
+                 "folder of this user with mode 0700)\n",
+                 why.c_str());
+        logWrite("\nCannot continue. Exiting.\n");
+        reportFailedStart("Checking for another running globe");
+    }
+    return claim;
+}
+
+} // namespace
+
 int run(const std::string& commandLine) {
     logReset();
     logWrite("GEOVISTA Firing Up\n");
-    if (!platform::claimSingleInstance(kInstanceMutexName)) return 0;
+    const platform::InstanceClaim claim = claimInstance();
+    if (claim == platform::InstanceClaim::HeldElsewhere) return 0;
+    if (claim == platform::InstanceClaim::Refused) return -1;
 
     resolveFolderAndMode(commandLine);
     if (gDriver.runMode == RunMode::Configure) return 0;

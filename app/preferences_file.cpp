@@ -9,6 +9,8 @@ namespace gv {
 namespace {
 Preferences gPrefs = defaultPreferences();
 bool gLoaded = false;
+// Why the file could not be read; while set, it is never written.
+std::string gUnreadable;
 } // namespace
 
 Preferences& prefs() {
@@ -21,13 +23,24 @@ bool preferencesLoaded() {
 void resetPreferencesForRun() {
     gPrefs = defaultPreferences();
     gLoaded = false;
+    gUnreadable.clear();
 }
 
 bool loadPreferences(const std::string& programFolder) {
     try {
         const std::string path = programFolder + kPreferencesFileName;
         // A file far longer than the record is read no further than needed.
-        if (auto bytes = readFileBytes(path, kPreferencesSize)) overlayPreferences(gPrefs, *bytes);
+        const FileBytes file = readFileBytes(path, kPreferencesSize);
+        if (file.read()) {
+            overlayPreferences(gPrefs, file.bytes);
+        } else if (file.unreadable()) {
+            // Still the user's settings: the run goes on with the defaults,
+            // and the file is not replaced by them at the end.
+            gUnreadable = file.reason;
+            logWrite("%s cannot be read (%s): the default settings are used, and the file is "
+                     "left as it is\n",
+                     kPreferencesFileName, gUnreadable.c_str());
+        }
         gLoaded = true;
         return true;
     } catch (...) {
@@ -36,17 +49,27 @@ bool loadPreferences(const std::string& programFolder) {
     }
 }
 
-bool savePreferences(const std::string& programFolder) {
-    if (!gLoaded) return true;
+FileSave savePreferences(const std::string& programFolder) {
+    FileSave save{kPreferencesFileName, SaveOutcome::Kept, {}};
+    if (!gLoaded) return save;
+    if (!gUnreadable.empty()) {
+        save.reason = "it could not be read (" + gUnreadable + ")";
+        return save;
+    }
     try {
         const auto bytes = encodePreferences(gPrefs);
-        // A file that cannot be written is skipped silently, as before; the
-        // replace keeps the old file whole when it fails.
-        return platform::replaceFileContents(programFolder + kPreferencesFileName, bytes);
+        // The replace keeps the old file whole when it fails.
+        if (platform::replaceFileContents(programFolder + kPreferencesFileName, bytes,
+                                          &save.reason))
+            save.outcome = SaveOutcome::Written;
+        else
+            save.outcome = SaveOutcome::Failed;
     } catch (...) {
         logWrite("*** FATAL ERROR while saving user preferences ***\n");
-        return false;
+        save.outcome = SaveOutcome::Failed;
+        save.reason = "a failure was raised while saving";
     }
+    return save;
 }
 
 } // namespace gv

@@ -1,6 +1,7 @@
 #include "clouds/cloud_cache.h"
 
 #include "engine/tga_image.h"
+#include "formats/file_bytes.h"
 #include "platform/atomic_file.h"
 
 #include <bit>
@@ -24,6 +25,8 @@ bool readCloudCache(const std::string& path, CloudMap& map) {
 
 bool writeCloudCache(const std::string& path, const CloudMap& map) {
     if (map.size() != size_t(kCloudMapWidth) * kCloudMapHeight) return false;
+    // A cache that is there but cannot be read is not ours to replace.
+    if (checkReadable(path).unreadable()) return false;
     // A 32-bit TGA of the map's memory rows, written last row first.
     return platform::replaceFileContents(
         path, TgaImage::fileBytes(kCloudMapWidth, kCloudMapHeight, 32,

@@ -11,7 +11,8 @@ namespace gv {
 // 32 bits.
 bool readCloudCache(const std::string& path, CloudMap& map);
 
-// Replaces the file whole (never seen half written).
+// Replaces the file whole (never seen half written); a file that is there
+// but cannot be read is left as it is (false).
 bool writeCloudCache(const std::string& path, const CloudMap& map);
 
 } // namespace gv

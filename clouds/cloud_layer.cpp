@@ -6,6 +6,7 @@
 #include "engine/mesh.h"
 #include "engine/renderer.h"
 #include "engine/texture.h"
+#include "formats/file_bytes.h"
 #include "imaging/image_loader.h"
 #include "scene/planet_objects.h"
 
@@ -36,15 +37,29 @@ Texture* CloudLayer::tileTexture(int tile) const {
     return tiles_[size_t(tile)].get();
 }
 
+// A file that failed to load is either not there (quiet: the first start
+// has no clouds yet) or there but unreadable, which the log says with why.
+void CloudLayer::noteUnreadable(const char* name, const char* consequence) {
+    const FileBytes file = checkReadable(folder_ + name);
+    if (!file.unreadable()) return;
+    unreadable_ += readProblem(name, foundFile(file)) + consequence + "\n";
+    refusalLogged_ = false;
+}
+
 bool CloudLayer::makeMap(bool useCache) {
     refusal_.clear();
+    unreadable_.clear();
     refusalLogged_ = true;
-    if (useCache && readCloudCache(folder_ + kCloudCacheFile, map_)) return true;
+    if (useCache) {
+        if (readCloudCache(folder_ + kCloudCacheFile, map_)) return true;
+        noteUnreadable(kCloudCacheFile, ": it is left as it is");
+    }
     ImageLoader loader;
     if (!loader.load(folder_ + kCloudImageFile)) {
         // A JPEG or PNG the library refused says why; other refusals are quiet.
         refusal_ = loader.refusal();
-        refusalLogged_ = refusal_.empty();
+        refusalLogged_ = refusalLogged_ && refusal_.empty();
+        if (refusal_.empty()) noteUnreadable(kCloudImageFile, "");
         if (!useCache) logRefusal();
         return false;
     }
@@ -59,7 +74,8 @@ bool CloudLayer::makeMap(bool useCache) {
 
 void CloudLayer::logRefusal() {
     if (refusalLogged_) return;
-    logWrite("Cloud picture not decoded: %s\n", refusal_.c_str());
+    if (!unreadable_.empty()) logWrite("%s", unreadable_.c_str());
+    if (!refusal_.empty()) logWrite("Cloud picture not decoded: %s\n", refusal_.c_str());
     refusalLogged_ = true;
 }
 

@@ -44,7 +44,9 @@ class CloudLayer {
     // said (a JPEG or PNG its library could not read). A build without the
     // cache writes it to the log at once; a build with it (the earth's
     // creation, inside its start-up step) keeps it for logRefusal, so that
-    // the step's label and result stay on one line.
+    // the step's label and result stay on one line. The same goes for a
+    // cache or picture file that is there but cannot be read: its name and
+    // the reason are logged, and it is never taken for a missing file.
     const std::string& refusal() const { return refusal_; }
     void logRefusal();
     // The updater's entry after a download: the satellite picture, not the
@@ -70,6 +72,7 @@ class CloudLayer {
 
   private:
     bool buildStages(bool useCache);
+    void noteUnreadable(const char* name, const char* consequence);
     bool createSphere();
     void setMaterial(int tile);
 
@@ -78,6 +81,7 @@ class CloudLayer {
     const Preferences* prefs_ = nullptr;
     std::string folder_;
     std::string refusal_;
+    std::string unreadable_; // log lines of files that could not be read
     bool refusalLogged_ = true;
     CloudMap map_;
     std::array<std::unique_ptr<Texture>, kCloudTiles> tiles_;

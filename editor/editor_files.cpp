@@ -1,26 +1,39 @@
 #include "editor/editor_files.h"
 
-#include "formats/file_bytes.h"
 #include "platform/atomic_file.h"
 
 #include <cstdio>
 
 namespace gv::editor {
 
-bool loadPreferencesFile(const std::string& folder, SettingsModel& settings) {
+FoundFile loadPreferencesFile(const std::string& folder, SettingsModel& settings) {
     settings.setFactoryDefaults();
-    const auto bytes = readFileBytes(folder + kPreferencesFileName, kPreferencesSize);
-    if (!bytes) return false;
-    settings.overlayFile(*bytes);
-    return true;
+    const FileBytes file = readFileBytes(folder + kPreferencesFileName, kPreferencesSize);
+    if (file.read()) settings.overlayFile(file.bytes);
+    // Only the record's length is read: what follows is not the record's.
+    FoundFile found = foundFile(file);
+    found.whole = true;
+    return found;
 }
 
-bool savePreferencesFile(const std::string& folder, const SettingsModel& settings) {
-    return platform::replaceFileContents(folder + kPreferencesFileName, settings.bytes());
+FileSave savePreferencesFile(const std::string& folder, const SettingsModel& settings,
+                             const FoundFile& found) {
+    FileSave save{kPreferencesFileName, SaveOutcome::Kept, {}};
+    if (found.state == FileState::Unreadable) {
+        save.reason = "it could not be read (" + found.reason + ")";
+        return save;
+    }
+    save.outcome =
+        platform::replaceFileContents(folder + kPreferencesFileName, settings.bytes(), &save.reason)
+            ? SaveOutcome::Written
+            : SaveOutcome::Failed;
+    return save;
 }
 
-void deletePreferencesFile(const std::string& folder) {
-    std::remove((folder + kPreferencesFileName).c_str());
+FoundFile deletePreferencesFile(const std::string& folder) {
+    const std::string path = folder + kPreferencesFileName;
+    std::remove(path.c_str());
+    return foundFile(checkReadable(path));
 }
 
 } // namespace gv::editor

@@ -20,8 +20,8 @@ LocationLists::LocationLists(LocationsModel& model, QObject* parent) : model_(mo
         [&m = model_] { return m.cityCount(); },
         [&m = model_](std::size_t k) -> const std::string& { return m.cityLine(k); }, parent);
     shown_ = new NameListModel(
-        [&m = model_] { return m.shown().size(); },
-        [&m = model_](std::size_t j) -> const std::string& { return m.shown()[j].name; }, parent);
+        [&m = model_] { return m.shownCount(); },
+        [&m = model_](std::size_t j) -> const std::string& { return m.shownName(j); }, parent);
     model_.setListener(this);
 }
 

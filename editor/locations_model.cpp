@@ -1,9 +1,7 @@
 #include "editor/locations_model.h"
 
 #include "editor/trimmed_blanks.h"
-#include "formats/selection_file.h"
 #include "formats/text_1252.h"
-#include "platform/atomic_file.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -15,10 +13,10 @@ namespace gv::editor {
 
 void LocationsModel::clear() {
     notify().shownAboutToReset();
-    shown_.clear();
+    shownNames_.clear();
+    places_.clear();
     notify().shownReset();
     notify().citiesAboutToReset();
-    db_.clear();
     lines_.clear();
     names_.clear();
     notify().citiesReset();
@@ -37,7 +35,7 @@ void LocationsModel::countName(const std::string& line, int delta) {
 
 void LocationsModel::appendRecord(const LocationRecord& record, std::string line) {
     notify().cityAboutToAppend(lines_.size());
-    db_.append(record);
+    places_.append(record);
     countName(line, 1);
     lines_.push_back(std::move(line));
     notify().cityAppended();
@@ -46,39 +44,21 @@ void LocationsModel::appendRecord(const LocationRecord& record, std::string line
 void LocationsModel::load(const std::string& folder, std::span<const uint8_t> builtIn) {
     clear();
     notify().citiesAboutToReset();
-    fromFile_ =
-        loadDatabaseWithFallback(db_, folder + kCitiesFileName, builtIn) == DatabaseSource::File;
-    lines_.reserve(db_.size());
-    for (std::size_t k = 0; k < db_.size(); ++k) {
-        lines_.push_back(listName(db_[k]));
+    notify().shownAboutToReset();
+    places_.load(folder, builtIn);
+    lines_.reserve(places_.size());
+    for (std::size_t k = 0; k < places_.size(); ++k) {
+        lines_.push_back(listName(places_[k]));
         countName(lines_.back(), 1);
     }
+    for (uint32_t index : places_.selection())
+        shownNames_.push_back(lines_[index]);
     notify().citiesReset();
-    if (!fromFile_) return;
-    const auto indices = readSelectionFile(folder + kSelectionFileName, db_.size());
-    if (!indices) return;
-    notify().shownAboutToReset();
-    for (uint32_t index : *indices)
-        shown_.push_back({listName(db_[index]), index});
     notify().shownReset();
 }
 
-std::vector<uint32_t> LocationsModel::shownIndices() const {
-    std::vector<uint32_t> indices;
-    indices.reserve(shown_.size());
-    for (const ShownEntry& e : shown_)
-        indices.push_back(e.index);
-    return indices;
-}
-
-bool LocationsModel::save(const std::string& folder) const {
-    const auto database = db_.toBytes();
-    const bool dbOk = platform::replaceFileContents(folder + kCitiesFileName, database);
-    // The selection names records of the database written just before; without
-    // that database it would point into the old one.
-    if (!dbOk) return false;
-    const auto indices = shownIndices();
-    return platform::replaceFileContents(folder + kSelectionFileName, encodeSelection(indices));
+PlacesSave LocationsModel::save(const std::string& folder) const {
+    return places_.save(folder);
 }
 
 void LocationsModel::restoreFactory(const std::string& folder, std::span<const uint8_t> builtIn) {
@@ -89,25 +69,26 @@ void LocationsModel::restoreFactory(const std::string& folder, std::span<const u
 }
 
 bool LocationsModel::show(std::size_t k) {
-    if (k >= lines_.size()) return false;
-    for (const ShownEntry& e : shown_)
-        if (e.index == k) return false;
-    notify().shownAboutToAppend(shown_.size());
-    shown_.push_back({listName(db_[k]), uint32_t(k)});
+    if (!places_.selectable(k)) return false;
+    notify().shownAboutToAppend(shownNames_.size());
+    places_.select(k);
+    shownNames_.push_back(lines_[k]);
     notify().shownAppended();
     return true;
 }
 
 void LocationsModel::hide(std::size_t j) {
-    if (j >= shown_.size()) return;
+    if (j >= shownNames_.size()) return;
     notify().shownAboutToRemove(j);
-    shown_.erase(shown_.begin() + std::ptrdiff_t(j));
+    places_.unselect(j);
+    shownNames_.erase(shownNames_.begin() + std::ptrdiff_t(j));
     notify().shownRemoved();
 }
 
 void LocationsModel::hideAll() {
     notify().shownAboutToReset();
-    shown_.clear();
+    places_.clearSelection();
+    shownNames_.clear();
     notify().shownReset();
 }
 
@@ -119,6 +100,7 @@ AddResult LocationsModel::add(const LocationEntry& entry) {
     if (!entryComplete(entry)) return AddResult::MissingFields;
     const std::string name(trimmedBlanks(entry.name).substr(0, kNameLimit));
     if (holdsName(name)) return AddResult::Existent;
+    if (places_.full()) return AddResult::Full;
     appendRecord(makeLocationRecord(name, latitudeOf(entry), longitudeOf(entry), timeZoneOf(entry)),
                  name);
     return AddResult::Added;
@@ -128,7 +110,7 @@ UpdateResult LocationsModel::update(std::ptrdiff_t k, const LocationEntry& entry
     if (!entryComplete(entry)) return UpdateResult::MissingFields;
     if (k < 0 || std::size_t(k) >= lines_.size()) return UpdateResult::NoCity;
     const std::string name(trimmedBlanks(entry.name).substr(0, kNameLimit));
-    LocationRecord& record = db_[std::size_t(k)];
+    LocationRecord& record = places_.record(std::size_t(k));
     // The first 31 bytes are cleared; the last byte of the field stays as read.
     std::memset(record.name, 0, kListNameLimit);
     std::memcpy(record.name, name.data(), name.size());
@@ -139,34 +121,48 @@ UpdateResult LocationsModel::update(std::ptrdiff_t k, const LocationEntry& entry
     lines_[std::size_t(k)] = name;
     countName(name, 1);
     notify().cityChanged(std::size_t(k));
-    for (std::size_t j = 0; j < shown_.size(); ++j)
-        if (shown_[j].index == uint32_t(k)) {
-            shown_[j].name = listName(record);
+    const std::vector<uint32_t>& shown = places_.selection();
+    for (std::size_t j = 0; j < shown.size(); ++j)
+        if (shown[j] == uint32_t(k)) {
+            shownNames_[j] = listName(record);
             notify().shownChanged(j);
         }
     return UpdateResult::Updated;
 }
 
+// The city list and the shown list follow a deletion of the places step by
+// step, announcing each change to the views before and after it.
+class LocationsModel::FollowDeletion final : public PlacesListener {
+  public:
+    explicit FollowDeletion(LocationsModel& m) : m_(m) {}
+    void placeAboutToBeRemoved(std::size_t k) override {
+        m_.notify().cityAboutToRemove(k);
+        m_.countName(m_.lines_[k], -1);
+    }
+    void placeRemoved(std::size_t k) override {
+        m_.lines_.erase(m_.lines_.begin() + std::ptrdiff_t(k));
+        m_.notify().cityRemoved();
+    }
+    void selectionEntryAboutToBeRemoved(std::size_t j) override {
+        m_.notify().shownAboutToRemove(j);
+    }
+    void selectionEntryRemoved(std::size_t j) override {
+        m_.shownNames_.erase(m_.shownNames_.begin() + std::ptrdiff_t(j));
+        m_.notify().shownRemoved();
+    }
+    void selectionEntryRenumbered(std::size_t j) override {
+        m_.shownNames_[j] = m_.lines_[m_.places_.selection()[j]];
+        m_.notify().shownChanged(j);
+    }
+
+  private:
+    LocationsModel& m_;
+};
+
 bool LocationsModel::remove(std::ptrdiff_t k) {
     if (k < 0 || std::size_t(k) >= lines_.size()) return false;
-    const uint32_t gone = uint32_t(k);
-    notify().cityAboutToRemove(std::size_t(k));
-    countName(lines_[std::size_t(k)], -1);
-    lines_.erase(lines_.begin() + k);
-    db_.remove(std::size_t(k));
-    notify().cityRemoved();
-    for (std::size_t j = 0; j < shown_.size(); ++j)
-        if (shown_[j].index == gone) {
-            hide(j);
-            break;
-        }
-    for (std::size_t j = 0; j < shown_.size(); ++j)
-        if (shown_[j].index > gone) {
-            shown_[j].index -= 1;
-            shown_[j].name = listName(db_[shown_[j].index]);
-            notify().shownChanged(j);
-        }
-    return true;
+    FollowDeletion follow(*this);
+    return places_.remove(std::size_t(k), &follow);
 }
 
 std::ptrdiff_t LocationsModel::search(std::string_view text) const {
@@ -204,10 +200,15 @@ ImportReport LocationsModel::importFile(const std::string& path, const ImportSta
         const LocationRecord record = decodeLocationRecord(bytes);
         std::string name = listName(record);
         if (holdsName(name)) continue;
+        // One more would make a database the programs cannot read whole.
+        if (places_.full()) {
+            report.full = true;
+            break;
+        }
         appendRecord(record, std::move(name));
         ++report.added;
     }
-    if (progress && !report.cancelled) progress(100, report.added);
+    if (progress && !report.cancelled && !report.full) progress(100, report.added);
     report.imported = true;
     return report;
 }

@@ -1,10 +1,11 @@
 #pragma once
-// The Locations tab without its widgets: the database with its city list
-// (line k is record k), the shown list with each entry's database index, and
-// the operations of the tab's buttons. Nothing touches a file except load,
-// save, the factory restore and the import's reading.
+// The Locations tab without its widgets: the places (database and
+// selection, with their files' rules) with the city list (line k is record
+// k) and the shown list (entry j names the place of the selection's entry
+// j), and the operations of the tab's buttons. Nothing touches a file except
+// load, save, the factory restore and the import's reading.
 #include "editor/location_entry.h"
-#include "formats/cities_database.h"
+#include "places/places.h"
 
 #include <cstdint>
 #include <functional>
@@ -15,11 +16,6 @@
 #include <vector>
 
 namespace gv::editor {
-
-struct ShownEntry {
-    std::string name;
-    uint32_t index; // into the database; what "geovista.sel" holds
-};
 
 // What the lists need to hear to follow the model: each change is announced
 // before it happens and confirmed after, as item views expect.
@@ -42,12 +38,13 @@ class LocationsListener {
     virtual void shownChanged(std::size_t /*j*/) {}
 };
 
-enum class AddResult { Added, MissingFields, Existent };
+enum class AddResult { Added, MissingFields, Existent, Full };
 enum class UpdateResult { Updated, MissingFields, NoCity };
 
 struct ImportReport {
     bool imported = false; // false: the file could not be read or is not whole records
     bool cancelled = false;
+    bool full = false; // stopped: the database holds all the places it may
     std::size_t added = 0;
 };
 
@@ -61,21 +58,27 @@ class LocationsModel {
   public:
     void setListener(LocationsListener* listener) { listener_ = listener; }
 
-    // The database file, else the built-in copy; the selection only with the
-    // file (indices past the database are dropped).
+    // The database file, else (only when there is none) the built-in copy;
+    // the selection only with the file (indices past the database are
+    // dropped). A file that cannot be read is left for save to keep.
     void load(const std::string& folder, std::span<const uint8_t> builtIn);
-    bool databaseFromFile() const { return fromFile_; }
-    // Writes the database, then the selection; false when either failed.
-    bool save(const std::string& folder) const;
+    bool databaseFromFile() const { return places_.fromFile(); }
+    const FoundFile& databaseFile() const { return places_.databaseFile(); }
+    const FoundFile& selectionFile() const { return places_.selectionFile(); }
+    // Writes the database, then the selection; each file says what became
+    // of it (a file that could not be read is kept as it is).
+    PlacesSave save(const std::string& folder) const;
     // Forgets every change, deletes the database and selection files and loads
     // again, which takes the built-in database and an empty selection.
     void restoreFactory(const std::string& folder, std::span<const uint8_t> builtIn);
 
-    const CitiesDatabase& database() const { return db_; }
+    const CitiesDatabase& database() const { return places_.database(); }
     std::size_t cityCount() const { return lines_.size(); }
     const std::string& cityLine(std::size_t k) const { return lines_[k]; }
-    const std::vector<ShownEntry>& shown() const { return shown_; }
-    std::vector<uint32_t> shownIndices() const;
+    std::size_t shownCount() const { return shownNames_.size(); }
+    const std::string& shownName(std::size_t j) const { return shownNames_[j]; }
+    // What "geovista.sel" holds: each shown entry's database index.
+    const std::vector<uint32_t>& shownIndices() const { return places_.selection(); }
 
     // Appends city k to the shown list unless its index is there already.
     bool show(std::size_t k);
@@ -86,7 +89,7 @@ class LocationsModel {
     AddResult add(const LocationEntry& entry);
     // City k takes the fields' values; the shown entries of k its new name.
     UpdateResult update(std::ptrdiff_t k, const LocationEntry& entry);
-    // Deletes city k; the shown list loses its first entry of k and later
+    // Deletes city k; the shown list loses every entry of k and later
     // indices move down with their records.
     bool remove(std::ptrdiff_t k);
 
@@ -96,23 +99,24 @@ class LocationsModel {
     bool holdsName(std::string_view name) const;
 
     // Appends every record of another database file whose name is not in the
-    // city list yet (without regard to case). The file must be whole 52-byte
-    // records; it is read record by record, never whole.
+    // city list yet (without regard to case), until the database holds all
+    // the places it may. The file must be whole 52-byte records; it is read
+    // record by record, never whole.
     ImportReport importFile(const std::string& path, const ImportStart& start,
                             const ImportProgress& progress);
 
   private:
+    class FollowDeletion;
     void clear();
     void appendRecord(const LocationRecord& record, std::string line);
     void countName(const std::string& line, int delta);
 
-    CitiesDatabase db_;
+    Places places_;
     std::vector<std::string> lines_;
-    std::vector<ShownEntry> shown_;
+    std::vector<std::string> shownNames_;
     // How many lines hold each name, folded to lower case, for the duplicate
     // checks of "new" and the import.
     std::unordered_map<std::string, int> names_;
-    bool fromFile_ = false;
     LocationsListener* listener_ = nullptr;
     LocationsListener silent_;
     LocationsListener& notify() { return listener_ ? *listener_ : silent_; }

@@ -274,10 +274,19 @@ void LocationsTab::addPlace() {
         QMessageBox::warning(this, tr("Existent Location"),
                              tr("This location is in the database."));
         return;
+    case AddResult::Full:
+        QMessageBox::warning(this, tr("Database Full"), fullText());
+        return;
     case AddResult::Added:
         highlightCity(std::ptrdiff_t(model_.cityCount()) - 1);
         return;
     }
+}
+
+QString LocationsTab::fullText() const {
+    return tr("The database holds %1 places, the most that the programs read: no place can be "
+              "added.")
+        .arg(kMaxPlaces);
 }
 
 void LocationsTab::updatePlace() {
@@ -336,7 +345,11 @@ void LocationsTab::importFrom(const QString& path) {
             return !progress->cancelled();
         });
     progress.reset();
-    if (report.imported)
+    if (report.full)
+        QMessageBox::warning(
+            this, tr("Import"),
+            tr("%1\nThe import stopped after %2 new places.").arg(fullText()).arg(report.added));
+    else if (report.imported)
         QMessageBox::information(this, tr("Import"), tr("File Imported"));
     else
         QMessageBox::warning(this, tr("Import"), tr("Unable to import this file"));

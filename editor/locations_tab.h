@@ -53,6 +53,7 @@ class LocationsTab final : public QWidget {
     void showHighlighted();
     void hideHighlighted();
     void addPlace();
+    QString fullText() const;
     void updatePlace();
     void removePlace();
     void askForDefaults();

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace gv::editor {
@@ -37,7 +38,7 @@ MainWindow::MainWindow(EditorSetup setup, QWidget* parent)
     setWindowFlag(Qt::WindowMinimizeButtonHint, true);
     setSizeGripEnabled(true);
 
-    loadPreferencesFile(folder_, settings_);
+    preferencesFile_ = loadPreferencesFile(folder_, settings_);
     locations_.load(folder_, builtIn_);
 
     tabs_ = new QTabWidget;
@@ -80,23 +81,71 @@ MainWindow::~MainWindow() {
     delete tabs_;
 }
 
+void MainWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (problemsReported_) return;
+    problemsReported_ = true;
+    // Once the window is on screen, so that the message has a window to stand over.
+    QTimer::singleShot(0, this, &MainWindow::reportUnreadableFiles);
+}
+
+QString MainWindow::unreadableFilesText() const {
+    QStringList problems;
+    if (const std::string p = readProblem(kPreferencesFileName, preferencesFile_); !p.empty())
+        problems << tr("%1.\nThe factory settings are shown; OK will leave the file as it is.")
+                        .arg(QString::fromStdString(p));
+    const FoundFile& database = locations_.databaseFile();
+    if (const std::string p = readProblem(kCitiesFileName, database); !p.empty())
+        problems << (database.state == FileState::Unreadable
+                         ? tr("%1.\nThe built-in places are shown; OK will leave the file, and "
+                              "%2, as they are.")
+                         : tr("%1.\nOnly its first places are shown; OK will leave the file, "
+                              "and %2, as they are."))
+                        .arg(QString::fromStdString(p), QString::fromLatin1(kSelectionFileName));
+    const FoundFile& selection = locations_.selectionFile();
+    if (const std::string p = readProblem(kSelectionFileName, selection); !p.empty())
+        problems << (selection.state == FileState::Unreadable
+                         ? tr("%1.\nThe shown list starts empty; OK will leave the file as it is.")
+                         : tr("%1.\nOnly its first part is shown; OK will leave the file as it "
+                              "is."))
+                        .arg(QString::fromStdString(p));
+    if (problems.isEmpty()) return {};
+    return tr("In %1:\n\n%2").arg(QString::fromStdString(folder_), problems.join("\n\n"));
+}
+
+void MainWindow::reportUnreadableFiles() {
+    const QString text = unreadableFilesText();
+    if (!text.isEmpty()) QMessageBox::warning(this, tr("Unreadable Files"), text);
+}
+
 void MainWindow::accept() {
     // Preferences, then the database, then the selection. A file that cannot
     // be written keeps the window open with every change, instead of
-    // closing as if all had been saved.
-    const char* failed = nullptr;
-    if (!savePreferencesFile(folder_, settings_))
-        failed = kPreferencesFileName;
-    else if (!locations_.save(folder_))
-        failed = kCitiesFileName;
-    if (failed) {
+    // closing as if all had been saved; the message names that file.
+    const FileSave preferences = savePreferencesFile(folder_, settings_, preferencesFile_);
+    PlacesSave places;
+    if (preferences.outcome != SaveOutcome::Failed) places = locations_.save(folder_);
+    const FileSave* const saves[] = {&preferences, &places.database, &places.selection};
+    for (const FileSave* save : saves) {
+        if (save->outcome != SaveOutcome::Failed) continue;
         QMessageBox::warning(
             this, tr("Save"),
-            tr("Unable to write %1 in\n%2\nNothing has been lost: press OK to try again, or "
-               "Cancel to leave without saving.")
-                .arg(QString::fromLatin1(failed), QString::fromStdString(folder_)));
+            tr("Unable to write %1 in\n%2\n(%3)\nNothing has been lost: press OK to try again, "
+               "or Cancel to leave without saving.")
+                .arg(QString::fromLatin1(save->name), QString::fromStdString(folder_),
+                     QString::fromStdString(save->reason)));
         return;
     }
+    // Files that could not be read still hold what the user kept.
+    QStringList kept;
+    for (const FileSave* save : saves)
+        if (save->outcome == SaveOutcome::Kept && !save->reason.empty())
+            kept << tr("%1 is left as it is: %2.")
+                        .arg(QString::fromLatin1(save->name), QString::fromStdString(save->reason));
+    if (!kept.isEmpty())
+        QMessageBox::information(this, tr("Save"),
+                                 tr("The other files are saved in %1\n\n%2")
+                                     .arg(QString::fromStdString(folder_), kept.join("\n")));
     QDialog::accept();
 }
 
@@ -109,7 +158,7 @@ void MainWindow::askForReset() {
         return;
     settings_.setFactoryDefaults();
     options_->showRecord();
-    deletePreferencesFile(folder_);
+    preferencesFile_ = deletePreferencesFile(folder_);
     locationsTab_->restoreFactory();
 }
 

@@ -35,19 +35,29 @@ class MainWindow final : public QDialog {
 
     void accept() override;
 
+    // What the message box at the window's start says about files that
+    // could not be read (empty when every file was read or not there).
+    QString unreadableFilesText() const;
+
     SettingsModel& settings() { return settings_; }
     LocationsModel& locations() { return locations_; }
     OptionsTab* optionsTab() const { return options_; }
     LocationsTab* locationsTab() const { return locationsTab_; }
     QTabWidget* tabs() const { return tabs_; }
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
     void askForReset();
+    void reportUnreadableFiles();
 
     std::string folder_;
     std::span<const uint8_t> builtIn_;
     DisplayChoice displays_;
     SettingsModel settings_;
+    FoundFile preferencesFile_; // how geovista.cfg was found: OK keeps one it could not read
+    bool problemsReported_ = false;
     LocationsModel locations_;
     QTabWidget* tabs_ = nullptr;
     OptionsTab* options_ = nullptr;

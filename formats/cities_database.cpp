@@ -1,7 +1,5 @@
 #include "formats/cities_database.h"
 
-#include "formats/file_bytes.h"
-
 namespace gv {
 
 void CitiesDatabase::append(const LocationRecord& record) {
@@ -30,16 +28,6 @@ std::vector<uint8_t> CitiesDatabase::toBytes() const {
         bytes.insert(bytes.end(), one.begin(), one.end());
     }
     return bytes;
-}
-
-DatabaseSource loadDatabaseWithFallback(CitiesDatabase& db, const std::string& path,
-                                        std::span<const uint8_t> builtIn) {
-    if (auto bytes = readFileBytes(path)) {
-        db.appendFromBytes(*bytes);
-        return DatabaseSource::File;
-    }
-    db.appendFromBytes(builtIn);
-    return DatabaseSource::BuiltIn;
 }
 
 } // namespace gv

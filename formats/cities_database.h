@@ -6,7 +6,6 @@
 
 #include <memory>
 #include <span>
-#include <string>
 #include <vector>
 
 namespace gv {
@@ -33,13 +32,6 @@ class CitiesDatabase {
   private:
     std::vector<std::unique_ptr<LocationRecord>> records_;
 };
-
-enum class DatabaseSource { File, BuiltIn };
-
-// Loads "geovista.loc" from the given path, or, when it cannot be opened,
-// the built-in copy. A zero-length file is a valid, empty database.
-DatabaseSource loadDatabaseWithFallback(CitiesDatabase& db, const std::string& path,
-                                        std::span<const uint8_t> builtIn);
 
 inline constexpr const char* kCitiesFileName = "geovista.loc";
 

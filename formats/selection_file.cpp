@@ -1,7 +1,6 @@
 #include "formats/selection_file.h"
 
 #include "formats/byte_io.h"
-#include "formats/file_bytes.h"
 
 namespace gv {
 
@@ -18,16 +17,6 @@ std::vector<uint8_t> encodeSelection(std::span<const uint32_t> indices) {
     for (std::size_t i = 0; i < indices.size(); ++i)
         writeU32(&bytes[i * 4], indices[i]);
     return bytes;
-}
-
-std::optional<std::vector<uint32_t>> readSelectionFile(const std::string& path,
-                                                       std::size_t databaseSize) {
-    auto bytes = readFileBytes(path);
-    if (!bytes) return std::nullopt;
-    std::vector<uint32_t> indices;
-    for (uint32_t index : decodeSelection(*bytes))
-        if (index < databaseSize) indices.push_back(index);
-    return indices;
 }
 
 } // namespace gv

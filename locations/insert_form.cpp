@@ -84,14 +84,19 @@ bool insertNewLocation() {
             return false;
         }
     const auto& f = s.formEdits;
+    bool added = false;
     try {
         const float latitude =
             decimalFromEntry(wholeNumber(*f[1]), wholeNumber(*f[2]), f[3]->text()[0]);
         const float longitude =
             decimalFromEntry(wholeNumber(*f[4]), wholeNumber(*f[5]), f[6]->text()[0]);
         const int zone = TimeZoneTable::offsetOfIndex(s.timeZoneList->cursor);
-        appendPlace(makeLocationRecord(f[0]->text(), latitude, longitude, zone));
+        // False for a database as large as the reader takes: it holds no more.
+        added = appendPlace(makeLocationRecord(f[0]->text(), latitude, longitude, zone));
     } catch (const std::bad_alloc&) {
+        added = false;
+    }
+    if (!added) {
         post("UNABLE TO INSERT!", "FAIL");
         return false;
     }

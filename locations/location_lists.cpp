@@ -3,8 +3,6 @@
 #include "locations/locations_files.h"
 #include "locations/locations_host.h"
 
-#include <algorithm>
-
 namespace gv {
 
 namespace {
@@ -20,7 +18,6 @@ bool listsExist() {
 
 void eraseEntry(OverlayList& list, std::size_t i) {
     list.items.erase(list.items.begin() + std::ptrdiff_t(i));
-    if (i < list.indices.size()) list.indices.erase(list.indices.begin() + std::ptrdiff_t(i));
 }
 
 } // namespace
@@ -54,17 +51,13 @@ void layoutLocationLists(int width, int height) {
 }
 
 const char* placeName(uint32_t index) {
-    return locations().database[index].name;
+    return locations().places[index].name;
 }
 
 void selectPlace(uint32_t index) {
     LocationsState& s = locations();
-    if (!listsExist() || index >= s.database.size()) return;
+    if (!listsExist() || !s.places.select(index)) return;
     OverlayList& selected = *s.selectedList;
-    if (std::find(selected.indices.begin(), selected.indices.end(), index) !=
-        selected.indices.end())
-        return;
-    selected.indices.push_back(index);
     selected.items.push_back(placeName(index));
     selected.clamp();
     post("SELECTED LOCATION");
@@ -76,6 +69,7 @@ void unselectAtCursor() {
     OverlayList& selected = *s.selectedList;
     if (selected.items.empty()) return;
     selected.clamp();
+    s.places.unselect(std::size_t(selected.cursor));
     eraseEntry(selected, std::size_t(selected.cursor));
     selected.clamp();
     post("UNSELECTED LOCATION");
@@ -85,43 +79,49 @@ void clearSelection() {
     post("CLEAR SELECTIONS");
     LocationsState& s = locations();
     if (!listsExist()) return;
+    s.places.clearSelection();
     OverlayList& selected = *s.selectedList;
     selected.items = {};
-    selected.indices = {};
     selected.items.reserve(16);
-    selected.indices.reserve(16);
     selected.clamp();
 }
+
+namespace {
+// The two lists follow a deletion step by step; a list entry of a deleted
+// record goes at once, before anything could read its name.
+class ListsFollowDeletion final : public PlacesListener {
+  public:
+    explicit ListsFollowDeletion(LocationsState& s) : s_(s) {}
+    void placeRemoved(std::size_t k) override {
+        if (k < s_.availableList->items.size()) eraseEntry(*s_.availableList, k);
+    }
+    void selectionEntryRemoved(std::size_t j) override { eraseEntry(*s_.selectedList, j); }
+    void selectionEntryRenumbered(std::size_t j) override {
+        s_.selectedList->items[j] = placeName(s_.places.selection()[j]);
+    }
+
+  private:
+    LocationsState& s_;
+};
+} // namespace
 
 void deletePlace(uint32_t index) {
     post("DELETE LOCATION");
     LocationsState& s = locations();
-    if (!listsExist() || s.database.empty() || index >= s.database.size()) return;
-    s.database.remove(index);
-    OverlayList& available = *s.availableList;
-    if (index < available.items.size()) eraseEntry(available, index);
-    available.clamp();
-
-    // Every entry of the deleted place goes: a selection file may name it
-    // twice, and a second entry would be left naming the record that moved
-    // into its place, with the name of one that no longer exists.
-    OverlayList& selected = *s.selectedList;
-    for (std::size_t j = selected.indices.size(); j-- > 0;)
-        if (selected.indices[j] == index) eraseEntry(selected, j);
-    selected.clamp();
-    for (std::size_t j = 0; j < selected.indices.size(); ++j)
-        if (selected.indices[j] > index) {
-            --selected.indices[j];
-            selected.items[j] = placeName(selected.indices[j]);
-        }
+    if (!listsExist()) return;
+    ListsFollowDeletion follow(s);
+    if (!s.places.remove(index, &follow)) return;
+    s.availableList->clamp();
+    s.selectedList->clamp();
 }
 
-void appendPlace(const LocationRecord& record) {
+bool appendPlace(const LocationRecord& record) {
     LocationsState& s = locations();
-    s.database.append(record);
-    if (!listsExist()) return;
-    s.availableList->items.push_back(placeName(uint32_t(s.database.size() - 1)));
+    if (!s.places.append(record)) return false;
+    if (!listsExist()) return true;
+    s.availableList->items.push_back(placeName(uint32_t(s.places.size() - 1)));
     s.availableList->clamp();
+    return true;
 }
 
 } // namespace gv

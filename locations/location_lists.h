@@ -38,7 +38,8 @@ void clearSelection();
 // "DELETE LOCATION", then record index leaves the database and the
 // available list; the selection loses it and names the same places after.
 void deletePlace(uint32_t index);
-// A new record at the end of the database and of the available list.
-void appendPlace(const LocationRecord& record);
+// A new record at the end of the database and of the available list; false,
+// with nothing changed, when the database holds all the places it may.
+bool appendPlace(const LocationRecord& record);
 
 } // namespace gv

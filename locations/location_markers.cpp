@@ -170,8 +170,8 @@ void drawGlobeLocations(const LocationsFrame& frame) {
     // one per place); each label still lies over the labels before it.
     b.renderer->beginTextBatch(*b.mainFont);
     for (uint32_t index : selection) {
-        if (index >= s.database.size()) continue;
-        const LocationRecord& place = s.database[index];
+        if (index >= s.places.size()) continue;
+        const LocationRecord& place = s.places[index];
         const Vector3 point = globeMarkerPoint(place, scene.earthYaw, scene.earthPosition);
         const ScreenProjection at =
             projectToScreen(point, view, projection, frame.width, frame.height);
@@ -191,9 +191,9 @@ void drawGlobeLocations(const LocationsFrame& frame) {
 
 void drawManagerLocation(uint32_t index, bool highlighted, const LocationsFrame& frame) {
     const LocationsState& s = locations();
-    if (index >= s.database.size() || !ready(frame)) return;
+    if (index >= s.places.size() || !ready(frame)) return;
     const LocationsBinding& b = s.bound;
-    const LocationRecord& place = s.database[index];
+    const LocationRecord& place = s.places[index];
     const Vector3 point = transformPoint(flatMapPoint(place), frame.scene->earthTransform);
     const ScreenProjection at = projectToScreen(
         point, frame.camera->view(), frame.camera->projection(), frame.width, frame.height);

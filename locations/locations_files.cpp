@@ -1,19 +1,30 @@
 #include "locations/locations_files.h"
 
 #include "core/log.h"
-#include "formats/file_bytes.h"
-#include "formats/selection_file.h"
 #include "locations/insert_form.h"
 #include "locations/location_lists.h"
 #include "locations/locations_manager.h"
-#include "platform/atomic_file.h"
 #include "platform/resources.h"
 
 namespace gv {
 
 namespace {
 LocationsState gLocations;
-const std::vector<uint32_t> kNoSelection;
+
+void logLoadProblems(const Places& places) {
+    const FoundFile& database = places.databaseFile();
+    if (database.state == FileState::Unreadable)
+        logWrite("%s: the built-in places are used, and the file is left as it is\n",
+                 readProblem(kCitiesFileName, database).c_str());
+    else if (!database.whole)
+        logWrite("%s is larger than %u bytes: only its first %u places are used\n", kCitiesFileName,
+                 unsigned(kFileReadCap), unsigned(places.size()));
+    const FoundFile& selection = places.selectionFile();
+    if (selection.state == FileState::Unreadable || !selection.whole)
+        logWrite("%s: %s, and the file is left as it is\n",
+                 readProblem(kSelectionFileName, selection).c_str(),
+                 selection.whole ? "no place is chosen" : "only its first part is used");
+}
 } // namespace
 
 LocationsState& locations() {
@@ -32,58 +43,32 @@ void bindLocations(const LocationsBinding& binding) {
 }
 
 const std::vector<uint32_t>& selectedIndices() {
-    return gLocations.selectedList ? gLocations.selectedList->indices : kNoSelection;
+    return gLocations.places.selection();
 }
 
-bool loadCitiesFile(const std::string& programFolder) {
-    bool whole = true;
-    auto bytes = readFileBytes(programFolder + kCitiesFileName, kFileReadCap, &whole);
-    if (!bytes) return false;
-    gLocations.database.appendFromBytes(*bytes);
-    gLocations.databaseWhole = whole;
-    if (!whole)
-        logWrite("%s is larger than %u bytes: only its first %u places are used\n", kCitiesFileName,
-                 unsigned(kFileReadCap), unsigned(gLocations.database.size()));
-    return true;
-}
-
-bool loadCitiesResource() {
-    gLocations.database.appendFromBytes(
-        platform::findResource(platform::kResourceBinary, kCitiesResourceId));
-    return true;
-}
-
-bool saveCitiesFile(const std::string& programFolder) {
-    if (!gLocations.databaseWhole) {
-        logWrite("%s was not read whole: it is not written back\n", kCitiesFileName);
-        return true;
+void loadPlaces(const std::string& programFolder) {
+    Places& places = gLocations.places;
+    places.load(programFolder,
+                platform::findResource(platform::kResourceBinary, kCitiesResourceId));
+    logLoadProblems(places);
+    if (OverlayList* available = gLocations.availableList) {
+        available->items.clear();
+        available->items.reserve(places.size());
+        for (uint32_t i = 0; i < places.size(); ++i)
+            available->items.push_back(placeName(i));
+        available->clamp();
     }
-    const auto bytes = gLocations.database.toBytes();
-    return platform::replaceFileContents(programFolder + kCitiesFileName, bytes);
+    if (OverlayList* selected = gLocations.selectedList) {
+        selected->items.clear();
+        for (uint32_t index : places.selection())
+            selected->items.push_back(placeName(index));
+        selected->clamp();
+    }
 }
 
-void loadSelection(const std::string& programFolder) {
-    OverlayList* selected = gLocations.selectedList;
-    if (!selected) return;
-    auto indices =
-        readSelectionFile(programFolder + kSelectionFileName, gLocations.database.size());
-    if (!indices) return;
-    for (uint32_t index : *indices) {
-        selected->indices.push_back(index);
-        selected->items.push_back(placeName(index));
-    }
-    selected->clamp();
-}
-
-bool saveSelection(const std::string& programFolder) {
-    if (!gLocations.availableList || !gLocations.selectedList) return false;
-    if (!gLocations.databaseWhole) {
-        logWrite("%s was not read whole: %s is not written back\n", kCitiesFileName,
-                 kSelectionFileName);
-        return true;
-    }
-    const auto bytes = encodeSelection(gLocations.selectedList->indices);
-    return platform::replaceFileContents(programFolder + kSelectionFileName, bytes);
+PlacesSave savePlaces(const std::string& programFolder) {
+    if (!gLocations.availableList || !gLocations.selectedList) return Places{}.save(programFolder);
+    return gLocations.places.save(programFolder);
 }
 
 bool initLocations(const std::string& programFolder, bool previewMode, int width, int height) {
@@ -93,14 +78,7 @@ bool initLocations(const std::string& programFolder, bool previewMode, int width
         m.insertMode = false;
         m.listsVisible = true;
         if (!previewMode) {
-            gLocations.databaseFromFile = loadCitiesFile(programFolder);
-            if (!gLocations.databaseFromFile) loadCitiesResource();
-            OverlayList& available = *gLocations.availableList;
-            available.items.reserve(gLocations.database.size());
-            for (uint32_t i = 0; i < gLocations.database.size(); ++i)
-                available.items.push_back(placeName(i));
-            available.clamp();
-            if (gLocations.databaseFromFile) loadSelection(programFolder);
+            loadPlaces(programFolder);
             createInsertForm();
         }
         gLocations.locationsReady = true;

@@ -1,11 +1,11 @@
 #pragma once
-// The globe's places: the cities database, the two lists of the locations
-// manager (every place, and the chosen ones) and its insert form, as built
-// at start-up; the database and the selection are loaded then and written
-// back at shut-down.
-#include "formats/cities_database.h"
+// The globe's places: the places (database and selection, the rules of both
+// files), the two lists of the locations manager (every place, and the
+// chosen ones) and its insert form, as built at start-up; the places are
+// loaded then and written back at shut-down.
 #include "locations/overlay_edit.h"
 #include "locations/overlay_list.h"
+#include "places/places.h"
 
 #include <array>
 #include <cstdint>
@@ -34,18 +34,13 @@ struct LocationsBinding {
 };
 
 struct LocationsState {
-    CitiesDatabase database;
-    bool databaseFromFile = false;
-    // False when "geovista.loc" was larger than the reader takes: only its
-    // first part is in the database, so neither it nor the selection, whose
-    // indices past that part were dropped, is written back.
-    bool databaseWhole = true;
+    Places places;
     bool locationsReady = false;
     LocationsBinding bound;
 
     // The lists panel: "AVAILABLE LOCATIONS" (entry k is record k) and then
-    // "SELECTED LOCATIONS" (database indices in its indices, the names in
-    // its items).
+    // "SELECTED LOCATIONS" (entry j names the place of the selection's
+    // entry j).
     std::unique_ptr<OverlayPanel> listsPanel;
     OverlayList* availableList = nullptr;
     OverlayList* selectedList = nullptr;
@@ -65,24 +60,16 @@ void bindLocations(const LocationsBinding& binding);
 // The chosen places' database indices, in selection order.
 const std::vector<uint32_t>& selectedIndices();
 
-// "geovista.loc" in the program folder; true when the file could be opened,
-// even if it held no complete record.
-bool loadCitiesFile(const std::string& programFolder);
-// The built-in database ("BINARY" 128); always true (a missing resource gives
-// an empty database).
-bool loadCitiesResource();
-// Both saves write nothing for a database that was not read whole (and
-// return true: the files on disk are still the user's).
-bool saveCitiesFile(const std::string& programFolder);
-
-// "geovista.sel": read only for a database that came from its file; values
-// that name no record are skipped, duplicates kept.
-void loadSelection(const std::string& programFolder);
-// Written only while the lists exist.
-bool saveSelection(const std::string& programFolder);
+// "geovista.loc" and "geovista.sel" of the program folder, else the built-in
+// database ("BINARY" 128), into the places and both lists; a file that
+// cannot be read (or not whole) is logged with its reason.
+void loadPlaces(const std::string& programFolder);
+// The database, then the selection, unless a file is to be left as it is;
+// nothing is written while the lists do not exist or nothing was loaded.
+PlacesSave savePlaces(const std::string& programFolder);
 
 // The locations part of start-up: the lists for a display of width x height,
-// then (not in the preview) the database, the selection and the insert form.
+// then (not in the preview) the places and the insert form.
 bool initLocations(const std::string& programFolder, bool previewMode, int width, int height);
 
 } // namespace gv

@@ -47,15 +47,14 @@ void text(const BitmapFont& font, float x, float y, uint32_t colour, float scale
 
 void drawPlaces(const LocationsState& s, const LocationsFrame& frame) {
     if (s.listsPanel->focusIndex() == 0) {
-        if (!s.database.empty())
-            drawManagerLocation(uint32_t(s.availableList->cursor), true, frame);
+        if (!s.places.empty()) drawManagerLocation(uint32_t(s.availableList->cursor), true, frame);
         return;
     }
-    const OverlayList& selected = *s.selectedList;
-    for (uint32_t index : selected.indices)
+    const std::vector<uint32_t>& chosen = s.places.selection();
+    for (uint32_t index : chosen)
         drawManagerLocation(index, false, frame);
-    if (!selected.indices.empty())
-        drawManagerLocation(selected.indices[std::size_t(selected.cursor)], true, frame);
+    const std::size_t cursor = std::size_t(s.selectedList->cursor);
+    if (cursor < chosen.size()) drawManagerLocation(chosen[cursor], true, frame);
 }
 
 void drawListsShown(const LocationsState& s) {

@@ -35,7 +35,6 @@ OverlayList::OverlayList(OverlayPanel& owner, const BitmapFont* font, float scal
                          const WidgetRect& rect, const ListColours& colours_)
     : OverlayWidget(owner, font, scaleX, scaleY), colours(colours_) {
     items.reserve(16);
-    indices.reserve(16);
     setRect(rect);
 }
 

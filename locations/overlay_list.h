@@ -43,8 +43,6 @@ class OverlayList final : public OverlayWidget {
     int32_t top = 0;  // first row shown
     int32_t rows = 0; // rows that fit
     std::vector<const char*> items;
-    // Values the owner keeps parallel to the items.
-    std::vector<uint32_t> indices;
     ListColours colours;
 
   private:

@@ -2,13 +2,21 @@
 // Replacing a file so that it is never seen half written: the bytes go to a
 // temporary file in the same folder, which is flushed to disk and then renamed
 // over the old file. On any failure the old file stays as it was.
+//
+// The replaced file keeps what the user gave it: its mode (and, where this
+// user may, its owner and group), and a symbolic link stays a link: the file
+// it leads to is the one replaced. A file this user may not write is not
+// replaced, as a plain write would not have replaced it either.
 #include <cstdint>
 #include <span>
 #include <string>
 
 namespace gv::platform {
 
-bool replaceFileContents(const std::string& path, std::span<const uint8_t> bytes);
+// False when the file could not be replaced; failure, when given, then says
+// why in the system's words ("Permission denied").
+bool replaceFileContents(const std::string& path, std::span<const uint8_t> bytes,
+                         std::string* failure = nullptr);
 
 // Puts a finished file in the place of another in one step (a download kept
 // aside until it is complete); the old file stays when this fails.

@@ -7,16 +7,19 @@
 
 namespace gv::platform {
 
-// Claims the instance named `name` for the life of the process. Returns false
-// when another process holds it; that process has then been asked to raise
-// its window.
-bool claimSingleInstance(const std::string& name);
+enum class InstanceClaim {
+    Claimed,       // this process is the one
+    HeldElsewhere, // another process holds it, and has been asked to raise its window
+    Refused,       // the lock's folder is not safe to use (another user could hold it)
+};
+
+// Claims the instance named `name` for the life of the process. Refused
+// tells why in `why`: without $XDG_RUNTIME_DIR the lock lives in a folder
+// of the temporary folder, which must be a folder (not a link) of this user
+// with mode 0700, or any local user could make it first and hold the lock.
+InstanceClaim claimSingleInstance(const std::string& name, std::string* why = nullptr);
 
 // True once for each raise request that a second start sent us.
 bool takeRaiseRequest();
-
-// Folder for the lock and socket ($XDG_RUNTIME_DIR, else a per-user folder
-// under the temporary folder).
-std::string runtimeFolder();
 
 } // namespace gv::platform

@@ -1,6 +1,7 @@
 #include "platform/single_instance.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -50,29 +51,70 @@ void listenForRequests(const std::string& socketPath) {
 }
 } // namespace
 
-std::string runtimeFolder() {
-    const char* xdg = std::getenv("XDG_RUNTIME_DIR");
-    if (xdg && *xdg) return xdg;
-    const char* tmp = std::getenv("TMPDIR");
-    std::string folder =
-        std::string(tmp && *tmp ? tmp : "/tmp") + "/geovista-" + std::to_string(getuid());
-    mkdir(folder.c_str(), 0700);
-    return folder;
+namespace {
+
+bool refuse(std::string* why, const std::string& text) {
+    if (why) *why = text;
+    return false;
 }
 
-bool claimSingleInstance(const std::string& name) {
-    const std::string base = runtimeFolder() + "/" + name;
+// The per-user folder of the temporary folder, made if it is not there. It
+// is used only as a private folder of this user: a folder someone else made
+// first (or a link to one) would let them hold the lock, or take our socket.
+bool privateFolder(const std::string& folder, std::string* why) {
+    if (mkdir(folder.c_str(), 0700) == 0) {
+        // Ours, just made: whatever the mask, private.
+        if (chmod(folder.c_str(), 0700) != 0)
+            return refuse(why, folder + ": " + std::strerror(errno));
+    } else if (errno != EEXIST) {
+        return refuse(why, folder + " cannot be made: " + std::strerror(errno));
+    }
+    struct stat st;
+    if (lstat(folder.c_str(), &st) != 0) return refuse(why, folder + ": " + std::strerror(errno));
+    if (S_ISLNK(st.st_mode)) return refuse(why, folder + " is a symbolic link");
+    if (!S_ISDIR(st.st_mode)) return refuse(why, folder + " is not a folder");
+    if (st.st_uid != geteuid())
+        return refuse(why, folder + " belongs to user " + std::to_string(st.st_uid) +
+                               ", not to this user (" + std::to_string(geteuid()) + ")");
+    if ((st.st_mode & 07777) != 0700) {
+        char mode[8];
+        std::snprintf(mode, sizeof mode, "%04o", unsigned(st.st_mode & 07777));
+        return refuse(why, folder + " has mode " + mode + ", not 0700");
+    }
+    return true;
+}
+
+// Folder for the lock and socket: $XDG_RUNTIME_DIR (the user's own by its
+// definition), else a private folder of the temporary folder.
+bool runtimeFolder(std::string& folder, std::string* why) {
+    const char* xdg = std::getenv("XDG_RUNTIME_DIR");
+    if (xdg && *xdg) {
+        folder = xdg;
+        return true;
+    }
+    const char* tmp = std::getenv("TMPDIR");
+    folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/geovista-" + std::to_string(geteuid());
+    return privateFolder(folder, why);
+}
+
+} // namespace
+
+InstanceClaim claimSingleInstance(const std::string& name, std::string* why) {
+    std::string folder;
+    if (!runtimeFolder(folder, why)) return InstanceClaim::Refused;
+    const std::string base = folder + "/" + name;
     int fd = open((base + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return true; // no lock to be had: run rather than refuse
+    if (fd < 0) return InstanceClaim::Claimed; // no lock to be had: run rather than refuse
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
         close(fd);
-        if (errno != EWOULDBLOCK) return true;
+        if (error != EWOULDBLOCK) return InstanceClaim::Claimed;
         askOwnerToRaise(base + ".sock");
-        return false;
+        return InstanceClaim::HeldElsewhere;
     }
     gLockFd = fd; // held until the process ends
     listenForRequests(base + ".sock");
-    return true;
+    return InstanceClaim::Claimed;
 }
 
 bool takeRaiseRequest() {

@@ -5,16 +5,13 @@
 
 namespace gv::platform {
 
-std::string runtimeFolder() {
-    return {};
-}
-
-bool claimSingleInstance(const std::string& name) {
+InstanceClaim claimSingleInstance(const std::string& name, std::string* /*why*/) {
+    // A named mutex lives in the session's own namespace: no folder to check.
     CreateMutexA(nullptr, TRUE, name.c_str()); // held until the process ends
-    if (GetLastError() != ERROR_ALREADY_EXISTS) return true;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return InstanceClaim::Claimed;
     // Windows finds the running one by its window class.
     if (HWND other = FindWindowA("Geovista3D", nullptr)) SetForegroundWindow(other);
-    return false;
+    return InstanceClaim::HeldElsewhere;
 }
 
 bool takeRaiseRequest() {

@@ -5,7 +5,7 @@
 #     platform/network/*_win32.cpp, app/saver_entry_win32.cpp) and the
 #     platform sources that need no SDL (nor OpenSSL, which Debian has no
 #     Windows build of), to object files;
-#   - all of core/, formats/, imaging/, net/ and clouds/, to object files;
+#   - all of core/, formats/, places/, imaging/, net/ and clouds/, to object files;
 #   - every header of the globe's libraries (not engine/gl/, which is GL),
 #     each on its own, for syntax;
 #   - the unit tests that are not about a POSIX implementation and need no
@@ -37,12 +37,12 @@ done
 
 # One line per compile: KIND FILE.
 {
-    for f in app/saver_entry_win32.cpp core/*.cpp formats/*.cpp imaging/*.cpp net/*.cpp \
+    for f in app/saver_entry_win32.cpp core/*.cpp formats/*.cpp places/*.cpp imaging/*.cpp net/*.cpp \
         clouds/*.cpp $(grep -L -E '#include <(SDL|X11|unistd|sys/)' platform/*.cpp platform/network/*.cpp |
             grep -v -E '_(posix|x11|openssl)\.cpp$'); do
         echo "object $f"
     done
-    libraries=$(for d in core formats platform imaging net engine scene ui locations clouds app resources; do
+    libraries=$(for d in core formats platform places imaging net engine scene ui locations clouds app resources; do
         [ -d "$d" ] && echo "$d"
     done)
     # shellcheck disable=SC2086

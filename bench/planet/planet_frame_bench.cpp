@@ -248,7 +248,7 @@ int main(int argc, char** argv) {
             if (m.allocations != 0) rc = 1;
         } else {
             const Measured none = measure(frames, always);
-            const uint32_t count = uint32_t(locations().database.size());
+            const uint32_t count = uint32_t(locations().places.size());
             for (uint32_t i = 0; i < count; ++i)
                 selectPlace(i);
             for (int n = 0; n < 30; ++n)

@@ -9,9 +9,13 @@
 #include "engine/renderer.h"
 #include "engine/texture.h"
 #include "engine/tga_image.h"
+#include "formats/file_bytes.h"
 #include "resources/builtin_resources.h"
 #include "scene/planet_objects.h"
 #include "support/captured_log.h"
+#if !defined(_WIN32)
+#include "support/ordinary_user.h"
+#endif
 #include "support/temp_dir.h"
 #include "tests/imaging/picture_builders.h"
 #include "tests/imaging/picture_files.h"
@@ -354,6 +358,52 @@ TEST_F(CloudLayerTest, RefusedPictureSaysWhyInTheLog) {
     EXPECT_TRUE(log.reports().empty());
     EXPECT_EQ(layer.refusal(), "");
 }
+
+TEST_F(CloudLayerTest, FilesThatCannotBeReadAreNamedWithTheReason) {
+    // Folders in the files' places: there, but not readable as files.
+    std::filesystem::create_directory(dir.file("clouds.tga"));
+    std::filesystem::create_directory(dir.file("clouds.sat"));
+    const std::string reason = checkReadable(dir.file("clouds.sat")).reason;
+    ASSERT_FALSE(reason.empty());
+    test::CapturedLog log;
+    EXPECT_FALSE(layer.build(true));
+    EXPECT_TRUE(log.reports().empty()) << "inside the earth's step: after its result";
+    layer.logRefusal();
+    EXPECT_EQ(log.reports(),
+              std::vector<std::string>{"clouds.tga cannot be read (" + reason +
+                                       "): it is left as it is\nclouds.sat cannot be read (" +
+                                       reason + ")\n"});
+    // An update's rebuild says it at once.
+    log.clear();
+    EXPECT_FALSE(layer.rebuildFromSatelliteImage());
+    EXPECT_EQ(log.reports(),
+              std::vector<std::string>{"clouds.sat cannot be read (" + reason + ")\n"});
+}
+
+#if !defined(_WIN32)
+TEST_F(CloudLayerTest, ACacheThisUserMayNotReadIsNotReplaced) {
+    writeSatellite(cloudPicture(firstPicture));
+    const Bytes cache(1000, 0x5A);
+    test::writeBytes(dir.file("clouds.tga"), cache);
+    std::filesystem::permissions(dir.file("clouds.tga"), std::filesystem::perms::none);
+    for (const char* name : {"", "clouds.tga", "clouds.sat"})
+        test::giveToOrdinaryUser(dir.file(name));
+    test::CapturedLog log;
+    bool built = false;
+    {
+        test::OrdinaryUser user;
+        built = layer.build(true);
+    }
+    layer.logRefusal(); // the log file is the superuser's
+    EXPECT_TRUE(built) << "made from clouds.sat";
+    EXPECT_EQ(log.reports(), std::vector<std::string>{"clouds.tga cannot be read (Permission "
+                                                      "denied): it is left as it is\n"});
+    EXPECT_EQ(test::readBytes(dir.file("clouds.tga")), cache);
+    EXPECT_EQ(std::filesystem::status(dir.file("clouds.tga")).permissions() &
+                  std::filesystem::perms::mask,
+              std::filesystem::perms::none);
+}
+#endif
 
 // The start-up step of the earth's creation, with the layer as its cloud build.
 TEST_F(CloudLayerTest, StartUpStepReportsTheLayer) {

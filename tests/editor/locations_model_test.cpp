@@ -57,8 +57,8 @@ LocationEntry filled(const char* name) {
 
 std::vector<std::string> shownNames(const LocationsModel& m) {
     std::vector<std::string> names;
-    for (const ShownEntry& e : m.shown())
-        names.push_back(e.name);
+    for (std::size_t j = 0; j < m.shownCount(); ++j)
+        names.push_back(m.shownName(j));
     return names;
 }
 
@@ -70,15 +70,13 @@ TEST(LocationsLoad, NoFileTakesTheBuiltInPlacesAndNoSelection) {
     EXPECT_FALSE(m.databaseFromFile());
     ASSERT_EQ(m.cityCount(), 1306u);
     EXPECT_EQ(m.cityLine(0), "Abadan");
-    EXPECT_TRUE(m.shown().empty()); // an old selection cannot point into the built-in list
+    EXPECT_TRUE((m.shownCount() == 0)); // an old selection cannot point into the built-in list
 }
 
-TEST(LocationsLoad, FileRecordsWithTheirSelectionPastIndicesDroppedDuplicatesKept) {
+TEST(LocationsLoad, TheListsShowTheFilesRecordsAndTheSelectionsNames) {
     test::TempDir dir;
-    auto db = database({"Alpha", "Bravo", "Charlie"});
-    db.insert(db.end(), 10, 0xEE); // a partial record at the end is ignored
-    test::writeBytes(dir.file("geovista.loc"), db);
-    const uint32_t sel[] = {2, 0, 7, 2};
+    test::writeBytes(dir.file("geovista.loc"), database({"Alpha", "Bravo", "Charlie"}));
+    const uint32_t sel[] = {2, 0, 2};
     test::writeBytes(dir.file("geovista.sel"), encodeSelection(sel));
     LocationsModel m;
     m.load(dir.folder(), builtIn());
@@ -87,17 +85,6 @@ TEST(LocationsLoad, FileRecordsWithTheirSelectionPastIndicesDroppedDuplicatesKep
     EXPECT_EQ(m.cityLine(1), "Bravo");
     EXPECT_EQ(shownNames(m), (std::vector<std::string>{"Charlie", "Alpha", "Charlie"}));
     EXPECT_EQ(m.shownIndices(), (std::vector<uint32_t>{2, 0, 2}));
-}
-
-TEST(LocationsLoad, ZeroLengthFileIsAnEmptyDatabase) {
-    test::TempDir dir;
-    test::writeBytes(dir.file("geovista.loc"), {});
-    test::writeBytes(dir.file("geovista.sel"), {0, 0, 0, 0, 1, 0});
-    LocationsModel m;
-    m.load(dir.folder(), builtIn());
-    EXPECT_TRUE(m.databaseFromFile());
-    EXPECT_EQ(m.cityCount(), 0u);
-    EXPECT_TRUE(m.shown().empty());
 }
 
 TEST(LocationsLoad, ANameWithoutTerminatorShowsThirtyOneCharacters) {
@@ -116,16 +103,16 @@ TEST(LocationsSave, DatabaseAndSelectionAreWrittenByteForByte) {
     m.load(dir.folder(), builtIn());
     m.show(5);
     m.show(1300);
-    ASSERT_TRUE(m.save(dir.folder()));
+    ASSERT_FALSE(m.save(dir.folder()).failed());
     const auto written = test::readBytes(dir.file("geovista.loc"));
     const auto original = builtIn();
     EXPECT_TRUE(std::equal(written.begin(), written.end(), original.begin(), original.end()));
     EXPECT_EQ(test::readBytes(dir.file("geovista.sel")),
               (std::vector<uint8_t>{5, 0, 0, 0, 0x14, 0x05, 0, 0}));
     m.hideAll();
-    ASSERT_TRUE(m.save(dir.folder()));
+    ASSERT_FALSE(m.save(dir.folder()).failed());
     EXPECT_TRUE(test::readBytes(dir.file("geovista.sel")).empty());
-    EXPECT_FALSE(m.save(dir.file("no/such/folder/")));
+    EXPECT_TRUE(m.save(dir.file("no/such/folder/")).failed());
 }
 
 TEST(LocationsShown, AShownCityIsListedOnceAndHidesByPosition) {
@@ -142,7 +129,7 @@ TEST(LocationsShown, AShownCityIsListedOnceAndHidesByPosition) {
     EXPECT_EQ(m.shownIndices(), std::vector<uint32_t>{0});
     m.hide(4);
     m.hideAll();
-    EXPECT_TRUE(m.shown().empty());
+    EXPECT_TRUE((m.shownCount() == 0));
 }
 
 TEST(LocationsAdd, EveryFieldIsNeeded) {
@@ -175,7 +162,7 @@ TEST(LocationsAdd, ANewPlaceIsStoredFromItsFields) {
     EXPECT_EQ(r.timeZone, 7);
     EXPECT_EQ(r.catalogueCountry, 0xFFFF);
     EXPECT_EQ(r.catalogueRegion, 0xFFFFFFFFu);
-    EXPECT_TRUE(m.shown().empty()); // new places are not shown by themselves
+    EXPECT_TRUE((m.shownCount() == 0)); // new places are not shown by themselves
 }
 
 TEST(LocationsAdd, NamesDifferingOnlyInCaseAreRefused) {
@@ -263,7 +250,7 @@ TEST(LocationsUpdate, ChangesTheRecordTheLineAndEveryShownEntryOfIt) {
     EXPECT_TRUE(m.holdsName("ALEPH"));
 }
 
-TEST(LocationsRemove, RenumbersTheShownIndicesSoThatTheNamesStayRight) {
+TEST(LocationsRemove, TheShownNamesStayRightAndTheNameIsFreeAgain) {
     // Database A, B, C, D; shown [3, 1]. Removing B leaves A, C, D and [2] naming D.
     test::TempDir dir;
     test::writeBytes(dir.file("geovista.loc"), database({"A", "B", "C", "D"}));
@@ -276,27 +263,73 @@ TEST(LocationsRemove, RenumbersTheShownIndicesSoThatTheNamesStayRight) {
     ASSERT_TRUE(m.remove(1));
     EXPECT_EQ(m.cityCount(), 3u);
     EXPECT_EQ(m.cityLine(1), "C");
-    EXPECT_EQ(m.shownIndices(), std::vector<uint32_t>{2});
     EXPECT_EQ(shownNames(m), std::vector<std::string>{"D"});
     EXPECT_FALSE(m.holdsName("b"));
-    // Removing a city that is not shown only renumbers.
     ASSERT_TRUE(m.remove(0));
-    EXPECT_EQ(m.shownIndices(), std::vector<uint32_t>{1});
     EXPECT_EQ(shownNames(m), std::vector<std::string>{"D"});
-    ASSERT_TRUE(m.save(dir.folder()));
+    ASSERT_FALSE(m.save(dir.folder()).failed());
     EXPECT_EQ(test::readBytes(dir.file("geovista.sel")), (std::vector<uint8_t>{1, 0, 0, 0}));
     EXPECT_EQ(test::readBytes(dir.file("geovista.loc")).size(), 2 * 52u);
 }
 
-TEST(LocationsRemove, OnlyTheFirstShownEntryOfTheCityGoes) {
+TEST(LocationsRemove, EveryShownEntryOfTheCityGoes) {
+    // Shown [1, 1]: removing Bravo must not leave an entry that the file
+    // would then have naming Charlie.
     test::TempDir dir;
-    test::writeBytes(dir.file("geovista.loc"), database({"A", "B"}));
-    const uint32_t sel[] = {1, 0, 1};
+    test::writeBytes(dir.file("geovista.loc"), database({"Alpha", "Bravo", "Charlie"}));
+    const uint32_t sel[] = {1, 1};
     test::writeBytes(dir.file("geovista.sel"), encodeSelection(sel));
     LocationsModel m;
     m.load(dir.folder(), builtIn());
     ASSERT_TRUE(m.remove(1));
-    EXPECT_EQ(m.shownIndices(), (std::vector<uint32_t>{0, 1}));
+    EXPECT_EQ(m.shownCount(), 0u);
+    ASSERT_FALSE(m.save(dir.folder()).failed());
+    EXPECT_TRUE(test::readBytes(dir.file("geovista.sel")).empty());
+}
+
+// What the item views hear: every change announced before it happens and
+// confirmed after, the rows counted as the view would count them.
+struct ViewCounts : LocationsListener {
+    const LocationsModel* m = nullptr;
+    std::vector<std::string> heard;
+    std::size_t cities = 0, shown = 0;
+    void cityAboutToRemove(std::size_t k) override {
+        heard.push_back("city? " + std::to_string(k));
+        EXPECT_EQ(m->cityCount(), cities) << "announced after the change";
+    }
+    void cityRemoved() override {
+        heard.push_back("city");
+        EXPECT_EQ(m->cityCount(), --cities);
+    }
+    void shownAboutToRemove(std::size_t j) override {
+        heard.push_back("shown? " + std::to_string(j));
+        EXPECT_EQ(m->shownCount(), shown) << "announced after the change";
+    }
+    void shownRemoved() override {
+        heard.push_back("shown");
+        EXPECT_EQ(m->shownCount(), --shown);
+    }
+    void shownChanged(std::size_t j) override {
+        heard.push_back("changed " + std::to_string(j) + " " + m->shownName(j));
+    }
+};
+
+TEST(LocationsRemove, TheViewsHearEachRowBeforeAndAfterItGoes) {
+    test::TempDir dir;
+    test::writeBytes(dir.file("geovista.loc"), database({"A", "B", "C", "D"}));
+    const uint32_t sel[] = {1, 3, 1};
+    test::writeBytes(dir.file("geovista.sel"), encodeSelection(sel));
+    LocationsModel m;
+    m.load(dir.folder(), builtIn());
+    ViewCounts views;
+    views.m = &m;
+    views.cities = m.cityCount();
+    views.shown = m.shownCount();
+    m.setListener(&views);
+    ASSERT_TRUE(m.remove(1));
+    m.setListener(nullptr);
+    EXPECT_EQ(views.heard, (std::vector<std::string>{"city? 1", "city", "shown? 2", "shown",
+                                                     "shown? 0", "shown", "changed 0 D"}));
 }
 
 TEST(LocationsSearch, FindsTheFirstLineBeginningWithTheTextInAnyCase) {
@@ -358,7 +391,7 @@ TEST_F(LocationsImport, AppendsNewNamesKeepingEveryByteAndSkipsKnownOnesInAnyCas
     EXPECT_EQ(m.cityLine(3), "Delta");
     const auto stored = encodeLocationRecord(m.database()[2]);
     EXPECT_TRUE(std::equal(stored.begin(), stored.end(), charlie.begin()));
-    EXPECT_TRUE(m.shown().empty());
+    EXPECT_TRUE((m.shownCount() == 0));
     // One call before each record (round(offset * 100 / size)), then the end.
     EXPECT_EQ(percents, (std::vector<int>{0, 25, 50, 75, 100}));
     EXPECT_TRUE(started);
@@ -389,6 +422,33 @@ TEST_F(LocationsImport, AnEmptyFileImportsNothing) {
     EXPECT_EQ(r.added, 0u);
 }
 
+TEST(LocationsFull, NeitherNewNorTheImportGrowsTheDatabasePastWhatIsReadWhole) {
+    // 64 MiB of places (a sparse file: all but two of them nameless).
+    test::TempDir dir;
+    test::writeBytes(dir.file("geovista.loc"), database({"Alpha", "Bravo"}));
+    std::filesystem::resize_file(dir.file("geovista.loc"), 64u << 20);
+    LocationsModel m;
+    m.load(dir.folder(), builtIn());
+    ASSERT_EQ(m.cityCount(), kMaxPlaces);
+    EXPECT_EQ(m.add(filled("Charlie")), AddResult::Full);
+    EXPECT_EQ(m.add(filled("alpha")), AddResult::Existent) << "the name is checked first";
+
+    test::writeBytes(dir.file("other.loc"), database({"Bravo", "Charlie", "Delta"}));
+    const ImportReport r = m.importFile(dir.file("other.loc"), {}, {});
+    EXPECT_TRUE(r.full);
+    EXPECT_EQ(r.added, 0u);
+    EXPECT_EQ(m.cityCount(), kMaxPlaces);
+
+    // One place fewer: the import takes one, then says it is full.
+    ASSERT_TRUE(m.remove(0));
+    const ImportReport one = m.importFile(dir.file("other.loc"), {}, {});
+    EXPECT_TRUE(one.full);
+    EXPECT_EQ(one.added, 1u);
+    EXPECT_EQ(m.cityLine(kMaxPlaces - 1), "Charlie");
+    ASSERT_FALSE(m.save(dir.folder()).failed());
+    EXPECT_EQ(std::filesystem::file_size(dir.file("geovista.loc")), kMaxPlaces * 52u);
+}
+
 TEST_F(LocationsImport, CancelKeepsWhatWasAdded) {
     std::vector<uint8_t> file;
     for (int i = 0; i < 10; ++i) {
@@ -415,7 +475,7 @@ TEST(LocationsFactory, RestoreDeletesTheLocationFilesAndLoadsTheBuiltInList) {
     ASSERT_EQ(m.cityCount(), 1u);
     m.restoreFactory(dir.folder(), builtIn());
     EXPECT_EQ(m.cityCount(), 1306u);
-    EXPECT_TRUE(m.shown().empty());
+    EXPECT_TRUE((m.shownCount() == 0));
     EXPECT_FALSE(std::filesystem::exists(dir.file("geovista.loc")));
     EXPECT_FALSE(std::filesystem::exists(dir.file("geovista.sel")));
     // The settings are not the places: only "Reset" forgets them.

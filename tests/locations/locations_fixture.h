@@ -131,8 +131,8 @@ struct LocationsFixture : ::testing::Test {
     }
     std::vector<std::string> databaseNames() const {
         std::vector<std::string> out;
-        for (std::size_t i = 0; i < locations().database.size(); ++i)
-            out.push_back(locationName(locations().database[i]));
+        for (std::size_t i = 0; i < locations().places.size(); ++i)
+            out.push_back(locationName(locations().places[i]));
         return out;
     }
 

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 namespace gv {
 namespace {
@@ -315,7 +316,7 @@ TEST_F(Manager, DeleteOnTheAvailableListNeedsCtrlAndThenDeletesAtOnce) {
     available().setCursor(0);
     host.messages.clear();
     EXPECT_TRUE(key(VK_DELETE));
-    EXPECT_EQ(locations().database.size(), 8u);
+    EXPECT_EQ(locations().places.size(), 8u);
     EXPECT_TRUE(host.messages.empty());
     key(VK_CONTROL);
     key(VK_DELETE);
@@ -335,7 +336,7 @@ TEST_F(Manager, ACtrlLetGoInTheFormDoesNotTurnALaterDeleteIntoADeletion) {
     key(VK_ESCAPE);
     ASSERT_FALSE(m().insertMode);
     key(VK_DELETE);
-    EXPECT_EQ(locations().database.size(), 8u);
+    EXPECT_EQ(locations().places.size(), 8u);
 }
 
 TEST_F(Manager, F4AndEscapeCloseTheManager) {
@@ -401,8 +402,8 @@ TEST_F(Manager, InsertingANewPlaceFromTheForm) {
     EXPECT_TRUE(key(VK_INSERT));
     EXPECT_FALSE(m().insertMode);
     EXPECT_EQ(host.last(), (Message{"NEW LOCATION", "INSERTED"}));
-    ASSERT_EQ(locations().database.size(), 9u);
-    const LocationRecord& r = locations().database[8];
+    ASSERT_EQ(locations().places.size(), 9u);
+    const LocationRecord& r = locations().places[8];
     EXPECT_EQ(locationName(r), "Punta Arenas");
     EXPECT_EQ(r.catalogueCountry, 0xFFFF);
     EXPECT_EQ(r.catalogueRegion, 0xFFFFFFFFu);
@@ -437,8 +438,28 @@ TEST_F(Manager, AnIncompleteFormStaysWithItsContentsAndEscapeAddsNothing) {
     EXPECT_FALSE(key(VK_F4)) << "left to the window";
     EXPECT_TRUE(key(VK_ESCAPE));
     EXPECT_FALSE(m().insertMode);
-    EXPECT_EQ(locations().database.size(), 8u);
+    EXPECT_EQ(locations().places.size(), 8u);
     EXPECT_EQ(available().cursor, 2);
+}
+
+TEST_F(Manager, AFullDatabaseTakesNoNewPlaceAndTheFormStays) {
+    // 64 MiB: as many places as the reader takes whole.
+    test::writeBytes(dir.file("geovista.loc"), testing::databaseBytes(testing::kWellKnownPlaces));
+    std::filesystem::resize_file(dir.file("geovista.loc"), 64u << 20);
+    ASSERT_TRUE(initLocations(dir.folder(), false, 1280, 720));
+    ASSERT_EQ(locations().places.size(), kMaxPlaces);
+    openFully();
+    key(VK_INSERT);
+    for (const char* field : {"Overflow", "1", "2", "n", "3", "4", "e"}) {
+        type(field);
+        key(VK_TAB);
+    }
+    EXPECT_TRUE(key(VK_INSERT));
+    EXPECT_EQ(host.last(), (Message{"UNABLE TO INSERT!", "FAIL"}));
+    EXPECT_TRUE(m().insertMode);
+    EXPECT_STREQ(locations().formEdits[0]->text(), "Overflow");
+    EXPECT_EQ(locations().places.size(), kMaxPlaces);
+    EXPECT_EQ(available().items.size(), kMaxPlaces);
 }
 
 TEST_F(Manager, OutOfRangeDegreesAndALongNameAreStoredAsTyped) {
@@ -459,8 +480,8 @@ TEST_F(Manager, OutOfRangeDegreesAndALongNameAreStoredAsTyped) {
     key(VK_TAB);
     type("e");
     key(VK_INSERT);
-    ASSERT_EQ(locations().database.size(), 9u);
-    const LocationRecord& r = locations().database[8];
+    ASSERT_EQ(locations().places.size(), 9u);
+    const LocationRecord& r = locations().places[8];
     EXPECT_EQ(locationName(r), "ABCDEFGHIJKLMNOPQRSTUVWXYZ1234");
     EXPECT_EQ(r.name[30], 0);
     EXPECT_FLOAT_EQ(r.latitude, 99.0f + 99.0f * 0.016666668f);

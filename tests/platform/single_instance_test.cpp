@@ -1,9 +1,11 @@
 #include "platform/single_instance.h"
+#include "support/ordinary_user.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -19,7 +21,7 @@ TEST(SingleInstance, SecondClaimFailsAndAsksTheFirstToRaise) {
     ASSERT_GE(child, 0);
     if (child == 0) {
         // The first instance: claims, reports, then waits for a raise request.
-        const bool claimed = claimSingleInstance("GvstTest");
+        const bool claimed = claimSingleInstance("GvstTest") == InstanceClaim::Claimed;
         char c = claimed ? 'y' : 'n';
         (void)!write(ready[1], &c, 1);
         for (int i = 0; i < 500; ++i) {
@@ -31,17 +33,72 @@ TEST(SingleInstance, SecondClaimFailsAndAsksTheFirstToRaise) {
     char c = 0;
     ASSERT_EQ(read(ready[0], &c, 1), 1);
     ASSERT_EQ(c, 'y');
-    EXPECT_FALSE(claimSingleInstance("GvstTest"));
+    EXPECT_EQ(claimSingleInstance("GvstTest"), InstanceClaim::HeldElsewhere);
     int status = 0;
     waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the first instance never saw the raise request";
 
     // With the first gone, the name is free again.
-    EXPECT_TRUE(claimSingleInstance("GvstTest"));
+    EXPECT_EQ(claimSingleInstance("GvstTest"), InstanceClaim::Claimed);
     close(ready[0]);
     close(ready[1]);
     unsetenv("XDG_RUNTIME_DIR");
+}
+
+// Without $XDG_RUNTIME_DIR the lock lives in "geovista-UID" of the
+// temporary folder, where any local user may make that folder first.
+class LockFolder : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        unsetenv("XDG_RUNTIME_DIR");
+        setenv("TMPDIR", tmp.path().c_str(), 1);
+    }
+    void TearDown() override { unsetenv("TMPDIR"); }
+    std::string folder() const { return tmp.file("geovista-" + std::to_string(geteuid())); }
+    test::TempDir tmp;
+    std::string why;
+};
+
+TEST_F(LockFolder, AMissingFolderIsMadePrivateAndClaimed) {
+    const mode_t mask = umask(0777); // whatever the mask, the folder is private
+    EXPECT_EQ(claimSingleInstance("GvstFresh", &why), InstanceClaim::Claimed) << why;
+    umask(mask);
+    struct stat st;
+    ASSERT_EQ(lstat(folder().c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+    EXPECT_EQ(st.st_uid, geteuid());
+    EXPECT_TRUE(std::filesystem::exists(folder() + "/GvstFresh.lock"));
+}
+
+TEST_F(LockFolder, AFolderOthersCanWriteIsRefused) {
+    ASSERT_EQ(mkdir(folder().c_str(), 0700), 0);
+    ASSERT_EQ(chmod(folder().c_str(), 0777), 0);
+    EXPECT_EQ(claimSingleInstance("GvstOpen", &why), InstanceClaim::Refused);
+    EXPECT_EQ(why, folder() + " has mode 0777, not 0700");
+    EXPECT_FALSE(std::filesystem::exists(folder() + "/GvstOpen.lock")) << "nothing made in it";
+}
+
+TEST_F(LockFolder, ALinkIsRefusedEvenToAPrivateFolderOfOurs) {
+    const std::string real = tmp.file("real");
+    ASSERT_EQ(mkdir(real.c_str(), 0700), 0);
+    ASSERT_EQ(symlink(real.c_str(), folder().c_str()), 0);
+    EXPECT_EQ(claimSingleInstance("GvstLink", &why), InstanceClaim::Refused);
+    EXPECT_EQ(why, folder() + " is a symbolic link");
+    test::writeBytes(tmp.file("file"), {});
+    std::filesystem::remove(folder());
+    std::filesystem::rename(tmp.file("file"), folder());
+    EXPECT_EQ(claimSingleInstance("GvstLink", &why), InstanceClaim::Refused);
+    EXPECT_EQ(why, folder() + " is not a folder");
+}
+
+TEST_F(LockFolder, AnotherUsersFolderIsRefusedThoughItLooksPrivate) {
+    if (geteuid() != 0) GTEST_SKIP() << "only the superuser can make a folder for another user";
+    ASSERT_EQ(mkdir(folder().c_str(), 0700), 0);
+    ASSERT_EQ(chown(folder().c_str(), test::kNobody, test::kNobody), 0);
+    EXPECT_EQ(claimSingleInstance("GvstTheirs", &why), InstanceClaim::Refused);
+    EXPECT_EQ(why, folder() + " belongs to user 65534, not to this user (0)");
 }
 
 } // namespace
