@@ -495,7 +495,7 @@ int run(const std::string& commandLine) {
     // Known before the log starts: an installed program keeps its log in the
     // user's folder with the other files.
     const platform::ProgramFolder folder = platform::findProgramFolder();
-    theLog().setFileName(folder.perUser() ? folder.path + kLogFileName : kLogFileName);
+    placeLog(folder.perUser() ? folder.path + kLogFileName : kLogFileName);
     logReset();
     logWrite("GEOVISTA Firing Up\n");
     if (!platform::claimSingleInstance(kInstanceMutexName)) return 0;

@@ -86,8 +86,10 @@ test)
     bash scripts/package_check.sh build/geovista3d_*.deb
     ;;
 package)
-    build build-release -DCMAKE_BUILD_TYPE=Release -DGV_BUILD_TESTS=OFF -DGV_BENCHMARKS=OFF \
-        -DGV_HARDEN=ON
+    # Optimised as the tested build is (-O2; the package strips the debug
+    # information).
+    build build-release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGV_BUILD_TESTS=OFF \
+        -DGV_BENCHMARKS=OFF -DGV_HARDEN=ON
     rm -f build-release/geovista3d_*.deb
     (cd build-release && cpack -G DEB)
     ls -l build-release/geovista3d_*.deb
