@@ -17,6 +17,7 @@
 #include "platform/display_modes.h"
 #include "platform/message_window.h"
 #include "platform/program_file.h"
+#include "platform/program_folder.h"
 #include "platform/registry.h"
 #include "platform/saver_host.h"
 #include "platform/single_instance.h"
@@ -362,23 +363,28 @@ void requestQuit() {
     gDriver.quitRequested = true;
 }
 
-void resolveFolderAndMode(const std::string& commandLine) {
+void resolveFolderAndMode(const std::string& commandLine, const platform::ProgramFolder& folder) {
     DriverState& d = gDriver;
     d.runMode = RunMode::Application;
     d.previewParent = 0;
     resetSaverMouseMoves();
 
     const std::string programFile = platform::programFilePath();
-    const auto appPath = platform::readRegistryString(kRegistryKey, "AppPath");
-    if (!appPath || appPath->empty()) logWrite("AppPath not found on Registry!\n");
-    d.programFolder =
-        programFolderFrom(appPath ? &*appPath : nullptr, programFile, platform::pathSeparator());
+    if (!folder.fromRegistry) logWrite("AppPath not found on Registry!\n");
+    d.programFolder = folder.path;
+    if (folder.perUser())
+        logWrite("Program folder %s cannot be written: using %s\n", folder.unwritable.c_str(),
+                 folder.path.c_str());
+    else
+        logWrite("Program folder %s\n", folder.path.c_str());
 
     const RunModeChoice choice = parseRunMode(programFile, commandLine);
     d.runMode = choice.mode;
     d.previewParent = choice.previewParent;
     if (d.runMode == RunMode::Configure) {
-        const std::string editor = d.programFolder + platform::editorFileName();
+        // The editor lies beside the program, wherever the files are kept.
+        const std::string editor =
+            (folder.perUser() ? folder.unwritable : folder.path) + platform::editorFileName();
         if (!platform::launchDetached(editor))
             logWrite("Cannot start the settings editor %s\n", editor.c_str());
     }
@@ -528,13 +534,17 @@ platform::InstanceClaim claimInstance() {
 } // namespace
 
 int run(const std::string& commandLine) {
+    // Known before the log starts: an installed program keeps its log in the
+    // user's folder with the other files.
+    const platform::ProgramFolder folder = platform::findProgramFolder();
+    placeLog(folder.perUser() ? folder.path + kLogFileName : kLogFileName);
     logReset();
     logWrite("GEOVISTA Firing Up\n");
     const platform::InstanceClaim claim = claimInstance();
     if (claim == platform::InstanceClaim::HeldElsewhere) return 0;
     if (claim == platform::InstanceClaim::Refused) return -1;
 
-    resolveFolderAndMode(commandLine);
+    resolveFolderAndMode(commandLine, folder);
     if (gDriver.runMode == RunMode::Configure) return 0;
 
     connectProgramServices();

@@ -66,6 +66,6 @@ bool stepFonts();
 
 // Program folder and run mode from the program file, the registry value and
 // the command line; configure mode launches the editor.
-void resolveFolderAndMode(const std::string& commandLine);
+void resolveFolderAndMode(const std::string& commandLine, const platform::ProgramFolder& folder);
 
 } // namespace gv

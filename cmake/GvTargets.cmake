@@ -6,6 +6,12 @@ function(gv_target_defaults target)
     else()
         target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
     endif()
+    if(GV_HARDEN AND NOT MSVC)
+        # What Debian builds its packages with.
+        target_compile_options(${target} PRIVATE -fstack-protector-strong -D_FORTIFY_SOURCE=2
+                                                 -fstack-clash-protection)
+        target_link_options(${target} PRIVATE -Wl,-z,relro -Wl,-z,now)
+    endif()
     if(GV_SANITIZE)
         target_compile_options(${target} PRIVATE -fsanitize=address,undefined
                                                  -fno-sanitize-recover=undefined

@@ -65,9 +65,22 @@ void Log::reset() {
     writeHeader();
 }
 
+namespace {
+// Where the process-wide log goes when it is first used.
+std::string gFirstLogFile = kLogFileName;
+bool gLogMade = false;
+} // namespace
+
 Log& theLog() {
-    static Log log(kLogFileName);
+    static Log log((gLogMade = true, gFirstLogFile));
     return log;
+}
+
+void placeLog(std::string fileName) {
+    if (gLogMade)
+        theLog().setFileName(std::move(fileName));
+    else
+        gFirstLogFile = std::move(fileName);
 }
 
 bool logWrite(const char* format, ...) {

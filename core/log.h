@@ -41,6 +41,9 @@ class Log {
 
 // The process-wide log, created on first use.
 Log& theLog();
+// Names the process-wide log's file: before its first use, so that nothing at
+// all is written to the default place; later, for the reports to come.
+void placeLog(std::string fileName);
 bool logWrite(const char* format, ...) GV_PRINTF(1, 2);
 void logReset();
 

@@ -16,4 +16,18 @@ std::string editorFileName();
 // Starts a program without waiting for it. False when it could not be started.
 bool launchDetached(const std::string& path);
 
+// Whether this user may create and replace files in the folder (which must
+// exist).
+bool folderWritable(const std::string& folder);
+
+// The folder for this user's own copy of the files when the program folder
+// cannot be written: $XDG_DATA_HOME/geovista3d/ (~/.local/share/geovista3d/
+// when unset) on Linux, %LOCALAPPDATA%\Geovista3D\ on Windows. Ends with the
+// separator; empty when the system names no such place.
+std::string userDataFolder();
+
+// Makes the folder and any missing parents, private to this user (0700).
+// True when it is (now) a folder of this user's, not a link.
+bool makePrivateFolder(const std::string& folder);
+
 } // namespace gv::platform

@@ -20,12 +20,28 @@ std::string programFolderFrom(const std::string* appPathValue, const std::string
     return programFile.substr(0, cut + 1);
 }
 
+std::string xdgDataFolderFrom(const char* dataHome, const char* home) {
+    if (dataHome && dataHome[0] == '/') return std::string(dataHome) + "/geovista3d/";
+    if (home && home[0] == '/') return std::string(home) + "/.local/share/geovista3d/";
+    return {};
+}
+
+ProgramFolder settleProgramFolder(ProgramFolder configured, bool configuredWritable,
+                                  const std::string& userFolder,
+                                  bool (*makeFolder)(const std::string&)) {
+    if (configuredWritable || userFolder.empty() || !makeFolder(userFolder)) return configured;
+    configured.unwritable = configured.path;
+    configured.path = userFolder;
+    return configured;
+}
+
 ProgramFolder findProgramFolder() {
     const auto value = readRegistryString(kProgramRegistryKey, kProgramFolderValue);
     ProgramFolder folder;
     folder.fromRegistry = value && !value->empty();
     folder.path = programFolderFrom(value ? &*value : nullptr, programFilePath(), pathSeparator());
-    return folder;
+    return settleProgramFolder(folder, folderWritable(folder.path), userDataFolder(),
+                               makePrivateFolder);
 }
 
 } // namespace gv::platform

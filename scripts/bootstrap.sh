@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Sets up a fresh Debian 12 machine, builds Geovista 3D and then either starts
-# the globe ("run") or runs every test ("test").
+# Sets up a fresh Debian 12 machine, builds Geovista 3D and then starts the
+# globe ("run"), runs every test ("test") or makes the Debian package
+# ("package").
 set -euo pipefail
 
 mode=${1:-run}
@@ -22,6 +23,7 @@ packages=(
     libturbojpeg0-dev libpng-dev
     g++-mingw-w64-x86-64
     libssl-dev openssl
+    dpkg-dev file lintian appstream desktop-file-utils man-db xscreensaver
 )
 
 install_missing() {
@@ -73,12 +75,27 @@ test)
         cmake --build build-fuzz -j "$jobs" --target gv_fuzzers
         (cd build-fuzz && ctest -L fuzz -j "$jobs" --output-on-failure)
     fi
-    build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    cd build
-    ctest -j "$jobs" --output-on-failure
+    # Built with the package's hardening flags, so the package below can be
+    # made from this build rather than from a second one.
+    build build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGV_HARDEN=ON
+    (cd build && ctest -j "$jobs" --output-on-failure)
+    # The package as a user installs it: made, checked, installed, used and
+    # removed.
+    rm -f build/geovista3d_*.deb
+    (cd build && cpack -G DEB)
+    bash scripts/package_check.sh build/geovista3d_*.deb
+    ;;
+package)
+    # Optimised as the tested build is (-O2; the package strips the debug
+    # information).
+    build build-release -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGV_BUILD_TESTS=OFF \
+        -DGV_BENCHMARKS=OFF -DGV_HARDEN=ON
+    rm -f build-release/geovista3d_*.deb
+    (cd build-release && cpack -G DEB)
+    ls -l build-release/geovista3d_*.deb
     ;;
 *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|package" >&2
     exit 2
     ;;
 esac

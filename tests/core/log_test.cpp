@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <regex>
 
 namespace gv {
@@ -47,6 +48,22 @@ TEST(Log, ASecondRunKeepsOnlyItsOwnReports) {
     EXPECT_EQ(text.find("first run"), std::string::npos);
     EXPECT_EQ(count(text, "STARTED AT"), 1u);
     EXPECT_NE(text.find("second run"), std::string::npos);
+}
+
+TEST(Log, PlacedBeforeItsFirstUseNothingGoesToTheDefaultFile) {
+    // Each test runs in a process of its own under CTest, so the process-wide
+    // log is not made yet: placing it must keep even its header away from
+    // the current folder.
+    test::TempDir dir;
+    const auto before = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    placeLog(dir.file("elsewhere/placed.log"));
+    std::filesystem::create_directory(dir.path() / "elsewhere");
+    logWrite("to the placed file\n");
+    std::filesystem::current_path(before);
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / kLogFileName));
+    EXPECT_NE(test::readText(dir.file("elsewhere/placed.log")).find("to the placed file"),
+              std::string::npos);
 }
 
 TEST(Log, OverlongReportIsCutAndAnUnwritableFileIsQuiet) {
