@@ -1,0 +1,81 @@
+#include "clouds/cloud_map_job.h"
+
+#include "clouds/cloud_cache.h"
+#include "formats/file_bytes.h"
+#include "imaging/image_loader.h"
+#include "platform/atomic_file.h"
+
+#include <cstdio>
+#include <system_error>
+#include <vector>
+
+namespace gv {
+
+CloudMapJob::~CloudMapJob() {
+    stop();
+}
+
+bool CloudMapJob::start(CloudMapOrder order) {
+    if (busy()) return false;
+    order_ = std::move(order);
+    stopping_ = false;
+    finished_ = false;
+    outcome_ = {};
+    try {
+        thread_ = std::thread([this] { run(); });
+    } catch (const std::system_error&) {
+        return false;
+    }
+    return true;
+}
+
+void CloudMapJob::run() {
+    CloudMapOutcome out;
+    const CloudColours colours(order_.colours);
+    out.result = cloudMapFromFile(order_.picture, colours, out.map, out.refusal);
+    if (out.result == CloudPictureResult::Made && !stopping_) {
+        if (!order_.pictureCopy.empty()) {
+            bool whole = false;
+            const std::optional<std::vector<uint8_t>> bytes =
+                readFileBytes(order_.picture, kMaxImageFileBytes, &whole);
+            out.copied =
+                bytes && whole && platform::replaceFileContents(order_.pictureCopy, *bytes);
+        }
+        if (!order_.cacheFile.empty() && !stopping_)
+            out.cached = writeCloudCache(order_.cacheFile, out.map);
+    }
+    if (stopping_) {
+        // The end of the run: what the caller will never put in place goes.
+        if (out.copied) std::remove(order_.pictureCopy.c_str());
+        if (out.cached) std::remove(order_.cacheFile.c_str());
+        out = {};
+        out.stopped = true;
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        outcome_ = std::move(out);
+    }
+    finished_ = true;
+}
+
+std::optional<CloudMapOutcome> CloudMapJob::take() {
+    if (!busy() || !finished()) return std::nullopt;
+    thread_.join();
+    finished_ = false;
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::move(outcome_);
+}
+
+void CloudMapJob::stop() {
+    if (!busy()) return;
+    stopping_ = true;
+    thread_.join();
+    finished_ = false;
+    // A job that had finished before it was asked to stop left its files.
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (outcome_.copied) std::remove(order_.pictureCopy.c_str());
+    if (outcome_.cached) std::remove(order_.cacheFile.c_str());
+    outcome_ = {};
+}
+
+} // namespace gv
