@@ -6,7 +6,6 @@
 #include "platform/atomic_file.h"
 
 #include <cstdio>
-#include <system_error>
 #include <vector>
 
 namespace gv {
@@ -21,12 +20,7 @@ bool CloudMapJob::start(CloudMapOrder order) {
     stopping_ = false;
     finished_ = false;
     outcome_ = {};
-    try {
-        thread_ = std::thread([this] { run(); });
-    } catch (const std::system_error&) {
-        return false;
-    }
-    return true;
+    return thread_.start([this] { run(); });
 }
 
 void CloudMapJob::run() {
@@ -51,10 +45,7 @@ void CloudMapJob::run() {
         out = {};
         out.stopped = true;
     }
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        outcome_ = std::move(out);
-    }
+    outcome_ = std::move(out);
     finished_ = true;
 }
 
@@ -62,7 +53,6 @@ std::optional<CloudMapOutcome> CloudMapJob::take() {
     if (!busy() || !finished()) return std::nullopt;
     thread_.join();
     finished_ = false;
-    std::lock_guard<std::mutex> lock(mutex_);
     return std::move(outcome_);
 }
 
@@ -72,7 +62,6 @@ void CloudMapJob::stop() {
     thread_.join();
     finished_ = false;
     // A job that had finished before it was asked to stop left its files.
-    std::lock_guard<std::mutex> lock(mutex_);
     if (outcome_.copied) std::remove(order_.pictureCopy.c_str());
     if (outcome_.cached) std::remove(order_.cacheFile.c_str());
     outcome_ = {};

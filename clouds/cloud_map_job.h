@@ -7,14 +7,13 @@
 // preferences or the log is touched off the frame loop's thread.
 #include "clouds/cloud_map.h"
 #include "formats/preferences.h"
+#include "platform/worker_thread.h"
 
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 
 namespace gv {
 
@@ -50,7 +49,7 @@ class CloudMapJob {
     // or its outcome not yet taken, or when no thread can be had.
     bool start(CloudMapOrder order);
     // A job was started and its outcome not yet taken.
-    bool busy() const { return thread_.joinable(); }
+    bool busy() const { return thread_.started(); }
     // Its outcome waits to be taken.
     bool finished() const { return finished_.load(); }
     // The outcome of a finished job (its thread joined, the job forgotten);
@@ -64,10 +63,11 @@ class CloudMapJob {
     void run();
 
     CloudMapOrder order_;
-    std::thread thread_;
+    platform::WorkerThread thread_;
     std::atomic<bool> stopping_{false};
+    // Set by the job's thread once outcome_ is written; the outcome is read
+    // only after that, and after the thread is joined.
     std::atomic<bool> finished_{false};
-    std::mutex mutex_; // the outcome, between the job's thread and the taker
     CloudMapOutcome outcome_;
 };
 
