@@ -16,11 +16,14 @@ CloudMapJob::~CloudMapJob() {
 
 bool CloudMapJob::start(CloudMapOrder order) {
     if (busy()) return false;
+    // The last job's thread ended with it, long since.
+    thread_.join();
     order_ = std::move(order);
     stopping_ = false;
     finished_ = false;
     outcome_ = {};
-    return thread_.start([this] { run(); });
+    busy_ = thread_.start([this] { run(); });
+    return busy_;
 }
 
 void CloudMapJob::run() {
@@ -50,16 +53,20 @@ void CloudMapJob::run() {
 }
 
 std::optional<CloudMapOutcome> CloudMapJob::take() {
-    if (!busy() || !finished()) return std::nullopt;
-    thread_.join();
+    if (!finished()) return std::nullopt;
+    busy_ = false;
     finished_ = false;
     return std::move(outcome_);
 }
 
 void CloudMapJob::stop() {
-    if (!busy()) return;
+    if (!busy()) {
+        thread_.join();
+        return;
+    }
     stopping_ = true;
     thread_.join();
+    busy_ = false;
     finished_ = false;
     // A job that had finished before it was asked to stop left its files.
     if (outcome_.copied) std::remove(order_.pictureCopy.c_str());

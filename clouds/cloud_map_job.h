@@ -49,11 +49,13 @@ class CloudMapJob {
     // or its outcome not yet taken, or when no thread can be had.
     bool start(CloudMapOrder order);
     // A job was started and its outcome not yet taken.
-    bool busy() const { return thread_.started(); }
+    bool busy() const { return busy_; }
     // Its outcome waits to be taken.
-    bool finished() const { return finished_.load(); }
-    // The outcome of a finished job (its thread joined, the job forgotten);
-    // nothing while none is finished.
+    bool finished() const { return busy_ && finished_.load(); }
+    // The outcome of a finished job, the job forgotten; nothing while none
+    // is finished. Never waits: the job's thread, done with the job but
+    // perhaps not yet gone at its low priority, is joined at the next start
+    // or at the end.
     std::optional<CloudMapOutcome> take();
     // Asks a running job to stop between its stages and waits for it; what
     // it wrote is removed. For the end of the run.
@@ -64,6 +66,7 @@ class CloudMapJob {
 
     CloudMapOrder order_;
     platform::WorkerThread thread_;
+    bool busy_ = false;
     std::atomic<bool> stopping_{false};
     // Set by the job's thread once outcome_ is written; the outcome is read
     // only after that, and after the thread is joined.

@@ -76,8 +76,9 @@ void CloudUpdater::release() {
 }
 
 void CloudUpdater::stopMapJob() {
-    if (!job_.busy()) return;
+    const bool making = job_.busy();
     job_.stop();
+    if (!making) return;
     readyPosted_ = false;
     // The picture the job was given stays aside, never in place.
     if (state_ == CloudUpdateState::SecondDownload) {

@@ -250,7 +250,15 @@ int main(int argc, char** argv) {
         r.setAmbientLight(0.2f, 0.2f, 0.2f);
         cloudUpdater().reset();
 
+        struct Case {
+            const char* name;
+            const char* path;
+            std::vector<uint8_t> bytes;
+        } cases[] = {{"16384 x 4095 colour PNG", "/clouds-big.png", bigPng()},
+                     {"2048 x 1024 greyscale JPEG", "/images/2048x1024/clouds.jpg", greyJpeg()}};
+
         uint32_t counter = 0;
+        double pumpMs = 0; // of the last frame: its message, if any, handled
         auto last = std::chrono::steady_clock::now();
         // One frame as the program draws it, its message pump included;
         // its wall time in milliseconds.
@@ -261,9 +269,11 @@ int main(int argc, char** argv) {
             drawMessage(16);
             r.endFrame();
             device.present();
+            const auto pumped = std::chrono::steady_clock::now();
             platform::WindowMessage m;
             if (platform::peekMessage(m)) platform::dispatchToMessageWindow(m);
             const auto now = std::chrono::steady_clock::now();
+            pumpMs = std::chrono::duration<double, std::milli>(now - pumped).count();
             const double ms = std::chrono::duration<double, std::milli>(now - last).count();
             last = now;
             return ms;
@@ -271,12 +281,6 @@ int main(int argc, char** argv) {
         for (int i = 0; i < 60; ++i)
             frame();
 
-        struct Case {
-            const char* name;
-            const char* path;
-            std::vector<uint8_t> bytes;
-        } cases[] = {{"16384 x 4095 colour PNG", "/clouds-big.png", bigPng()},
-                     {"2048 x 1024 greyscale JPEG", "/images/2048x1024/clouds.jpg", greyJpeg()}};
         std::printf("%dx%d, user view with the cloud layer; load average %s\n", d.width, d.height,
                     loadAverage().c_str());
         for (Case& c : cases) {
@@ -285,30 +289,61 @@ int main(int argc, char** argv) {
             const std::string host = "127.0.0.1:" + std::to_string(server.port());
             std::snprintf(prefs.cloudServerHost, sizeof prefs.cloudServerHost, "%s", host.c_str());
             std::snprintf(prefs.cloudImagePath, sizeof prefs.cloudImagePath, "%s", c.path);
-            std::vector<double> all, during;
+            std::vector<double> all, during, at, pumps;
             for (int i = 0; i < baseline; ++i)
                 all.push_back(frame());
+            const double longestBefore = *std::max_element(all.begin(), all.end());
             const auto start = std::chrono::steady_clock::now();
+            const auto sinceStart = [&] {
+                return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
+                                                                 start)
+                    .count();
+            };
             if (!cloudUpdater().start()) return 2;
             while (cloudUpdater().downloading()) {
                 during.push_back(frame());
+                at.push_back(sinceStart());
+                pumps.push_back(pumpMs);
                 if (std::chrono::steady_clock::now() - start > std::chrono::seconds(120)) return 2;
             }
             const double updateMs =
                 std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                     .count();
             // The frames right after the map was taken count with the update.
-            for (int i = 0; i < 10; ++i)
+            for (int i = 0; i < 10; ++i) {
                 during.push_back(frame());
+                at.push_back(sinceStart());
+                pumps.push_back(pumpMs);
+            }
             all.insert(all.end(), during.begin(), during.end());
             const double mid = median(all);
             const double longest = *std::max_element(during.begin(), during.end());
+            std::vector<double> sorted = during;
+            std::sort(sorted.begin(), sorted.end());
+            const double p95 = sorted[sorted.size() * 95 / 100];
             const bool updated = cloudUpdater().state() == CloudUpdateState::Idle;
             std::printf("%s (%zu bytes): %s in %.0f ms over %zu frames; median frame %.1f ms, "
-                        "longest during the update %.1f ms (%.2f x the median); load %s\n",
+                        "longest during the update %.1f ms (%.2f x the median), 95th percentile "
+                        "%.1f ms; load %s\n",
                         c.name, c.bytes.size(), updated ? "updated" : "FAILED", updateMs,
-                        during.size() - 10, mid, longest, longest / mid, loadAverage().c_str());
+                        during.size() - 10, mid, longest, longest / mid, p95,
+                        loadAverage().c_str());
             if (!updated) rc = 1;
+            // Where the longest frames fell (milliseconds from the start of
+            // the update to their end), with the update's end.
+            std::vector<size_t> order(during.size());
+            for (size_t i = 0; i < order.size(); ++i)
+                order[i] = i;
+            std::sort(order.begin(), order.end(),
+                      [&](size_t a, size_t b) { return during[a] > during[b]; });
+            std::printf("  longest of the %d frames before the update: %.1f ms; longest during it:",
+                        baseline, longestBefore);
+            for (size_t i = 0; i < std::min<size_t>(5, order.size()); ++i)
+                std::printf(" %.1f ms at %.0f ms (%.1f ms of it the message)", during[order[i]],
+                            at[order[i]], pumps[order[i]]);
+            std::printf("; the longest message %.1f ms",
+                        *std::max_element(pumps.begin(), pumps.end()));
+            std::printf("; the update ended at %.0f ms\n", updateMs);
         }
         cloudUpdater().release();
         unbindOnScreenText();
