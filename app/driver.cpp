@@ -388,7 +388,9 @@ bool startUp() {
 
     d.startTick = platform::tickCount();
     cloudUpdater().reset(); // no download client until the first update
-    d.videoReady = platform::initVideo();
+    // The preview and XScreenSaver's full-screen window are the host's.
+    const bool hostWindow = preview || (d.runMode == RunMode::ScreenSaver && d.saverWindow != 0);
+    d.videoReady = platform::initVideo(hostWindow);
     d.screen = d.videoReady ? platform::primaryScreenRect() : platform::Rect{};
 
     gUnlabelledStep = "Loading preferences";
@@ -440,9 +442,12 @@ bool startUp() {
 
 void shutDown() {
     DriverState& d = gDriver;
+    const bool saves = savesSharedFiles(d.runMode, d.holdsInstance);
+    if (!saves && d.runMode != RunMode::Preview)
+        logWrite("Another copy of the globe saves the settings and places.\n");
     logStepLabel("Shutting down the system");
     try {
-        if (d.runMode != RunMode::Preview) {
+        if (saves) {
             // Ended with the locations manager on screen: its temporary
             // camera, time and light settings are not the user's.
             restoreManagerPreferences(prefs());
@@ -485,10 +490,33 @@ void shutDown() {
     }
 }
 
+namespace {
+
+// The single-instance rule of the run's mode (run_mode.h); false when this
+// run must end because another one runs.
+bool claimInstance(const std::string& commandLine) {
+    DriverState& d = gDriver;
+    const RunMode mode = parseRunMode(platform::programFilePath(), commandLine).mode;
+    d.holdsInstance = false;
+    switch (instanceClaimFor(mode)) {
+    case InstanceClaim::Alone:
+        d.holdsInstance = platform::claimSingleInstance(kInstanceMutexName);
+        return d.holdsInstance;
+    case InstanceClaim::IfFree:
+        d.holdsInstance = platform::tryClaimSingleInstance(kInstanceMutexName);
+        return true;
+    case InstanceClaim::None:
+        return true;
+    }
+    return true;
+}
+
+} // namespace
+
 int run(const std::string& commandLine) {
     logReset();
     logWrite("GEOVISTA Firing Up\n");
-    if (!platform::claimSingleInstance(kInstanceMutexName)) return 0;
+    if (!claimInstance(commandLine)) return 0;
 
     resolveFolderAndMode(commandLine);
     if (gDriver.runMode == RunMode::Configure) return 0;

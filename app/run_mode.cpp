@@ -31,4 +31,19 @@ RunModeChoice parseRunMode(const std::string& programFile, const std::string& co
     return choice;
 }
 
+InstanceClaim instanceClaimFor(RunMode mode) {
+    switch (mode) {
+    case RunMode::ScreenSaver:
+        return InstanceClaim::IfFree;
+    case RunMode::Preview:
+        return InstanceClaim::None;
+    default:
+        return InstanceClaim::Alone;
+    }
+}
+
+bool savesSharedFiles(RunMode mode, bool holdsInstance) {
+    return mode != RunMode::Preview && holdsInstance;
+}
+
 } // namespace gv

@@ -12,6 +12,11 @@ namespace gv::platform {
 // its window.
 bool claimSingleInstance(const std::string& name);
 
+// Takes the instance when no other process holds it, without refusing and
+// without asking anything of the holder: true when this process holds it now
+// (or when no lock can be had at all, as for claimSingleInstance).
+bool tryClaimSingleInstance(const std::string& name);
+
 // True once for each raise request that a second start sent us.
 bool takeRaiseRequest();
 

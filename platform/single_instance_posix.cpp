@@ -60,19 +60,35 @@ std::string runtimeFolder() {
     return folder;
 }
 
-bool claimSingleInstance(const std::string& name) {
-    const std::string base = runtimeFolder() + "/" + name;
+namespace {
+enum class Lock { Held, Taken, Unavailable };
+
+// Takes the instance's lock for the life of the process, and then listens
+// for raise requests.
+Lock lockInstance(const std::string& base) {
     int fd = open((base + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return true; // no lock to be had: run rather than refuse
+    if (fd < 0) return Lock::Unavailable;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
         close(fd);
-        if (errno != EWOULDBLOCK) return true;
-        askOwnerToRaise(base + ".sock");
-        return false;
+        return error == EWOULDBLOCK ? Lock::Taken : Lock::Unavailable;
     }
     gLockFd = fd; // held until the process ends
     listenForRequests(base + ".sock");
-    return true;
+    return Lock::Held;
+}
+} // namespace
+
+bool claimSingleInstance(const std::string& name) {
+    const std::string base = runtimeFolder() + "/" + name;
+    // No lock to be had: run rather than refuse.
+    if (lockInstance(base) != Lock::Taken) return true;
+    askOwnerToRaise(base + ".sock");
+    return false;
+}
+
+bool tryClaimSingleInstance(const std::string& name) {
+    return lockInstance(runtimeFolder() + "/" + name) != Lock::Taken;
 }
 
 bool takeRaiseRequest() {

@@ -17,6 +17,13 @@ bool claimSingleInstance(const std::string& name) {
     return false;
 }
 
+bool tryClaimSingleInstance(const std::string& name) {
+    HANDLE mutex = CreateMutexA(nullptr, TRUE, name.c_str());
+    if (!mutex || GetLastError() != ERROR_ALREADY_EXISTS) return true; // ours until the end
+    CloseHandle(mutex);
+    return false;
+}
+
 bool takeRaiseRequest() {
     return false;
 }
