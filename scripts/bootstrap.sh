@@ -23,7 +23,7 @@ packages=(
     libturbojpeg0-dev libpng-dev
     g++-mingw-w64-x86-64
     libssl-dev openssl
-    dpkg-dev file lintian appstream desktop-file-utils man-db xscreensaver
+    dpkg-dev file lintian appstream desktop-file-utils man-db
 )
 
 install_missing() {
