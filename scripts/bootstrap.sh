@@ -15,7 +15,7 @@ if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
 packages=(
     build-essential cmake pkg-config git
     clang libclang-rt-14-dev
-    libsdl2-dev libepoxy-dev libgl1-mesa-dri libegl-mesa0
+    libsdl2-dev python3-glad libgl1-mesa-dri libegl-mesa0
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     xvfb xauth xdotool x11-utils imagemagick faketime
     libnova-dev python3 python3-pil python3-numpy fonts-liberation2
