@@ -396,7 +396,9 @@ bool startUp() {
 
     d.startTick = platform::tickCount();
     cloudUpdater().reset(); // no download client until the first update
-    d.videoReady = platform::initVideo();
+    // The preview and XScreenSaver's full-screen window are the host's.
+    const bool hostWindow = preview || (d.runMode == RunMode::ScreenSaver && d.saverWindow != 0);
+    d.videoReady = platform::initVideo(hostWindow);
     d.screen = d.videoReady ? platform::primaryScreenRect() : platform::Rect{};
 
     gUnlabelledStep = "Loading preferences";
@@ -467,10 +469,13 @@ void logSaves(const std::vector<FileSave>& saves) {
 
 void shutDown() {
     DriverState& d = gDriver;
+    const bool savesFiles = savesSharedFiles(d.runMode, d.holdsInstance);
+    if (!savesFiles && d.runMode != RunMode::Preview)
+        logWrite("Another copy of the globe saves the settings and places.\n");
     logStepLabel("Shutting down the system");
     try {
         std::vector<FileSave> saves;
-        if (d.runMode != RunMode::Preview) {
+        if (savesFiles) {
             // Ended with the locations manager on screen: its temporary
             // camera, time and light settings are not the user's.
             restoreManagerPreferences(prefs());
@@ -516,18 +521,31 @@ void shutDown() {
 
 namespace {
 
-// The single instance; a lock that cannot be trusted ends the start as a
-// failed one, said in the log and on standard error.
-platform::InstanceClaim claimInstance() {
+// The single-instance rule of the run's mode (run_mode.h): HeldElsewhere
+// when this run must end because another one runs. A lock that cannot be
+// trusted ends the start as a failed one, said in the log and on standard
+// error.
+platform::InstanceClaim claimInstance(const std::string& commandLine) {
+    DriverState& d = gDriver;
+    const RunMode mode = parseRunMode(platform::programFilePath(), commandLine).mode;
+    d.holdsInstance = false;
+    const InstanceRule rule = instanceRuleFor(mode);
+    if (rule == InstanceRule::None) return platform::InstanceClaim::Claimed;
     std::string why;
-    const platform::InstanceClaim claim = platform::claimSingleInstance(kInstanceMutexName, &why);
+    const platform::InstanceClaim claim =
+        rule == InstanceRule::Alone ? platform::claimSingleInstance(kInstanceMutexName, &why)
+                                    : platform::tryClaimSingleInstance(kInstanceMutexName, &why);
     if (claim == platform::InstanceClaim::Refused) {
         logWrite("Cannot check for another running globe: %s (the lock's folder must be a "
                  "folder of this user with mode 0700)\n",
                  why.c_str());
         logWrite("\nCannot continue. Exiting.\n");
         reportFailedStart("Checking for another running globe");
+        return claim;
     }
+    d.holdsInstance = claim == platform::InstanceClaim::Claimed;
+    // A saver copy beside the one that holds the instance runs all the same.
+    if (rule == InstanceRule::IfFree) return platform::InstanceClaim::Claimed;
     return claim;
 }
 
@@ -540,7 +558,7 @@ int run(const std::string& commandLine) {
     placeLog(folder.perUser() ? folder.path + kLogFileName : kLogFileName);
     logReset();
     logWrite("GEOVISTA Firing Up\n");
-    const platform::InstanceClaim claim = claimInstance();
+    const platform::InstanceClaim claim = claimInstance(commandLine);
     if (claim == platform::InstanceClaim::HeldElsewhere) return 0;
     if (claim == platform::InstanceClaim::Refused) return -1;
 

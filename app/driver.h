@@ -26,6 +26,8 @@ struct DriverState {
     uint64_t previewParent = 0;
     uint64_t saverWindow = 0; // a host's full-screen window to draw into ("/s" on X11)
     std::string programFolder;
+    // This run holds the single instance, and so writes the shared files.
+    bool holdsInstance = false;
     bool quitRequested = false;
     FrameClock clock;
     SimClock simClock;

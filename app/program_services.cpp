@@ -27,6 +27,8 @@
 #include "ui/ui_host.h"
 
 #include <cstdlib>
+#include <ctime>
+#include <optional>
 #include <string>
 
 namespace gv {
@@ -93,31 +95,31 @@ class ProgramSceneServices final : public SceneServices {
         buildMoon();
         forceMoonRecalculation(driver().scene, prefs());
     }
-
-    std::tm simulatedLocalTime() override { return driver().simClock.sample().local; }
 };
+
+// The cloud schedule keeps to the machine's clock: the extra seconds that
+// move the simulated clock ahead would make every interval pass in moments.
+std::tm realLocalTime() {
+    return sampleClock(std::time(nullptr), 0).local;
+}
 
 class ProgramCloudServices final : public CloudServices {
   public:
     bool cloudDownloadRunning() override { return cloudUpdater().downloading(); }
+    std::optional<int64_t> secondsSinceCloudUpdate() override {
+        return secondsSinceLastCloudUpdate(prefs(), realLocalTime());
+    }
 };
 
 class ProgramCloudUpdateHost final : public CloudUpdateHost {
   public:
     Preferences& preferences() override { return prefs(); }
     std::string programFolder() override { return driver().programFolder; }
-    std::tm localTime() override {
-        DriverState& d = driver();
-        // The start-up's update comes before the first frame has sampled
-        // the clock.
-        if (d.simClock.sample().simulatedTime == 0)
-            return sampleClock(std::time(nullptr), d.clock.extraSecondsTotal).local;
-        return d.simClock.sample().local;
-    }
+    std::tm realLocalTime() override { return gv::realLocalTime(); }
     void postMessage(const char* title, const char* subtitle) override {
         gv::postMessage(prefs().messageTime, title, "%s", subtitle);
     }
-    bool rebuildCloudLayer() override { return cloudLayer().rebuildFromSatelliteImage(); }
+    bool showCloudMap(CloudMap map) override { return cloudLayer().show(std::move(map)); }
 };
 
 class ProgramDisplayModes final : public DisplayModeServices {

@@ -31,4 +31,19 @@ RunModeChoice parseRunMode(const std::string& programFile, const std::string& co
     return choice;
 }
 
+InstanceRule instanceRuleFor(RunMode mode) {
+    switch (mode) {
+    case RunMode::ScreenSaver:
+        return InstanceRule::IfFree;
+    case RunMode::Preview:
+        return InstanceRule::None;
+    default:
+        return InstanceRule::Alone;
+    }
+}
+
+bool savesSharedFiles(RunMode mode, bool holdsInstance) {
+    return mode != RunMode::Preview && holdsInstance;
+}
+
 } // namespace gv

@@ -20,6 +20,20 @@ struct RunModeChoice {
 bool isOrdinaryExecutable(const std::string& programFile);
 RunModeChoice parseRunMode(const std::string& programFile, const std::string& commandLine);
 
+// How a run stands to the single-instance rule. The application (and the
+// editor's launch) runs alone: a second start brings the first to the front
+// and ends. A saver started by a screen-saver host runs on every screen the
+// host gives it, one copy per screen, and takes the instance when it is free;
+// the preview, a guest in the settings window, claims nothing.
+enum class InstanceRule { Alone, IfFree, None };
+InstanceRule instanceRuleFor(RunMode mode);
+
+// Whether this run writes the shared files (settings, selection, places) at
+// its end: the one copy that holds the instance does; copies that run beside
+// it would otherwise overwrite each other's changes and the application's.
+// The preview never writes them.
+bool savesSharedFiles(RunMode mode, bool holdsInstance);
+
 // The program folder rule is shared with the settings editor.
 using platform::programFolderFrom;
 

@@ -7,7 +7,6 @@
 #include "engine/renderer.h"
 #include "engine/texture.h"
 #include "formats/file_bytes.h"
-#include "imaging/image_loader.h"
 #include "scene/planet_objects.h"
 
 #include <vector>
@@ -46,30 +45,16 @@ void CloudLayer::noteUnreadable(const char* name, const char* consequence) {
     refusalLogged_ = false;
 }
 
-bool CloudLayer::makeMap(bool useCache) {
-    refusal_.clear();
-    unreadable_.clear();
-    refusalLogged_ = true;
-    if (useCache) {
-        if (readCloudCache(folder_ + kCloudCacheFile, map_)) return true;
-        noteUnreadable(kCloudCacheFile, ": it is left as it is");
-    }
-    ImageLoader loader;
-    if (!loader.load(folder_ + kCloudImageFile)) {
-        // A JPEG or PNG the library refused says why; other refusals are quiet.
-        refusal_ = loader.refusal();
-        refusalLogged_ = refusalLogged_ && refusal_.empty();
-        if (refusal_.empty()) noteUnreadable(kCloudImageFile, "");
-        if (!useCache) logRefusal();
-        return false;
-    }
+bool CloudLayer::mapFromSatelliteImage(CloudMap& map, bool logNow) {
     const CloudColours colours(prefs_->cloudColours);
-    // Into the map kept from the last build: no fresh memory for it. The
-    // stretch refuses before it writes anything.
-    if (!cloudMapFromPicture(loader.picture(), loader.channels(), colours, map_)) return false;
-    // A cache that cannot be written only costs the next start a decode.
-    writeCloudCache(folder_ + kCloudCacheFile, map_);
-    return true;
+    const CloudPictureResult result =
+        cloudMapFromFile(folder_ + kCloudImageFile, colours, map, refusal_);
+    if (result == CloudPictureResult::Made) return true;
+    // A JPEG or PNG the library refused says why; other refusals are quiet.
+    refusalLogged_ = refusalLogged_ && refusal_.empty();
+    if (result == CloudPictureResult::NotAPicture) noteUnreadable(kCloudImageFile, "");
+    if (logNow) logRefusal();
+    return false;
 }
 
 void CloudLayer::logRefusal() {
@@ -129,18 +114,50 @@ bool CloudLayer::createSphere() {
     return true;
 }
 
+bool CloudLayer::takeMap(CloudMap map, bool remake) {
+    // The old map stays at hand until the new one is up.
+    std::swap(map_, map);
+    const bool create = remake || !sphere_;
+    if (uploadTiles(create) && (!create || createSphere())) return true;
+    std::swap(map_, map);
+    // Whatever tiles took the new pixels take the old ones back.
+    if (!map_.empty() && mapExists()) uploadTiles(false);
+    return false;
+}
+
 bool CloudLayer::buildStages(bool useCache) {
     if (!renderer_ || !display_ || !prefs_) return false;
-    if (!makeMap(useCache)) return false;
-    const bool create = useCache || !sphere_;
-    if (!uploadTiles(create)) return false;
-    if (!create) return true;
-    return createSphere();
+    refusal_.clear();
+    unreadable_.clear();
+    refusalLogged_ = true;
+    CloudMap map;
+    if (useCache) {
+        if (readCloudCache(folder_ + kCloudCacheFile, map)) return takeMap(std::move(map), true);
+        noteUnreadable(kCloudCacheFile, ": it is left as it is");
+    }
+    if (!mapFromSatelliteImage(map, !useCache)) return false;
+    if (!takeMap(std::move(map), useCache)) return false;
+    // The cache follows the clouds on screen, never ahead of them; one that
+    // cannot be written only costs the next start a decode.
+    writeCloudCache(folder_ + kCloudCacheFile, map_);
+    return true;
 }
 
 bool CloudLayer::build(bool useCache) {
     try {
         return buildStages(useCache);
+    } catch (...) {
+        logWrite("*** FATAL ERROR while loading clouds ***\n");
+        return false;
+    }
+}
+
+bool CloudLayer::show(CloudMap map) {
+    if (!renderer_ || !display_ || !prefs_ ||
+        map.size() != size_t(kCloudMapWidth) * kCloudMapHeight)
+        return false;
+    try {
+        return takeMap(std::move(map), false);
     } catch (...) {
         logWrite("*** FATAL ERROR while loading clouds ***\n");
         return false;

@@ -35,10 +35,10 @@ class CloudLayer {
               std::string programFolder);
 
     // Makes the map from the cache when useCache is set and the cache is
-    // good, else from the satellite picture (then filtered and cached). A
-    // build with the cache, or the first build, makes the textures,
-    // materials and sphere; a later build without it only replaces the
-    // pixels. False leaves what was on screen as it was.
+    // good, else from the satellite picture (then filtered, and cached once
+    // the layer shows it). A build with the cache, or the first build, makes
+    // the textures, materials and sphere; a later build without it only
+    // replaces the pixels. False leaves what was on screen as it was.
     bool build(bool useCache);
     // Why the last build refused the satellite picture, when its decoder
     // said (a JPEG or PNG its library could not read). A build without the
@@ -49,9 +49,11 @@ class CloudLayer {
     // the reason are logged, and it is never taken for a missing file.
     const std::string& refusal() const { return refusal_; }
     void logRefusal();
-    // The updater's entry after a download: the satellite picture, not the
-    // cache.
-    bool rebuildFromSatelliteImage() { return build(false); }
+    // The updater's entry: a map made off the frame loop (cloud_map_job.h)
+    // replaces the one on screen; only its tiles are uploaded here (the
+    // whole layer made when there is none yet). The cache is the caller's.
+    // False leaves what was on screen as it was.
+    bool show(CloudMap map);
 
     // What the locations manager draws its cloud view with.
     bool mapExists() const { return tiles_[0] != nullptr; }
@@ -62,8 +64,7 @@ class CloudLayer {
     uint32_t firstMaterial() const { return material0_; }
     const CloudMap& map() const { return map_; }
 
-    // The steps of a build, apart for the benchmark.
-    bool makeMap(bool useCache);
+    // The tiles from the map held, apart for the benchmark.
     bool uploadTiles(bool create);
 
     // Textures, sphere and reserved materials let go while the renderer
@@ -73,6 +74,11 @@ class CloudLayer {
   private:
     bool buildStages(bool useCache);
     void noteUnreadable(const char* name, const char* consequence);
+    // The map from the satellite picture; a refusal is logged at once when
+    // logNow is set.
+    bool mapFromSatelliteImage(CloudMap& map, bool logNow);
+    // The map on screen: the tiles (and the layer, when remade) from it.
+    bool takeMap(CloudMap map, bool remake);
     bool createSphere();
     void setMaterial(int tile);
 

@@ -1,5 +1,7 @@
 #include "clouds/cloud_map.h"
 
+#include "imaging/image_loader.h"
+
 #include <cstring>
 
 namespace gv {
@@ -58,6 +60,22 @@ bool cloudMapFromPicture(const PackedDib& picture, PictureChannels channels,
     if (!stretchCloudPicture(picture, channels, colours, map)) return false;
     smoothCloudMap(map, kCloudMapWidth, kCloudMapHeight);
     return true;
+}
+
+CloudPictureResult cloudMapFromFile(const std::string& path, const CloudColours& colours,
+                                    CloudMap& map, std::string& refusal) {
+    ImageLoader loader;
+    if (!loader.load(path)) {
+        refusal = loader.refusal();
+        return refusal.empty() ? CloudPictureResult::NotAPicture : CloudPictureResult::Refused;
+    }
+    refusal.clear();
+    // Into a map of its own: the one given stays whole until this one is.
+    CloudMap made;
+    if (!cloudMapFromPicture(loader.picture(), loader.channels(), colours, made))
+        return CloudPictureResult::Unusable;
+    map = std::move(made);
+    return CloudPictureResult::Made;
 }
 
 void cloudTilePixels(const CloudMap& map, int tile, uint32_t* out) {

@@ -7,6 +7,7 @@
 #include "imaging/picture_stretch.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace gv {
@@ -52,6 +53,20 @@ bool stretchCloudPicture(const PackedDib& picture, PictureChannels channels,
 // The whole map from a decoded picture: classified, stretched, smoothed.
 bool cloudMapFromPicture(const PackedDib& picture, PictureChannels channels,
                          const CloudColours& colours, CloudMap& map);
+
+// What a picture file gave the map.
+enum class CloudPictureResult {
+    Made,        // the map holds it
+    NotAPicture, // no decoder knew the bytes (a page, for instance)
+    Refused,     // a JPEG or PNG its library could not read whole; refusal says why
+    Unusable,    // decoded, but of a shape the stretch cannot read
+};
+
+// The map from a picture file, decoded by its content, classified, stretched
+// and smoothed; map is left alone unless Made. Touches nothing but the file
+// and its arguments, so it may run on any thread.
+CloudPictureResult cloudMapFromFile(const std::string& path, const CloudColours& colours,
+                                    CloudMap& map, std::string& refusal);
 
 // Tile i (0..7) as 256 x 256 pixels top row first: map column (i mod 4) x
 // 256 on, map rows from 256 (northern tiles 0..3) or 0 (southern 4..7);

@@ -1,7 +1,8 @@
 #pragma once
 // What the cloud updater needs from the program: the live preferences, the
-// program folder, the frame's local time, the on-screen message and the
-// cloud layer's rebuild from the downloaded image.
+// program folder, the machine's local time, the on-screen message and the
+// cloud layer that shows a new map.
+#include "clouds/cloud_map.h"
 #include "core/seam.h"
 #include "formats/preferences.h"
 
@@ -16,13 +17,14 @@ class CloudUpdateHost {
     virtual Preferences& preferences() = 0;
     // Ends with the path separator; file names are appended to it.
     virtual std::string programFolder() = 0;
-    // The simulated local time of this frame.
-    virtual std::tm localTime() = 0;
+    // The local time of the machine's clock, without the extra seconds the
+    // simulated clock runs ahead by: the schedule keeps to real time.
+    virtual std::tm realLocalTime() = 0;
     // A message shown for the preferences' message time.
     virtual void postMessage(const char* title, const char* subtitle) = 0;
-    // Rebuilds the cloud layer from "clouds.sat", not from the cache; true
+    // Shows the map made from the new "clouds.sat" on the cloud layer; true
     // when the new clouds are in place.
-    virtual bool rebuildCloudLayer() = 0;
+    virtual bool showCloudMap(CloudMap map) = 0;
 };
 
 inline CloudUpdateHost& cloudUpdateHost() {

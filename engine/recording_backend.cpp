@@ -211,6 +211,7 @@ bool RecordingBackend::textureFormatAvailable(const PixelFormat&) {
 
 uint32_t RecordingBackend::createTexture(const PixelFormat& format, uint32_t width, uint32_t height,
                                          const uint8_t* pixels) {
+    if (failTextures) return 0;
     const uint32_t id = nextId_++;
     textures[id].assign(pixels, pixels + size_t(width) * height * (format.bits / 8));
     log("createTexture", id, width, height, format.bits);

@@ -35,6 +35,7 @@ class RecordingBackend : public RenderBackend {
     uint32_t clientWidth = 640, clientHeight = 480;
     bool refuseModeChange = false;
     bool failVertexBuffers = false;
+    bool failTextures = false; // the video memory is full
 
     std::vector<Call> calls;
     std::vector<Draw> draws;

@@ -7,6 +7,7 @@
 #include "imaging/png_decoder.h"
 #include "imaging/tga_decoder.h"
 
+#include <atomic>
 #include <fstream>
 #include <memory>
 #include <new>
@@ -14,6 +15,8 @@
 namespace gv {
 
 namespace {
+
+std::atomic<ImageLoadObserver> gLoadObserver{nullptr};
 
 uint32_t paletteKindOf(uint32_t bits) {
     switch (bits) {
@@ -32,7 +35,12 @@ uint32_t paletteKindOf(uint32_t bits) {
 
 } // namespace
 
+void setImageLoadObserver(ImageLoadObserver observer) {
+    gLoadObserver.store(observer);
+}
+
 bool ImageLoader::load(const std::string& path) {
+    if (const ImageLoadObserver observer = gLoadObserver.load()) observer(path);
     refusal_.clear();
     if (path.empty()) return false;
     // Read whole, in one piece: the size first, then the bytes.

@@ -46,4 +46,9 @@ class ImageLoader {
     std::string refusal_;
 };
 
+// Test seam: told the path of every file load() starts to read, on the
+// thread that decodes it.
+using ImageLoadObserver = void (*)(const std::string& path);
+void setImageLoadObserver(ImageLoadObserver observer);
+
 } // namespace gv

@@ -76,14 +76,18 @@ bool decodeJpeg(std::span<const uint8_t> file, DecodedImage& out) {
         out.refusal = "JPEG: CMYK pictures are not taken";
         return false;
     }
+    if (width <= 0 || height <= 0) {
+        // Cut off before its frame header: no size to speak of.
+        out.refusal = "JPEG: the file ends before the picture's size";
+        return false;
+    }
     const bool grey = colourSpace == TJCS_GRAY;
     const uint32_t bits = grey ? 8 : 24;
     // A progressive frame keeps two bytes a coefficient for every component
     // of the whole picture (blocks of 8 x 8, edges rounded up): within the
     // same cap as the picture itself.
     const uint64_t blocks = (uint64_t(width) + 15) / 8 * ((uint64_t(height) + 15) / 8);
-    if (width <= 0 || height <= 0 ||
-        (isProgressive(file) && blocks * 64 * 2 * (grey ? 1 : 3) > kMaxPictureBytes) ||
+    if ((isProgressive(file) && blocks * 64 * 2 * (grey ? 1 : 3) > kMaxPictureBytes) ||
         !out.picture.allocate(uint32_t(width), uint32_t(height), bits, grey ? 256 : 0)) {
         out.picture.reset();
         out.refusal = "JPEG: a picture of " + std::to_string(width) + " x " +

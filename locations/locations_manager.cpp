@@ -256,6 +256,7 @@ namespace {
 // with the closing's ramp.
 void putBackViewSettings(Preferences& p, const Preferences& saved) {
     p.currentCamera = saved.currentCamera;
+    p.cameras[kLocationView].distance = saved.cameras[kLocationView].distance;
     p.userCameraFollowsEarth = saved.userCameraFollowsEarth;
     p.cameraSmoothness = saved.cameraSmoothness;
     p.cameraChangingAutomatic = saved.cameraChangingAutomatic;
@@ -271,7 +272,9 @@ void closeManager() {
     LocationsManager& m = gManager;
     Preferences* prefs = locations().bound.prefs;
     if (prefs) putBackViewSettings(*prefs, m.savedPreferences);
-    cameras().restart = true;
+    // The put-back settings move the locations view's record (its distance,
+    // whether it turns with the earth): the glide back leaves from the view.
+    glideFromView(cameras());
     m.opening = false;
     m.closing = true;
 }

@@ -47,12 +47,17 @@ bool HttpDownload::requestable(const HttpUrl& url) {
 bool HttpDownload::start(const std::string& host, const std::string& path,
                          const std::string& destination) {
     if (busy_) return false;
-    if (host.size() > kTextLimit || path.size() > kTextLimit || destination.size() > kTextLimit ||
-        host.size() + path.size() > kRequestTextLimit || destination.empty())
+    if (host.size() > kTextLimit || path.size() > kTextLimit ||
+        host.size() + path.size() > kRequestTextLimit)
         return false;
     const std::optional<HttpUrl> url = makeHttpUrl(host, path);
-    if (!url || !requestable(*url)) return false;
-    url_ = *url;
+    return url && start(*url, destination);
+}
+
+bool HttpDownload::start(const HttpUrl& url, const std::string& destination) {
+    if (busy_ || destination.size() > kTextLimit || destination.empty() || !requestable(url))
+        return false;
+    url_ = url;
     if (!connect()) return false;
     visited_.assign(1, url_);
     destination_ = destination;
@@ -65,7 +70,7 @@ bool HttpDownload::start(const std::string& host, const std::string& path,
 }
 
 bool HttpDownload::connect() {
-    std::unique_ptr<NetClient> net = NetClient::create(netEvent, this);
+    std::unique_ptr<NetClient> net = NetClient::create(netEvent, this, lookups_);
     if (!net || !net->start(url_.host, url_.port, url_.secure)) return false;
     net_ = std::move(net);
     parser_ = HttpResponseParser();
@@ -152,7 +157,9 @@ void HttpDownload::onData() {
         int error = 0;
         const long n = net_->receive(&error);
         if (n < 0) {
-            finish(false, "connection broken: " + connectionError(error));
+            finish(false, error == kTlsConnectionCut
+                              ? connectionError(error)
+                              : "connection broken: " + connectionError(error));
             return;
         }
         if (n == 0) return; // the next read event, or the close, goes on
@@ -224,7 +231,9 @@ void HttpDownload::release(bool keepPartial) {
     killTimer(window_->handle(), kIdleTimer);
     killTimer(window_->handle(), kTotalTimer);
     bool closed = true;
-    if (file_) closed = std::fclose(file_) == 0;
+    // A body that takes its file's place is on the disk before the rename.
+    if (file_ && keepPartial) closed = flushFileToDisk(file_);
+    if (file_) closed = std::fclose(file_) == 0 && closed;
     file_ = nullptr;
     if (net_) retireConnection();
     if (!keepPartial || !closed) std::remove(partialPath(destination_).c_str());

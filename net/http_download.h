@@ -7,6 +7,7 @@
 #include "net/http_response_parser.h"
 #include "net/http_url.h"
 #include "platform/message_window.h"
+#include "platform/network/async_socket.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -57,6 +58,8 @@ class HttpDownload {
     // busy, when a text is too long or unusable in a request, or when the
     // host lookup cannot be started.
     bool start(const std::string& host, const std::string& path, const std::string& destination);
+    // The same for an address already made (one that a download ended at).
+    bool start(const HttpUrl& url, const std::string& destination);
 
     // Other limits than the ones above, from the next start on.
     void setTimeLimits(uint32_t idleMs, uint32_t totalMs) {
@@ -69,6 +72,8 @@ class HttpDownload {
     uint32_t bytesWritten() const { return bytes_; }
     // Why the last download failed, for the log.
     const std::string& failure() const { return failure_; }
+    // The address the last download asked last: where its redirects led.
+    const HttpUrl& address() const { return url_; }
 
     // The request sent for url.
     static std::string requestText(const HttpUrl& url);
@@ -104,6 +109,9 @@ class HttpDownload {
     Callback callback_;
     uint32_t user_;
     std::unique_ptr<platform::MessageWindow> window_;
+    // One name lookup at a time for all the client's connections; it goes
+    // after them.
+    platform::HostLookups lookups_;
     std::unique_ptr<NetClient> net_;
     // Connections given up inside their own reports, freed by a message.
     std::vector<std::unique_ptr<NetClient>> retired_;

@@ -4,9 +4,10 @@ namespace gv {
 
 using namespace platform;
 
-std::unique_ptr<NetClient> NetClient::create(EventCallback callback, void* context) {
+std::unique_ptr<NetClient> NetClient::create(EventCallback callback, void* context,
+                                             HostLookups& lookups) {
     if (!callback) return nullptr;
-    std::unique_ptr<NetClient> client(new NetClient(callback, context));
+    std::unique_ptr<NetClient> client(new NetClient(callback, context, lookups));
     client->window_ = MessageWindow::create("netclient", procedure, client.get());
     if (!client->window_) return nullptr;
     client->networking_ = acquireNetworking();
@@ -24,13 +25,13 @@ bool NetClient::start(const std::string& host, uint16_t port, bool secure) {
     port_ = port;
     secure_ = secure;
     serverName_ = host;
-    request_ = resolveHostAsync(window_->handle(), kResolvedMessage, host, port);
+    request_ = lookups_.resolve(window_->handle(), kResolvedMessage, host, port);
     return request_ != 0;
 }
 
 void NetClient::stop() {
     stopped_ = true;
-    if (request_ != 0) cancelResolve(request_);
+    if (request_ != 0) lookups_.cancel(request_);
     request_ = 0;
     stream_.reset();
     closeSocket(socket_);
@@ -122,10 +123,18 @@ void NetClient::onSocketEvent(const WindowMessage& m) {
             // The owner may have finished with the connection meanwhile.
             if (stopped_ || socket_ == kNoSocket) return;
         }
-        stream_.reset();
-        closeSocket(socket_);
-        socket_ = kNoSocket;
-        report(kClosed, error != 0 ? error : broken_);
+        {
+            // Over TLS only the server's close_notify ends the stream: a bare
+            // close may be anyone's on the path.
+            const int closed = error != 0     ? error
+                               : broken_ != 0 ? broken_
+                               : stream_      ? stream_->closeError()
+                                              : 0;
+            stream_.reset();
+            closeSocket(socket_);
+            socket_ = kNoSocket;
+            report(kClosed, closed);
+        }
         return;
     default:
         return;

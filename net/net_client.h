@@ -33,8 +33,11 @@ class NetClient {
 
     static constexpr std::size_t kReceiveBuffer = 1024;
 
-    // None when the window or the socket library cannot be had.
-    static std::unique_ptr<NetClient> create(EventCallback callback, void* context);
+    // None when the window or the socket library cannot be had. The lookup
+    // of the server's name goes through lookups, which must outlive the
+    // client.
+    static std::unique_ptr<NetClient> create(EventCallback callback, void* context,
+                                             platform::HostLookups& lookups);
     ~NetClient();
     NetClient(const NetClient&) = delete;
     NetClient& operator=(const NetClient&) = delete;
@@ -58,7 +61,8 @@ class NetClient {
     const std::string& tlsFailure() const { return tlsFailure_; }
 
   private:
-    NetClient(EventCallback callback, void* context) : callback_(callback), context_(context) {}
+    NetClient(EventCallback callback, void* context, platform::HostLookups& lookups)
+        : callback_(callback), context_(context), lookups_(lookups) {}
     static void procedure(void* self, const platform::WindowMessage& m);
     void onResolved(const platform::WindowMessage& m);
     void onSocketEvent(const platform::WindowMessage& m);
@@ -73,6 +77,7 @@ class NetClient {
 
     EventCallback callback_;
     void* context_;
+    platform::HostLookups& lookups_;
     std::unique_ptr<platform::MessageWindow> window_;
     bool networking_ = false;
     bool stopped_ = false;

@@ -8,6 +8,7 @@
 // it leads to is the one replaced. A file this user may not write is not
 // replaced, as a plain write would not have replaced it either.
 #include <cstdint>
+#include <cstdio>
 #include <span>
 #include <string>
 
@@ -21,6 +22,11 @@ bool replaceFileContents(const std::string& path, std::span<const uint8_t> bytes
 // Puts a finished file in the place of another in one step (a download kept
 // aside until it is complete); the old file stays when this fails.
 bool moveFileReplacing(const std::string& from, const std::string& to);
+
+// Pushes what was written to an open file through to the disk, so that a
+// rename that follows never puts an empty or half-written file in place
+// after a crash. False when either step fails.
+bool flushFileToDisk(std::FILE* file);
 
 // Test seam: called after the temporary file holds its first half and before
 // the rename, so a test can stop a process in the middle of a save.

@@ -136,4 +136,8 @@ bool moveFileReplacing(const std::string& from, const std::string& to) {
     return rename(from.c_str(), to.c_str()) == 0;
 }
 
+bool flushFileToDisk(std::FILE* file) {
+    return file && std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+}
+
 } // namespace gv::platform

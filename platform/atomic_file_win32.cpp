@@ -1,6 +1,7 @@
 #include "platform/atomic_file.h"
 
 #define WIN32_LEAN_AND_MEAN
+#include <io.h>
 #include <windows.h>
 
 namespace gv::platform {
@@ -100,6 +101,10 @@ bool replaceFileContents(const std::string& path, std::span<const uint8_t> bytes
 
 bool moveFileReplacing(const std::string& from, const std::string& to) {
     return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool flushFileToDisk(std::FILE* file) {
+    return file && std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
 }
 
 } // namespace gv::platform

@@ -80,7 +80,10 @@ void killTimer(WindowHandle window, uint32_t id) {
                   [&](const Timer& t) { return t.window == window && t.id == id; });
 }
 
-bool takeDueTimer(uint32_t now, WindowMessage& out) {
+namespace {
+
+// The timer due first at tick now: the one that is latest.
+Timer* firstDueTimer(uint32_t now) {
     Timer* due = nullptr;
     uint32_t dueLate = 0;
     for (Timer& t : windows().timers) {
@@ -93,6 +96,20 @@ bool takeDueTimer(uint32_t now, WindowMessage& out) {
             dueLate = late;
         }
     }
+    return due;
+}
+
+} // namespace
+
+bool dueTimerWindow(uint32_t now, WindowHandle& window) {
+    const Timer* due = firstDueTimer(now);
+    if (!due) return false;
+    window = due->window;
+    return true;
+}
+
+bool takeDueTimer(uint32_t now, WindowMessage& out) {
+    Timer* due = firstDueTimer(now);
     if (!due) return false;
     due->start = now;
     out = {WM_TIMER, due->id, 0, due->window};

@@ -50,5 +50,8 @@ void killTimer(WindowHandle window, uint32_t id);
 // its next period started. Timers are never queued, so a killed timer never
 // fires late.
 bool takeDueTimer(uint32_t now, WindowMessage& out);
+// The window of the timer that takeDueTimer would hand out; false when none
+// is due.
+bool dueTimerWindow(uint32_t now, WindowHandle& window);
 
 } // namespace gv::platform

@@ -19,6 +19,12 @@ enum class InstanceClaim {
 // with mode 0700, or any local user could make it first and hold the lock.
 InstanceClaim claimSingleInstance(const std::string& name, std::string* why = nullptr);
 
+// Takes the instance when no other process holds it, without asking
+// anything of the holder: Claimed when this process holds it now (or when no
+// lock can be had at all, as for claimSingleInstance), HeldElsewhere when
+// another does; Refused as for claimSingleInstance.
+InstanceClaim tryClaimSingleInstance(const std::string& name, std::string* why = nullptr);
+
 // True once for each raise request that a second start sent us.
 bool takeRaiseRequest();
 

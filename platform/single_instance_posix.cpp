@@ -49,9 +49,6 @@ void listenForRequests(const std::string& socketPath) {
     }
     gListenFd = fd;
 }
-} // namespace
-
-namespace {
 
 bool refuse(std::string* why, const std::string& text) {
     if (why) *why = text;
@@ -97,24 +94,40 @@ bool runtimeFolder(std::string& folder, std::string* why) {
     return privateFolder(folder, why);
 }
 
+enum class Lock { Held, Taken, Unavailable };
+
+// Takes the instance's lock for the life of the process, and then listens
+// for raise requests.
+Lock lockInstance(const std::string& base) {
+    int fd = open((base + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return Lock::Unavailable;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        close(fd);
+        return error == EWOULDBLOCK ? Lock::Taken : Lock::Unavailable;
+    }
+    gLockFd = fd; // held until the process ends
+    listenForRequests(base + ".sock");
+    return Lock::Held;
+}
+
 } // namespace
 
 InstanceClaim claimSingleInstance(const std::string& name, std::string* why) {
     std::string folder;
     if (!runtimeFolder(folder, why)) return InstanceClaim::Refused;
     const std::string base = folder + "/" + name;
-    int fd = open((base + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return InstanceClaim::Claimed; // no lock to be had: run rather than refuse
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
-        close(fd);
-        if (error != EWOULDBLOCK) return InstanceClaim::Claimed;
-        askOwnerToRaise(base + ".sock");
-        return InstanceClaim::HeldElsewhere;
-    }
-    gLockFd = fd; // held until the process ends
-    listenForRequests(base + ".sock");
-    return InstanceClaim::Claimed;
+    // No lock to be had: run rather than refuse.
+    if (lockInstance(base) != Lock::Taken) return InstanceClaim::Claimed;
+    askOwnerToRaise(base + ".sock");
+    return InstanceClaim::HeldElsewhere;
+}
+
+InstanceClaim tryClaimSingleInstance(const std::string& name, std::string* why) {
+    std::string folder;
+    if (!runtimeFolder(folder, why)) return InstanceClaim::Refused;
+    return lockInstance(folder + "/" + name) == Lock::Taken ? InstanceClaim::HeldElsewhere
+                                                            : InstanceClaim::Claimed;
 }
 
 bool takeRaiseRequest() {

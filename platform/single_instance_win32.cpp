@@ -14,6 +14,14 @@ InstanceClaim claimSingleInstance(const std::string& name, std::string* /*why*/)
     return InstanceClaim::HeldElsewhere;
 }
 
+InstanceClaim tryClaimSingleInstance(const std::string& name, std::string* /*why*/) {
+    HANDLE mutex = CreateMutexA(nullptr, TRUE, name.c_str());
+    // Ours until the end.
+    if (!mutex || GetLastError() != ERROR_ALREADY_EXISTS) return InstanceClaim::Claimed;
+    CloseHandle(mutex);
+    return InstanceClaim::HeldElsewhere;
+}
+
 bool takeRaiseRequest() {
     return false;
 }

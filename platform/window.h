@@ -22,8 +22,11 @@ enum class WindowStyle {
     Captioned, // an ordinary window with a title bar
 };
 
-// Starts the video layer; false when no display can be opened.
-bool initVideo();
+// Starts the video layer; false when no display can be opened. A run that
+// draws into a host's window (hostWindow) needs no display but the screen
+// that window is on: the one its display name picks, not the first the
+// window system lists.
+bool initVideo(bool hostWindow = false);
 void shutdownVideo();
 
 // The primary screen's size in pixels (what the system metrics report).
@@ -61,7 +64,9 @@ class Window {
 // Also looks after requests that arrive from outside: a quit signal becomes
 // WM_QUIT, a second instance's raise request raises the window; what the
 // message sources post (socket readiness, finished name lookups) and due
-// timers become messages for the hidden windows (message_window.h).
+// timers become messages for the hidden windows (message_window.h). Pointer
+// moves are merged, the echo of setCursorPosition is dropped, and a due timer
+// does not wait behind input (message_queue.h).
 bool peekMessage(WindowMessage& out);
 // Adds a source that the pump asks, at every peek, to post what it has
 // (postMessage). Adding the same source again does nothing. The network part

@@ -1,6 +1,7 @@
 #include "platform/window.h"
 
 #include "formats/text_1252.h"
+#include "platform/message_queue.h"
 #include "platform/message_window.h"
 #include "platform/quit_signals.h"
 #include "platform/single_instance.h"
@@ -11,13 +12,12 @@
 
 #include <cassert>
 #include <cstring>
-#include <deque>
 
 namespace gv::platform {
 
 namespace {
 
-std::deque<WindowMessage> gQueue;
+MessageQueue gQueue;
 constexpr int kMaxSources = 4;
 void (*gSources[kMaxSources])() = {};
 int gSourceCount = 0;
@@ -125,7 +125,7 @@ uint32_t controlCharacter(uint32_t vk) {
 // Typed text as single-byte Windows-1252 characters; others are dropped.
 void queueCharacters(const char* text) {
     for (char c : typedCp1252FromUtf8(text))
-        gQueue.push_back({WM_CHAR, uint8_t(c), 1});
+        gQueue.post({WM_CHAR, uint8_t(c), 1});
 }
 
 uint64_t mouseKeyState(uint32_t buttons) {
@@ -153,18 +153,25 @@ void translate(const SDL_Event& e) {
         int64_t lParam = 1 | (int64_t(e.key.keysym.scancode & 0xFF) << 16);
         if (e.key.repeat) lParam |= int64_t(1) << 30;
         if (!down) lParam |= (int64_t(1) << 30) | (int64_t(1) << 31);
-        gQueue.push_back({msg, vk, lParam});
+        gQueue.post({msg, vk, lParam});
         if (down && !system)
-            if (uint32_t c = controlCharacter(vk)) gQueue.push_back({WM_CHAR, c, lParam});
+            if (uint32_t c = controlCharacter(vk)) gQueue.post({WM_CHAR, c, lParam});
         return;
     }
     case SDL_TEXTINPUT:
         queueCharacters(e.text.text);
         return;
-    case SDL_MOUSEMOTION:
-        gQueue.push_back(
-            {WM_MOUSEMOVE, mouseKeyState(e.motion.state), makePointParam(e.motion.x, e.motion.y)});
+    case SDL_MOUSEMOTION: {
+        // Warps are made in screen coordinates, as the window procedure
+        // converts the move's client position.
+        int left = 0, top = 0;
+        if (SDL_Window* w = SDL_GetWindowFromID(e.motion.windowID))
+            SDL_GetWindowPosition(w, &left, &top);
+        gQueue.postPointerMove(
+            {WM_MOUSEMOVE, mouseKeyState(e.motion.state), makePointParam(e.motion.x, e.motion.y)},
+            left + e.motion.x, top + e.motion.y);
         return;
+    }
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
         const bool down = e.type == SDL_MOUSEBUTTONDOWN;
@@ -176,15 +183,15 @@ void translate(const SDL_Event& e) {
         else if (e.button.button == SDL_BUTTON_MIDDLE)
             msg = down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
         if (msg)
-            gQueue.push_back({msg, mouseKeyState(SDL_GetMouseState(nullptr, nullptr)),
-                              makePointParam(e.button.x, e.button.y)});
+            gQueue.post({msg, mouseKeyState(SDL_GetMouseState(nullptr, nullptr)),
+                         makePointParam(e.button.x, e.button.y)});
         return;
     }
     case SDL_MOUSEWHEEL:
-        gQueue.push_back({WM_MOUSEWHEEL, uint64_t(uint32_t(e.wheel.y * 120) << 16), 0});
+        gQueue.post({WM_MOUSEWHEEL, uint64_t(uint32_t(e.wheel.y * 120) << 16), 0});
         return;
     case SDL_WINDOWEVENT:
-        if (e.window.event == SDL_WINDOWEVENT_CLOSE) gQueue.push_back({WM_CLOSE, 0, 0});
+        if (e.window.event == SDL_WINDOWEVENT_CLOSE) gQueue.post({WM_CLOSE, 0, 0});
         return;
     default:
         return;
@@ -193,9 +200,15 @@ void translate(const SDL_Event& e) {
 
 } // namespace
 
-bool initVideo() {
+bool initVideo(bool hostWindow) {
     // Signals are ours (quit_signals): SDL must not turn them into its own quit.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // On X11 with several screens (XScreenSaver gives each copy a window on
+    // its own screen, named by DISPLAY=:N.S), XRandR lists every screen's
+    // outputs at the same place, and SDL makes the GL context for the first
+    // of them, which fails on a window of another screen. Without XRandR only
+    // the display's own screen is listed. A host's window changes no mode.
+    if (hostWindow) SDL_SetHint(SDL_HINT_VIDEO_X11_XRANDR, "0");
     SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
@@ -298,15 +311,11 @@ bool peekMessage(WindowMessage& out) {
     SDL_Event e;
     while (SDL_PollEvent(&e))
         translate(e);
-    if (takeQuitSignal()) gQueue.push_back({WM_QUIT, 0, 0});
+    if (takeQuitSignal()) gQueue.post({WM_QUIT, 0, 0});
     if (takeRaiseRequest() && gForeground) gForeground->raise();
     for (int i = 0; i < gSourceCount; ++i)
         gSources[i]();
-    // Timers come when nothing else waits, as window timers do.
-    if (gQueue.empty()) return takeDueTimer(tickCount(), out);
-    out = gQueue.front();
-    gQueue.pop_front();
-    return true;
+    return takeNextMessage(gQueue, tickCount(), out);
 }
 
 void addMessageSource(void (*poll)()) {
@@ -317,10 +326,10 @@ void addMessageSource(void (*poll)()) {
 }
 
 void postMessage(const WindowMessage& msg) {
-    gQueue.push_back(msg);
+    gQueue.post(msg);
 }
 void postQuitMessage() {
-    gQueue.push_back({WM_QUIT, 0, 0});
+    gQueue.post({WM_QUIT, 0, 0});
 }
 void setForegroundTarget(Window* window) {
     gForeground = window;
@@ -333,6 +342,7 @@ int showCursor(bool show) {
 }
 
 void setCursorPosition(int screenX, int screenY) {
+    gQueue.pointerWarped(screenX, screenY);
     SDL_WarpMouseGlobal(screenX, screenY);
 }
 

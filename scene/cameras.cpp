@@ -25,7 +25,10 @@ void post(const CameraSystem& cams, uint32_t ms, const char* title, const char* 
 // path's own slots: a glide allocates nothing.
 void pointPath(CameraSystem& cams, int from, int to) {
     cams.path.clear();
-    cams.path.append(&cams.records[size_t(from)]->position());
+    // A fixed departure serves one glide; without a glide there is none.
+    if (from == to) cams.fromDeparture = false;
+    cams.path.append(cams.fromDeparture ? &cams.departure
+                                        : &cams.records[size_t(from)]->position());
     cams.path.append(&cams.records[size_t(to)]->position());
 }
 
@@ -96,6 +99,7 @@ bool createCameras(Preferences& prefs, uint16_t width, uint16_t height, const Ve
     c.previous = c.current();
     c.t = 0.0f;
     c.restart = true;
+    c.fromDeparture = false;
     c.path = SplinePath();
     c.timerMs = 0;
     c.inputs.earthPosition = earth;
@@ -239,6 +243,14 @@ void selectCamera(CameraSystem& cams, int index) {
     p.currentCamera = clampedCameraIndex(index);
     cams.restart = true;
     post(cams, p.messageTime, "CAMERA SELECTED", cameraNameText(p.cameras[p.currentCamera]).text);
+}
+
+void glideFromView(CameraSystem& cams) {
+    if (cams.main) {
+        cams.departure = cams.main->position();
+        cams.fromDeparture = true;
+    }
+    cams.restart = true;
 }
 
 void setFov(CameraSystem& cams, float radians) {

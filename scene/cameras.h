@@ -56,6 +56,10 @@ struct CameraSystem {
     CameraInputs inputs;
     // The last course correction's share of the 200-unit floor, 0..1.
     float lastCorrection = 0.0f;
+    // A glide that leaves from a fixed point, where the view was, instead of
+    // from the previous record (glideFromView); until that glide ends.
+    Vector3 departure;
+    bool fromDeparture = false;
 
     int current() const { return clampedCameraIndex(prefs->currentCamera); }
     bool transitionRunning() const { return t != 0.0f; }
@@ -84,6 +88,10 @@ void updateCameras(CameraSystem& cams, uint32_t frameMs, uint32_t smoothedMs);
 // transition runs; otherwise "CAMERA CHANGING IN COURSE" is posted. Returns
 // whether the selection changed.
 bool selectAdjacentCamera(CameraSystem& cams, bool forward);
+// The next glide leaves from where the main camera is now rather than from
+// the previous record, which its caller is about to move (the locations
+// manager's closing puts back the settings that place its record).
+void glideFromView(CameraSystem& cams);
 // Selects a record directly (the location view from the locations side).
 void selectCamera(CameraSystem& cams, int index);
 // The options overlay's field-of-view change, applied to the main camera.

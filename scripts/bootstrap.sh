@@ -17,7 +17,7 @@ packages=(
     clang libclang-rt-14-dev
     libsdl2-dev python3-glad libgl1-mesa-dri libegl-mesa0
     libgtest-dev libgmock-dev googletest libbenchmark-dev
-    xvfb xauth xdotool x11-utils imagemagick faketime
+    xvfb xauth xdotool x11-utils imagemagick faketime xscreensaver procps
     libnova-dev python3 python3-pil python3-numpy fonts-liberation2
     qt6-base-dev qt6-base-dev-tools fonts-dejavu-core
     libturbojpeg0-dev libpng-dev

@@ -76,6 +76,32 @@ make png_grey_in_colour.png "$tmp/grey.png" PNG24 -type TrueColor
 make png_colour.png "$tmp/src.png" PNG24
 make png_palette.png "$tmp/pal.png" PNG8
 make png_alpha.png "$tmp/alpha.png" PNG32
+# Sixteen bits a channel, of values that are not eight-bit ones widened:
+# the reduction to eight bits shows in the rounding. ImageMagick's own eight
+# bits cut v / 257 down; the reference is its sixteen-bit decoding rounded to
+# the nearest level instead (v x 255 / 65535), as the loader scales.
+"$IM" -size 37x23 -seed 11 plasma:fractal -depth 16 "$tmp/src16.png"
+"$IM" "$tmp/src16.png" "PNG48:$out/png_16.png"
+"$IM" "$out/png_16.png" -strip -depth 16 "ppm:$tmp/png_16.ppm"
+/usr/bin/python3 - "$tmp/png_16.ppm" "$out/png_16.png.ppm" <<'PY'
+import sys
+data = open(sys.argv[1], "rb").read()
+fields, at = [], 0
+while len(fields) < 4:  # P6, width, height, maximum, each after white space
+    while data[at:at + 1].isspace():
+        at += 1
+    end = at
+    while not data[end:end + 1].isspace():
+        end += 1
+    fields.append(data[at:end])
+    at = end
+at += 1
+width, height, top = int(fields[1]), int(fields[2]), int(fields[3])
+assert fields[0] == b"P6" and top == 65535
+wide = data[at:at + width * height * 6]
+levels = bytes((((wide[i] << 8 | wide[i + 1]) * 255 + 32767) // 65535) for i in range(0, len(wide), 2))
+open(sys.argv[2], "wb").write(b"P6\n%d %d\n255\n" % (width, height) + levels)
+PY
 "$IM" "$out/png_alpha.png" -depth 8 "pam:$out/png_alpha.png.pam"
 # Grey with alpha, as the live cloud maps with alpha are.
 "$IM" "$tmp/grey.png" "$tmp/alpha.png" -compose CopyOpacity -composite -type GrayscaleAlpha \

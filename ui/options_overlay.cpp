@@ -171,19 +171,20 @@ OptionValue cloudUpdatingTime(uint32_t key) {
         stepWithin<uint32_t>(hours, key, 1, 24, 1);
         p.cloudUpdateInterval = hours * 3600;
     }
-    if (key == kOptionEnter)
+    const bool downloading = cloudServices().cloudDownloadRunning();
+    // "Now" while an update runs is that update: no second one after it.
+    if (key == kOptionEnter && !downloading)
         for (int32_t& field : p.lastCloudUpdate)
             field = 0;
 
     const char hourSuffix = hours == 1 ? ' ' : 's';
-    if (cloudServices().cloudDownloadRunning())
-        return format("%u hour%c - downloading right now", hours, hourSuffix);
+    if (downloading) return format("%u hour%c - downloading right now", hours, hourSuffix);
     if (p.cloudsFromSatellites == 0)
         return format("%u hour%c - actually disabled", hours, hourSuffix);
 
-    std::tm now = sceneServices().simulatedLocalTime();
-    std::tm last = lastCloudUpdateTime(p);
-    const int64_t since = int64_t(std::mktime(&now)) - int64_t(std::mktime(&last));
+    // Never updated: due now.
+    const int64_t since =
+        cloudServices().secondsSinceCloudUpdate().value_or(int64_t(p.cloudUpdateInterval) + 60);
     int64_t minutes = (int64_t(p.cloudUpdateInterval) - since) / 60 + 1;
     if (minutes < 0) minutes = 0;
     return format("%u hour%c - next in %u minute%c", hours, hourSuffix, unsigned(minutes),

@@ -2,8 +2,6 @@
 // What the options overlay changes in the scene at once.
 #include "core/seam.h"
 
-#include <ctime>
-
 namespace gv {
 
 class SceneServices {
@@ -16,7 +14,6 @@ class SceneServices {
     virtual void setBilinearFiltering(bool on) = 0;      // renderer filtering
     virtual void rebuildEarth() = 0;                     // also the locations' meshes
     virtual void rebuildSunAndMoon() = 0;                // and the moon recomputed next frame
-    virtual std::tm simulatedLocalTime() = 0;            // the simulated clock's local record
 };
 
 inline SceneServices& sceneServices() {

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -88,15 +89,39 @@ std::size_t socketBytesWaiting(SocketHandle socket);
 // Closes the socket; no event of it is reported any more.
 void closeSocket(SocketHandle socket);
 
-// Resolves host for port on a helper thread; when done, `message` arrives at
-// window with wParam = the returned request (never 0) and the error number in
-// the high half of lParam (0: found). Returns 0 when it cannot start.
-uint64_t resolveHostAsync(WindowHandle window, uint32_t message, const std::string& host,
-                          uint16_t port);
+// The name lookups of one owner (a download client), on a helper thread: at
+// most one of them runs at a time, so a slow name server never piles up
+// threads. A lookup asked for while another runs waits for it; a cancelled
+// one is forgotten at once, nobody waits for it, and its thread ends by
+// itself when the name server answers.
+class HostLookups {
+  public:
+    HostLookups();
+    // Cancels every request of this owner; waits for nothing.
+    ~HostLookups();
+    HostLookups(const HostLookups&) = delete;
+    HostLookups& operator=(const HostLookups&) = delete;
+
+    // Resolves host for port; when done, `message` arrives at window with
+    // wParam = the returned request (never 0) and the error number in the
+    // high half of lParam (0: found). Returns 0 when it cannot start.
+    uint64_t resolve(WindowHandle window, uint32_t message, const std::string& host, uint16_t port);
+    // Forgets a request: its completion is never reported.
+    void cancel(uint64_t request);
+
+    struct Line; // the owner's queue, shared with its helper thread
+
+  private:
+    std::shared_ptr<Line> line_;
+};
 // The addresses of a finished request, once; the request is forgotten.
 std::vector<SocketAddress> takeResolvedAddresses(uint64_t request);
-// Forgets a request: its completion is never reported.
-void cancelResolve(uint64_t request);
+
+// Test seam: answers the lookups in place of the system's resolver (on the
+// helper thread); returns the error number, 0 with the addresses in found.
+using HostLookupHook = int (*)(const std::string& host, uint16_t port,
+                               std::vector<SocketAddress>& found);
+void setHostLookupHook(HostLookupHook hook);
 
 // The pump's side: turns the sockets' readiness and the finished resolutions
 // into queued messages (postMessage). Never waits.

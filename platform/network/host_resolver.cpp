@@ -1,6 +1,6 @@
 // Host-name resolution without blocking the frame loop: getaddrinfo runs on a
-// helper thread of its own, and only its result crosses back, under a lock,
-// to be posted as a message by the pump on the main thread.
+// helper thread, one per owner at a time, and only its result crosses back,
+// under a lock, to be posted as a message by the pump on the main thread.
 #include "platform/network/async_socket.h"
 #include "platform/network/host_resolver_internal.h"
 #include "platform/network/socket_watch.h"
@@ -14,7 +14,9 @@
 #include <sys/socket.h>
 #endif
 
+#include <atomic>
 #include <cstring>
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -31,6 +33,7 @@ struct Job {
     uint32_t message = 0;
     std::string host;
     uint16_t port = 0;
+    const void* owner = nullptr; // the HostLookups' line
     // Written by the helper thread, read by the main thread, under the lock.
     bool done = false;
     int error = 0;
@@ -40,6 +43,8 @@ struct Job {
 struct Resolver {
     std::mutex mutex;
     uint64_t next = 1;
+    // Asked for and not cancelled: waiting, being looked up, or done and not
+    // yet reported.
     std::vector<std::shared_ptr<Job>> running;
     std::map<uint64_t, std::vector<SocketAddress>> finished;
 };
@@ -50,6 +55,8 @@ Resolver& resolver() {
     static Resolver& r = *new Resolver;
     return r;
 }
+
+std::atomic<HostLookupHook> gHook{nullptr};
 
 int lookupError(int code) {
     switch (code) {
@@ -66,7 +73,11 @@ int lookupError(int code) {
     }
 }
 
-void lookUp(Job& job, int& error, std::vector<SocketAddress>& found) {
+void lookUp(const Job& job, int& error, std::vector<SocketAddress>& found) {
+    if (const HostLookupHook hook = gHook.load()) {
+        error = hook(job.host, job.port, found);
+        return;
+    }
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -102,8 +113,54 @@ std::string addressText(const SocketAddress& address) {
     return (v6 ? "[" + std::string(host) + "]" : std::string(host)) + ":" + port;
 }
 
-uint64_t resolveHostAsync(WindowHandle window, uint32_t message, const std::string& host,
-                          uint16_t port) {
+// The lookups of one owner: those waiting for the one in progress, in order.
+// The helper thread holds it too, so the owner may go while a lookup runs.
+struct HostLookups::Line {
+    std::deque<std::shared_ptr<Job>> waiting;
+    bool busy = false; // a helper thread is looking a name up
+};
+
+namespace {
+
+// The helper thread: looks up job, then whatever waits behind it, and ends
+// when nothing does.
+void serveLine(std::shared_ptr<HostLookups::Line> line, std::shared_ptr<Job> job) {
+    while (job) {
+        int error = 0;
+        std::vector<SocketAddress> found;
+        lookUp(*job, error, found);
+        std::lock_guard<std::mutex> lock(resolver().mutex);
+        job->error = error;
+        job->addresses = std::move(found);
+        job->done = true;
+        job.reset();
+        if (!line->waiting.empty()) {
+            job = std::move(line->waiting.front());
+            line->waiting.pop_front();
+        } else {
+            line->busy = false;
+        }
+    }
+}
+
+} // namespace
+
+void setHostLookupHook(HostLookupHook hook) {
+    gHook.store(hook);
+}
+
+HostLookups::HostLookups() : line_(std::make_shared<Line>()) {}
+
+HostLookups::~HostLookups() {
+    Resolver& r = resolver();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    std::erase_if(r.running,
+                  [this](const std::shared_ptr<Job>& j) { return j->owner == line_.get(); });
+    line_->waiting.clear();
+}
+
+uint64_t HostLookups::resolve(WindowHandle window, uint32_t message, const std::string& host,
+                              uint16_t port) {
     if (host.empty()) return 0;
     watchThroughPump();
     Resolver& r = resolver();
@@ -112,27 +169,32 @@ uint64_t resolveHostAsync(WindowHandle window, uint32_t message, const std::stri
     job->message = message;
     job->host = host;
     job->port = port;
-    {
-        std::lock_guard<std::mutex> lock(r.mutex);
-        job->id = r.next++;
+    job->owner = line_.get();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    job->id = r.next++;
+    if (line_->busy) {
+        // Behind the lookup in progress, cancelled or not.
+        line_->waiting.push_back(job);
         r.running.push_back(job);
+        return job->id;
     }
     try {
-        std::thread([job] {
-            int error = 0;
-            std::vector<SocketAddress> found;
-            lookUp(*job, error, found);
-            std::lock_guard<std::mutex> lock(resolver().mutex);
-            job->error = error;
-            job->addresses = std::move(found);
-            job->done = true;
-        }).detach();
+        std::thread(serveLine, line_, job).detach();
     } catch (const std::system_error&) {
-        std::lock_guard<std::mutex> lock(r.mutex);
-        std::erase(r.running, job);
         return 0;
     }
+    line_->busy = true;
+    r.running.push_back(job);
     return job->id;
+}
+
+void HostLookups::cancel(uint64_t request) {
+    Resolver& r = resolver();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    const auto same = [request](const std::shared_ptr<Job>& j) { return j->id == request; };
+    std::erase_if(r.running, same);
+    std::erase_if(line_->waiting, same);
+    r.finished.erase(request);
 }
 
 std::vector<SocketAddress> takeResolvedAddresses(uint64_t request) {
@@ -143,13 +205,6 @@ std::vector<SocketAddress> takeResolvedAddresses(uint64_t request) {
     std::vector<SocketAddress> addresses = std::move(found->second);
     r.finished.erase(found);
     return addresses;
-}
-
-void cancelResolve(uint64_t request) {
-    Resolver& r = resolver();
-    std::lock_guard<std::mutex> lock(r.mutex);
-    std::erase_if(r.running, [request](const std::shared_ptr<Job>& j) { return j->id == request; });
-    r.finished.erase(request);
 }
 
 void deliverFinishedResolutions() {

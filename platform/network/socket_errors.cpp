@@ -29,6 +29,8 @@ const char* socketErrorText(int error) {
         return "host name lookup failed for now";
     case kTlsFailure:
         return "TLS failure";
+    case kTlsConnectionCut:
+        return "connection cut";
     default:
         return "network error";
     }

@@ -16,6 +16,7 @@ class PlainSocketStream final : public SocketStream {
     }
     std::size_t bytesWaiting() override { return socketBytesWaiting(socket_); }
     std::string failure() const override { return {}; }
+    int closeError() const override { return 0; }
 
   private:
     SocketHandle socket_;

@@ -15,6 +15,10 @@ namespace gv::platform {
 // The error number of a TLS session that failed (socketErrorText names it;
 // the stream's failure() says why).
 inline constexpr int kTlsFailure = 20001;
+// A TLS connection that closed before the server ended its stream with the
+// close_notify alert: anyone on the path can close a TCP connection, so what
+// came may be cut short.
+inline constexpr int kTlsConnectionCut = 20002;
 
 class SocketStream {
   public:
@@ -37,6 +41,10 @@ class SocketStream {
     virtual std::size_t bytesWaiting() = 0;
     // Why the handshake or the session failed, for the log.
     virtual std::string failure() const = 0;
+    // What the peer's close of the connection means at this point: 0 for a
+    // plain stream, and for TLS once the server has ended its stream with
+    // the close_notify alert; kTlsConnectionCut otherwise.
+    virtual int closeError() const = 0;
 };
 
 std::unique_ptr<SocketStream> plainSocketStream(SocketHandle socket);

@@ -109,9 +109,10 @@ SSL_CTX* clientContext(std::string* why) {
             SSL_CTX_free(c);
         } else {
             SSL_CTX_set_verify(c, SSL_VERIFY_PEER, nullptr);
-            // A server that closes without the TLS goodbye ends the stream as
-            // a plain close would; the HTTP framing says whether all came.
-            SSL_CTX_set_options(c, SSL_OP_IGNORE_UNEXPECTED_EOF);
+            // A close without the server's close_notify is reported as a cut
+            // (closeError), never taken for the end of the stream; a server
+            // asking to renegotiate the session is refused.
+            SSL_CTX_set_options(c, SSL_OP_NO_RENEGOTIATION);
             SSL_CTX_set_mode(c,
                              SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
             context = c;
@@ -173,7 +174,8 @@ class TlsSocketStream final : public SocketStream {
             failure_ =
                 std::string("certificate not accepted: ") + X509_verify_cert_error_string(verified);
             ERR_clear_error();
-        } else if (error == SSL_ERROR_SYSCALL || error == SSL_ERROR_ZERO_RETURN) {
+        } else if (error == SSL_ERROR_SYSCALL || error == SSL_ERROR_ZERO_RETURN ||
+                   (link_.closed && link_.error == 0)) {
             failure_ = link_.error != 0
                            ? std::string("handshake broken: ") + socketErrorText(link_.error)
                            : "connection closed during the handshake";
@@ -206,11 +208,21 @@ class TlsSocketStream final : public SocketStream {
 
     std::string failure() const override { return failure_; }
 
+    int closeError() const override {
+        return (SSL_get_shutdown(ssl_) & SSL_RECEIVED_SHUTDOWN) != 0 ? 0 : kTlsConnectionCut;
+    }
+
   private:
     // A read or write that moved nothing: -1 and why.
     long fault(int code, int* error) {
         int e = kSocketWouldBlock;
-        if (code == SSL_ERROR_SYSCALL) {
+        if (link_.closed && link_.error == 0 &&
+            (code == SSL_ERROR_SYSCALL || code == SSL_ERROR_SSL)) {
+            // The connection closed under the session, without its close_notify.
+            e = kTlsConnectionCut;
+            failure_ = socketErrorText(e);
+            ERR_clear_error();
+        } else if (code == SSL_ERROR_SYSCALL) {
             e = link_.error != 0 ? link_.error : kSocketConnectionAborted;
             failure_ = socketErrorText(e);
             ERR_clear_error();

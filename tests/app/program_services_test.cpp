@@ -5,6 +5,8 @@
 #include "app/program_services.h"
 #include "app/window_proc.h"
 #include "clouds/cloud_layer.h"
+#include "clouds/cloud_update_host.h"
+#include "clouds/cloud_updater.h"
 #include "engine/error_name.h"
 #include "engine/recording_backend.h"
 #include "engine/texture.h"
@@ -18,6 +20,7 @@
 #include "scene/frame_composition.h"
 #include "scene/planet_objects.h"
 #include "support/temp_dir.h"
+#include "ui/cloud_services.h"
 #include "ui/help_overlay.h"
 #include "ui/on_screen_messages.h"
 #include "ui/options_overlay.h"
@@ -25,6 +28,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 
@@ -294,6 +300,40 @@ TEST_F(ProgramServicesTest, TheLocationsManagerWearsTheCloudLayersTilesPatchByPa
     }
     layer.release();
     EXPECT_FALSE(clouds.cloudMapExists()) << "released with the renderer";
+}
+
+// "EXTRA TIME ADVANCING" moves the simulated clock ahead; the cloud
+// schedule keeps to the machine's clock, or the hour between updates would
+// pass every second or so.
+TEST_F(ProgramServicesTest, TheCloudScheduleKeepsToTheMachinesClock) {
+    DriverState& d = driver();
+    d.clock.extraSecondsTotal = 40 * 86400;
+    d.simClock.update(d.clock.extraSecondsTotal);
+    const auto secondsFromNow = [](std::tm t) {
+        return int64_t(std::mktime(&t)) - int64_t(std::time(nullptr));
+    };
+    EXPECT_GT(secondsFromNow(d.simClock.sample().local), 39 * 86400);
+    const std::tm real = cloudUpdateHost().realLocalTime();
+    EXPECT_LE(std::abs(secondsFromNow(real)), 5);
+
+    // An update started now is an hour off, and not due.
+    Preferences& p = prefs();
+    p.cloudsFromSatellites = 1;
+    p.cloudUpdateInterval = 3600;
+    setLastCloudUpdateTime(p, real);
+    const std::optional<int64_t> since = cloudServices().secondsSinceCloudUpdate();
+    ASSERT_TRUE(since.has_value());
+    EXPECT_GE(*since, 0);
+    EXPECT_LE(*since, 5);
+    EXPECT_FALSE(cloudUpdateDue(p, cloudUpdateHost().realLocalTime()));
+    for (const OptionEntry& entry : optionEntries())
+        if (std::strcmp(entry.label, "CLOUDS UPDATING TIME\n[ENTER] to update now") == 0) {
+            const std::string text = entry.handler(0).text;
+            EXPECT_TRUE(text == "1 hour  - next in 61 minutes" ||
+                        text == "1 hour  - next in 60 minutes")
+                << text;
+        }
+    d.clock.extraSecondsTotal = 0;
 }
 
 } // namespace

@@ -233,7 +233,7 @@ TEST_F(CloudLayerTest, RefreshOnlyReplacesThePixels) {
     // The next picture: cloud only over tile 3's area.
     writeSatellite(cloudPicture(
         [](uint32_t x, uint32_t y) { return inBox(x, y, 800, 100, 900, 200) ? 0xFFFFFFu : 0u; }));
-    ASSERT_TRUE(layer.rebuildFromSatelliteImage());
+    ASSERT_TRUE(layer.build(false));
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(layer.tileTexture(i), tiles[i]);
     EXPECT_EQ(layer.sphere(), sphere);
@@ -254,14 +254,67 @@ TEST_F(CloudLayerTest, RefreshFromAnUnusablePictureChangesNothing) {
     const Bytes cache = test::readBytes(dir.file("clouds.tga"));
     writeSatellite(
         {'<', 'h', 't', 'm', 'l', '>', 'n', 'o', ' ', 'm', 'a', 'p', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
-    EXPECT_FALSE(layer.rebuildFromSatelliteImage());
+    EXPECT_FALSE(layer.build(false));
     EXPECT_EQ(tilePixel(0, 150, 100), before);
     EXPECT_EQ(test::readBytes(dir.file("clouds.tga")), cache);
 }
 
+// The cache is what the layer shows, never a map it could not take: the
+// next start would bring back clouds that were never on screen.
+TEST_F(CloudLayerTest, TheCacheFollowsOnlyAMapTheLayerTook) {
+    writeSatellite(cloudPicture(firstPicture));
+    ASSERT_TRUE(layer.build(true));
+    const Bytes cache = test::readBytes(dir.file("clouds.tga"));
+    ASSERT_FALSE(cache.empty());
+    writeSatellite(cloudPicture(
+        [](uint32_t x, uint32_t y) { return inBox(x, y, 800, 100, 900, 200) ? 0xFFFFFFu : 0u; }));
+    backend->failTextures = true;
+    EXPECT_FALSE(layer.build(false));
+    EXPECT_EQ(test::readBytes(dir.file("clouds.tga")), cache);
+    // A first build from the picture (no cache yet) that cannot upload
+    // writes none either.
+    std::filesystem::remove(dir.file("clouds.tga"));
+    CloudLayer fresh;
+    fresh.bind(*renderer, *device, prefs, dir.folder());
+    EXPECT_FALSE(fresh.build(true));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("clouds.tga")));
+    fresh.release();
+    backend->failTextures = false;
+    ASSERT_TRUE(layer.build(false));
+    CloudMap map;
+    ASSERT_TRUE(readCloudCache(dir.file("clouds.tga"), map));
+    EXPECT_EQ(map, layer.map());
+}
+
+// The updater's way in: a map made elsewhere replaces the pixels on screen
+// and leaves the files to the updater.
+TEST_F(CloudLayerTest, ShowTakesAMapMadeElsewhere) {
+    CloudMap made(size_t(kCloudMapWidth) * kCloudMapHeight, 0);
+    // Opaque white over the map's top-left corner: tile 0's top-left pixel.
+    made[size_t(kCloudMapHeight - 1) * kCloudMapWidth] = 0xFFFFFFFFu;
+    ASSERT_TRUE(layer.show(made));
+    EXPECT_NE(layer.sphere(), nullptr);
+    EXPECT_EQ(tilePixel(0, 0, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(tilePixel(0, 1, 0), 0u);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("clouds.tga")));
+    const Mesh* sphere = layer.sphere();
+    made[size_t(kCloudMapHeight - 1) * kCloudMapWidth + 1] = 0x80808080u;
+    ASSERT_TRUE(layer.show(made));
+    EXPECT_EQ(layer.sphere(), sphere);
+    EXPECT_EQ(tilePixel(0, 1, 0), 0x80808080u);
+    EXPECT_EQ(layer.map(), made);
+    // A map of another size is no map of this layer.
+    EXPECT_FALSE(layer.show(CloudMap(16, 0xFFFFFFFFu)));
+    EXPECT_EQ(layer.map(), made);
+    // An upload that fails leaves the map held as it was.
+    backend->failTextures = true;
+    EXPECT_FALSE(layer.show(CloudMap(made.size(), 0)));
+    EXPECT_EQ(layer.map(), made);
+}
+
 TEST_F(CloudLayerTest, RefreshBeforeAnyLayerBuildsTheWholeLayer) {
     writeSatellite(cloudPicture(firstPicture));
-    ASSERT_TRUE(layer.rebuildFromSatelliteImage());
+    ASSERT_TRUE(layer.build(false));
     EXPECT_TRUE(layer.mapExists());
     EXPECT_NE(layer.sphere(), nullptr);
     EXPECT_GE(tilePixel(0, 150, 100) >> 24, 0xF0u);
@@ -334,7 +387,7 @@ TEST_F(CloudLayerTest, RefusedPictureSaysWhyInTheLog) {
     const uint32_t before = tilePixel(0, 150, 100);
     test::CapturedLog log;
     writeSatellite(test::fixtureBytes("jpeg_cut_in_half.jpg"));
-    EXPECT_FALSE(layer.rebuildFromSatelliteImage());
+    EXPECT_FALSE(layer.build(false));
     EXPECT_EQ(tilePixel(0, 150, 100), before);
     const auto reports = log.reports();
     ASSERT_EQ(reports.size(), 1u);
@@ -353,7 +406,7 @@ TEST_F(CloudLayerTest, RefusedPictureSaysWhyInTheLog) {
     // A page that is no picture at all is refused without a word.
     log.clear();
     writeSatellite({'<', 'h', 't', 'm', 'l', '>', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
-    EXPECT_FALSE(layer.rebuildFromSatelliteImage());
+    EXPECT_FALSE(layer.build(false));
     layer.logRefusal();
     EXPECT_TRUE(log.reports().empty());
     EXPECT_EQ(layer.refusal(), "");

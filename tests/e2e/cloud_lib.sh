@@ -111,7 +111,6 @@ wait_outcome() {
         [ -n "${CLOUD_E2E_DEBUG:-}" ] && echo "  $(calc "$(now) - $T0") s: $seen"
         case "$seen" in UPDATED | FAILED) break ;; esac
         holds "$(now) - $T0 < $limit" || fail "no outcome within $limit s (last: $seen)"
-        sleep 0.2
     done
     OUTCOME_AT=$(calc "$(now) - $T0")
     [ "$seen" = "$expected" ] || fail "$seen shown, not $expected"
@@ -120,6 +119,11 @@ wait_outcome() {
 }
 
 requests() { find "$RECORD" -name 'request-*.bin' | wc -l; }
+accepted() { cat "${RECORD}/accepted" 2>/dev/null || echo 0; }
+heard() { cat "${RECORD}/heard" 2>/dev/null || echo 0; }
+# Every connection the service took has had its request recorded, or ended
+# without one (a request is recorded a moment after it arrives).
+all_recorded() { [ "$(heard)" = "$(accepted)" ]; }
 # expect_request N PATH HOST: the request's bytes, exactly.
 expect_request() {
     printf 'GET %s HTTP/1.1\r\nUser-Agent: QuorvaneA1\r\nHost: %s\r\nConnection: close\r\n\r\n' \
@@ -128,7 +132,7 @@ expect_request() {
         fail "request $1 is not byte for byte the expected one"
 }
 expect_requests() {
-    sleep 0.5 # a request after the outcome would show by now
+    wait_for 10 all_recorded || fail "$(accepted) connections, $(heard) of them heard"
     [ "$(requests)" = "$1" ] || fail "$(requests) requests, not $1"
 }
 # The program folder holds no half-made file.
@@ -144,14 +148,33 @@ expect_old_files() { # [page]: clouds.tmp too
     expect_no_leftovers
 }
 expect_log() { log_has "$1" || fail "the log does not say '$1'"; }
+# shots_until SECONDS SHOT CHECK ARG...: screenshots into SHOT until the
+# pixel check CHECK ARG... passes (SHOT among its arguments), for at most
+# SECONDS.
+shots_until() {
+    local limit=$1 shot=$2 start
+    shift 2
+    start=$(now)
+    while :; do
+        import -window root "$shot"
+        pixels "$@" >/dev/null && return 0
+        holds "$(now) - $start < $limit" || return 1
+    done
+}
+# with.png and without.png: the still view with the clouds, then without
+# them once F9 has taken them away (the first shot where the globe shows
+# much less white).
+shots_with_and_without_clouds() {
+    import -window root "${GV_HOME}/with.png"
+    xdotool key --window "$(globe_window)" F9
+    shots_until 10 "${GV_HOME}/without.png" clouds "${GV_HOME}/with.png" "${GV_HOME}/without.png" ||
+        fail "no clouds on the globe"
+    [ -z "${CLOUD_E2E_KEEP:-}" ] || cp "${GV_HOME}/with.png" "${GV_HOME}/without.png" "$CLOUD_E2E_KEEP"
+}
 # The earlier clouds still on the globe in the still view, the served ones
 # not: shots with and without them (F9 hides them).
 expect_old_clouds() {
-    import -window root "${GV_HOME}/with.png"
-    xdotool key --window "$(globe_window)" F9
-    sleep 1.5
-    import -window root "${GV_HOME}/without.png"
-    [ -z "${CLOUD_E2E_KEEP:-}" ] || cp "${GV_HOME}/with.png" "${GV_HOME}/without.png" "$CLOUD_E2E_KEEP"
+    shots_with_and_without_clouds
     pixels kept "${GV_HOME}/with.png" "${GV_HOME}/without.png" || fail "the earlier clouds are not kept"
 }
 # The served map's clouds: clouds.tga rebuilt from it (its alpha within
@@ -159,19 +182,12 @@ expect_old_clouds() {
 # the globe in the still view (F9 takes them away again).
 expect_new_clouds() { # [TOLERANCE]
     pixels cache "${DATA}/clouds.tga" "${1:-0}" || fail "clouds.tga was not rebuilt from the served map"
-    import -window root "${GV_HOME}/with.png"
-    xdotool key --window "$(globe_window)" F9
-    sleep 1.5
-    import -window root "${GV_HOME}/without.png"
-    [ -z "${CLOUD_E2E_KEEP:-}" ] || cp "${GV_HOME}/with.png" "${GV_HOME}/without.png" "$CLOUD_E2E_KEEP"
-    pixels clouds "${GV_HOME}/with.png" "${GV_HOME}/without.png" || fail "no clouds on the globe"
+    shots_with_and_without_clouds
 }
-# After a failure: frames still coming and the earlier clouds on the globe;
-# then the globe and the services are ended.
+# After a failure: frames still coming (the clock changes) and the earlier
+# clouds on the globe; then the globe and the services are ended.
 expect_kept_after_failure() { # NAME
-    sleep 1.2
-    import -window root "${GV_HOME}/later.png"
-    pixels ticking "$OUTCOME_SHOT" "${GV_HOME}/later.png" >/dev/null ||
+    shots_until 10 "${GV_HOME}/later.png" ticking "$OUTCOME_SHOT" "${GV_HOME}/later.png" ||
         fail "$1: no new frames after the failure"
     expect_old_clouds
     stop_globe

@@ -3,7 +3,9 @@
 picks. A request for any path outside /earthview/cache/ gets the page that
 names the rendered map, "/earthview/cache/<name>.gif"; a request for that path
 gets the image. Every request's raw bytes are kept as request-N.bin in the
-record folder (with whatever arrives just after the request's blank line).
+record folder (with whatever arrives just after the request's blank line);
+"accepted" holds the number of connections taken so far, "heard" the number
+of them whose request has been read and recorded (or that ended without one).
 
     cloud_service.py --image FILE --record DIR --port-file FILE
                      [--family 4|6] [--mode MODE] [--on page|image|both]
@@ -55,6 +57,7 @@ class Service:
         self.args = args
         self.image = open(args.image, "rb").read()
         self.count = 0
+        self.heard_count = 0
         self.lock = threading.Lock()
         family = socket.AF_INET6 if args.family == "6" else socket.AF_INET
         self.listener = socket.socket(family, socket.SOCK_STREAM)
@@ -85,17 +88,38 @@ class Service:
         os.rename(path + ".tmp", path)
 
     def serve_forever(self):
+        accepted = 0
         while True:
             conn, _ = self.listener.accept()
+            # How many connections came, for a test to wait until each one's
+            # request is recorded.
+            accepted += 1
+            path = os.path.join(self.args.record, "accepted")
+            with open(path + ".tmp", "w") as f:
+                f.write(str(accepted))
+            os.rename(path + ".tmp", path)
             threading.Thread(target=self.handle, args=(conn,), daemon=True).start()
+
+    def heard(self):
+        """One more connection whose request has been read (and recorded), or
+        that ended without one."""
+        with self.lock:
+            self.heard_count += 1
+            path = os.path.join(self.args.record, "heard")
+            with open(path + ".tmp", "w") as f:
+                f.write(str(self.heard_count))
+            os.rename(path + ".tmp", path)
 
     def handle(self, conn):
         try:
-            if self.tls:
-                # A client that refuses the certificate ends here.
-                conn = self.tls.wrap_socket(conn, server_side=True)
-            data = read_request(conn)
-            self.record(data)
+            try:
+                if self.tls:
+                    # A client that refuses the certificate ends here.
+                    conn = self.tls.wrap_socket(conn, server_side=True)
+                data = read_request(conn)
+                self.record(data)
+            finally:
+                self.heard()
             line = data.split(b"\r\n", 1)[0].decode("latin-1").split(" ")
             path = line[1] if len(line) > 1 else ""
             if path in self.redirects:

@@ -168,7 +168,26 @@ https)
     expect_new_clouds
     stop_globe
     stop_service
-    pass "HTTPS sources: a picture at a fixed address, http:// redirected to https://, a two-step service"
+
+    echo "- a two-step service whose page is redirected from http:// to https://"
+    # The image is asked of the server that answered the page: over TLS at
+    # once, not of the configured plain server.
+    tls_service localhost
+    TLS_PORT=$PORT TLS_RECORD=$RECORD
+    start_service ok both 4 --redirect "$DEFAULT_PATH" 301 "https://localhost:${TLS_PORT}${DEFAULT_PATH}"
+    PLAIN_PORT=$PORT
+    run_globe moved 1 "http://localhost:${PLAIN_PORT}" $STILL_VIEW
+    wait_outcome 90 UPDATED
+    expect_requests 1
+    expect_request 1 "$DEFAULT_PATH" "localhost:${PLAIN_PORT}"
+    RECORD=$TLS_RECORD
+    expect_requests 2
+    expect_request 1 "$DEFAULT_PATH" "localhost:${TLS_PORT}"
+    expect_request 2 "$IMAGE_PATH" "localhost:${TLS_PORT}"
+    cmp "$IMAGES/served.gif" "${DATA}/clouds.sat" || fail "clouds.sat is not the served map"
+    stop_globe
+    stop_service
+    pass "HTTPS sources: a picture at a fixed address, http:// redirected to https://, two-step services"
     ;;
 certificates)
     tls_service other --file "/images/clouds.gif=$IMAGES/served.gif"

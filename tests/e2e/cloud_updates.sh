@@ -49,6 +49,52 @@ good_run() { # good_run NAME MODE [4|6]
 }
 
 case "$SCENARIO" in
+fastclock)
+    # "EXTRA TIME ADVANCING" at 60 s a frame: the simulated clock passes the
+    # hour between updates every second or so, but the schedule keeps to the
+    # machine's clock. Over 40 s: one update, the page and the image asked
+    # for once each, UPDATED once and nothing after it.
+    echo "- extra time 60 s a frame for 40 s"
+    start_service ok
+    run_globe fastclock 1 "127.0.0.1:${PORT}" $STILL_VIEW extraSeconds=60 cloudUpdateInterval=3600
+    seen=""
+    shots=0
+    import -window root "${GV_HOME}/first.png"
+    while holds "$(now) - $T0 < 40"; do
+        import -window root "${GV_HOME}/shot.png"
+        shots=$((shots + 1))
+        case "$(pixels outcome "${GV_HOME}/shot.png")" in
+        UPDATING) [ -z "$seen" ] || [ "$seen" = UPDATING ] || fail "a new update after $seen" ;;
+        UPDATED) seen=UPDATED ;;
+        FAILED) fail "FAILED shown" ;;
+        *) [ -z "$seen" ] || fail "the update's message went away" ;;
+        esac
+        [ "$seen" != UPDATED ] || [ -n "${UPDATED_AT:-}" ] || UPDATED_AT=$(calc "$(now) - $T0")
+    done
+    [ "$seen" = UPDATED ] || fail "UPDATED never shown"
+    echo "  UPDATED from $UPDATED_AT s on, in $shots shots over 40 s"
+    # The simulated clock did run ahead: the sunlight moved over the globe.
+    pixels moving "${GV_HOME}/first.png" "${GV_HOME}/shot.png" >/dev/null ||
+        fail "the simulated clock did not run ahead"
+    expect_requests 2
+    expect_request 1 "$DEFAULT_PATH" "127.0.0.1:${PORT}"
+    expect_request 2 "$IMAGE_PATH" "127.0.0.1:${PORT}"
+    cmp "$IMAGES/served.gif" "${DATA}/clouds.sat" || fail "clouds.sat is not the served map"
+    [ "$(grep -c -F "HTTP GET " "${RUN}/geovista.log")" = 2 ] || fail "not two downloads in the log"
+    expect_no_leftovers
+    stop_globe
+    stop_service
+    # The start of the update is kept as the machine's time of it (the
+    # globe's clocks started at 12:00:00 on 20 March 2026), not the
+    # simulated one.
+    "$PY" - "${DATA}/geovista.cfg" <<'PY' || fail "the last update's start is not the real time"
+import struct, sys
+sec, minute, hour, day, month, year = struct.unpack_from("<6i", open(sys.argv[1], "rb").read(), 0x458)
+print(f"  last update started {1900 + year}-{month + 1:02}-{day:02} {hour:02}:{minute:02}:{sec:02}")
+sys.exit((year, month, day, hour, minute) != (126, 2, 20, 12, 0))
+PY
+    pass "with time running 60 s a frame, one update fetches the page and the map once"
+    ;;
 update)
     good_run update ok
     pass "an update fetches the page and the map, keeps the map and shows its clouds"
@@ -102,10 +148,9 @@ stall)
     run_globe stall 10 "127.0.0.1:${PORT}" old
     wait_for 20 test -e "${RECORD}/request-2.bin" || fail "the image was not asked for"
     import -window root "${GV_HOME}/a.png"
-    sleep 1
-    import -window root "${GV_HOME}/b.png"
+    shots_until 10 "${GV_HOME}/b.png" moving "${GV_HOME}/a.png" "${GV_HOME}/b.png" ||
+        fail "the picture stopped during the download"
     [ "$(pixels outcome "${GV_HOME}/b.png")" = UPDATING ] || fail "UPDATING... is not shown during the stall"
-    pixels moving "${GV_HOME}/a.png" "${GV_HOME}/b.png" || fail "the picture stopped during the download"
     wait_outcome 90 FAILED
     # A minute of the program's clock after the last data, which came with
     # the image's start right after the page; a frame under load may take a
@@ -121,7 +166,6 @@ stall)
     start_service stall image
     run_globe escape 1 "127.0.0.1:${PORT}" old
     wait_for 20 test -e "${RECORD}/request-2.bin" || fail "the image was not asked for"
-    sleep 0.5
     before=$(now)
     xdotool key --window "$(globe_window)" Escape
     wait_exit "$GLOBE" 5 || fail "Escape did not end the globe during the download"

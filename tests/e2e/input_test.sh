@@ -41,12 +41,58 @@ white_on_screen() {
     import -window root -crop "$3x$4+$1+$2" +repage -depth 8 txt:- |
         awk -F'[(),:]' 'NR > 1 && $4 + $5 + $6 > 740 { n++ } END { print n + 0 }'
 }
-# A still scene: no stars, sun, moon or clouds, and the first orbit at rest,
-# so that the overlays' regions change only when the overlays do.
+# A still scene: no stars, sun, moon or clouds, and the first two orbits at
+# rest on one line from the earth (angle pi, 560 and 1000 units out), so that
+# the overlays' regions change only when the overlays do and nothing but a
+# glide changes the earth's size, over "SUPER SMOOTH"'s ten seconds (a look
+# at the screen takes a second or two on a busy machine). Full ambient light
+# makes the earth a whole disc. Messages stay as long as the glide.
 quiet_preferences() {
     /usr/bin/python3 "$(dirname "$0")/planet_prefs.py" "$DATA/geovista.cfg" starsShown=0 \
         sunShown=0 lensFlares=0 moonShown=0 cloudsShown=0 cameraChangingAutomatic=0 \
-        cam0.speed=0 "$@"
+        cam0.speed=0 cam0.angle=3.14159265 cam1.speed=0 cam1.angle=3.14159265 \
+        cam1.distance=1000 ambientPercent=100 cameraSmoothness=0 messageTime=12000 "$@"
+}
+pixels() { /usr/bin/python3 "$(dirname "$0")/planet_pixels.py" "$@"; }
+# until_faded_in IMAGE: screenshots until the whole disc of the earth 560
+# units away is lit and two shots in a row are the same (the curtain no
+# longer falls).
+until_faded_in() {
+    local image=$1 next="${1%.png}.next.png" near
+    near=$(pixels radius_at 560)
+    grab "$image"
+    for _ in $(seq 100); do
+        grab "$next"
+        if pixels radius "$next" | awk -v want="$near" '{ d = $1 - want; exit !(d < 3 && d > -3) }' &&
+            pixels same "$image" "$next" >/dev/null 2>&1; then
+            mv "$next" "$image"
+            return 0
+        fi
+        mv "$next" "$image"
+    done
+    return 1
+}
+# until_region IMAGE X Y W H HASH: screenshots until the region has that hash.
+until_region() {
+    local image=$1 x=$2 y=$3 w=$4 h=$5 want=$6
+    for _ in $(seq 50); do
+        grab "$image"
+        [ "$(region_hash "$image" "$x" "$y" "$w" "$h")" = "$want" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+# until_region_settles IMAGE X Y W H: screenshots until the region is the
+# same twice in a row (the keys sent so far have been worked off).
+until_region_settles() {
+    local image=$1 x=$2 y=$3 w=$4 h=$5 last="" now
+    for _ in $(seq 50); do
+        grab "$image"
+        now=$(region_hash "$image" "$x" "$y" "$w" "$h")
+        [ "$now" = "$last" ] && return 0
+        last=$now
+    done
+    return 1
 }
 
 # ------------------------------------------------------------------ application
@@ -58,10 +104,9 @@ wait_for 20 log_has "System initialized." || fail "start-up did not finish"
 wait_for 10 globe_window || fail "no visible window"
 win=$(globe_window)
 xdotool windowfocus --sync "$win" 2>/dev/null || true
-sleep 10.5 # the fade from black
+until_faded_in "$E2E_TMP/before.png" || fail "the earth did not fade in"
 
 # --- F3 shows the options overlay; Right walks to "SUN SIZE", Up changes it.
-grab "$E2E_TMP/before.png"
 xdotool key F3
 wait_for 5 bash -c "import -window root $E2E_TMP/o.png && [ \$(convert $E2E_TMP/o.png -crop 200x20+$((W - 220))+8 +repage -depth 8 txt:- | awk -F'[(),]' 'NR>1 && \$3+\$4+\$5>120 {n++} END {print n+0}') -gt 20 ]" ||
     fail "the options caption did not appear"
@@ -70,20 +115,19 @@ grab "$E2E_TMP/first.png"
 [ "$(lit_count "$E2E_TMP/first.png" 12 $((H - 105)) 60 16)" -gt 20 ] || fail "no key-hint arrows"
 first_label=$(region_hash "$E2E_TMP/first.png" 8 $((H - 55)) 400 28)
 for _ in $(seq 14); do xdotool key Right; done
-sleep 0.5
-grab "$E2E_TMP/sun_normal.png"
+until_region_settles "$E2E_TMP/sun_normal.png" 8 $((H - 85)) 400 58 || fail "the overlay keeps changing"
 [ "$(region_hash "$E2E_TMP/sun_normal.png" 8 $((H - 55)) 400 28)" != "$first_label" ] ||
     fail "Right did not change the label"
 normal=$(region_hash "$E2E_TMP/sun_normal.png" 8 $((H - 85)) 300 30)
 xdotool key Up
-sleep 0.5
-grab "$E2E_TMP/sun_big.png"
+until_region_settles "$E2E_TMP/sun_big.png" 8 $((H - 85)) 300 30 || fail "the value keeps changing"
 big=$(region_hash "$E2E_TMP/sun_big.png" 8 $((H - 85)) 300 30)
 [ "$big" != "$normal" ] || fail "Up did not change the value on screen"
-xdotool key Down Up
-sleep 0.5
-grab "$E2E_TMP/sun_again.png"
-[ "$(region_hash "$E2E_TMP/sun_again.png" 8 $((H - 85)) 300 30)" = "$big" ] ||
+xdotool key Down
+until_region "$E2E_TMP/sun_down.png" 8 $((H - 85)) 300 30 "$normal" ||
+    fail "Down did not bring the value back as it was drawn"
+xdotool key Up
+until_region "$E2E_TMP/sun_again.png" 8 $((H - 85)) 300 30 "$big" ||
     fail "the same value does not draw the same"
 pass "F3 shows the options; Right and Up change SUN SIZE on screen"
 
@@ -105,8 +149,8 @@ pass "F1 slides the help panel in with all 15 rows (${elapsed_ms} ms including s
 
 # --- F2 twice, in two frames: two numbered files, each the frame with overlays.
 xdotool key F2 F2
-wait_for 5 test -s "$RUN/Geovista_002.tga" || fail "two screenshots were not written"
-sleep 0.5
+shot_whole() { [ "$(identify -format %wx%h "$RUN/Geovista_002.tga" 2>/dev/null)" = "${W}x${H}" ]; }
+wait_for 10 shot_whole || fail "two screenshots were not written"
 grab "$E2E_TMP/screen.png"
 [ ! -e "$RUN/Geovista_003.tga" ] || fail "more than two screenshots"
 for n in 001 002; do
@@ -119,30 +163,63 @@ for n in 001 002; do
 done
 pass "F2 twice writes Geovista_001.tga and Geovista_002.tga with the overlays"
 
-# --- F8 starts a glide to "Orbit 2": the globe moves on over several frames.
+# --- F8 glides to "Orbit 2": the orbits stand still, so the earth keeps its
+# size until F8, then shrinks from 560 to 1000 units away over ten seconds,
+# through sizes between the two.
+radius() { pixels radius "$1"; }
 grab "$E2E_TMP/orbit1.png"
-globe_before=$(region_hash "$E2E_TMP/orbit1.png" 340 160 600 400)
+r0=$(radius "$E2E_TMP/orbit1.png") || fail "no earth in the middle"
+grab "$E2E_TMP/orbit1b.png"
+r1=$(radius "$E2E_TMP/orbit1b.png") || fail "no earth in the middle"
+awk "BEGIN { d = $r1 - $r0; exit !(d < 0.5 && d > -0.5) }" ||
+    fail "the earth's size changes without F8 ($r0, then $r1 pixels)"
+near=$(pixels radius_at 560)
+far=$(pixels radius_at 1000)
+awk "BEGIN { d = $r0 - $near; exit !(d < 3 && d > -3) }" ||
+    fail "the earth's radius is $r0 pixels, not $near (560 units away)"
 xdotool key F8
-sleep 0.5
-grab "$E2E_TMP/glide1.png"
-sleep 0.5
-grab "$E2E_TMP/glide2.png"
-[ "$(region_hash "$E2E_TMP/glide1.png" 340 160 600 400)" != "$globe_before" ] ||
-    fail "F8 did not move the view"
-[ "$(region_hash "$E2E_TMP/glide2.png" 340 160 600 400)" != "$(region_hash "$E2E_TMP/glide1.png" 340 160 600 400)" ] ||
-    fail "the view jumped instead of gliding"
+between=""
+n=0
+start=$(date +%s%N)
+while :; do
+    [ $(($(date +%s%N) - start)) -lt 40000000000 ] || fail "the glide did not end 40 s after F8"
+    grab "$E2E_TMP/glide_$n.png"
+    r=$(radius "$E2E_TMP/glide_$n.png") || fail "shot $n: no earth in the middle"
+    echo "shot $n: radius $r"
+    if awk "BEGIN { exit !($r < $near - 8 && $r > $far + 8) }"; then
+        [ -n "$between" ] || between=$n
+    fi
+    awk "BEGIN { d = $r - $far; exit !(d < 2 && d > -2) }" && break
+    n=$((n + 1))
+done
+[ -n "$between" ] || fail "the view jumped to Orbit 2 instead of gliding"
 # "CAMERA SELECTED" / "Orbit 2" in the title's and sub-title's colours at
 # their places (the widths from the main font, see planet_pixels.py).
-/usr/bin/python3 "$(dirname "$0")/planet_pixels.py" message "$E2E_TMP/glide1.png" 277 22 17 99 18 14 ||
+pixels message "$E2E_TMP/glide_$between.png" 277 22 17 99 18 14 ||
     fail "no CAMERA SELECTED / Orbit 2 message in its colours and places"
-pass "F8 glides to the next camera"
+pass "F8 glides to the next camera (shot $between of $n on the way)"
 
 # --- Escape three times: options, help, quit.
+options_shown() {
+    [ "$(lit_count "$1" 12 $((H - 105)) 60 16)" -gt 20 ]
+}
 xdotool key Escape
-sleep 0.3
+grab_until() { # grab_until IMAGE CHECK...: screenshots until the check holds
+    local image=$1; shift
+    for _ in $(seq 50); do
+        grab "$image"
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+grab_until "$E2E_TMP/esc1.png" eval '! options_shown "$E2E_TMP/esc1.png"' ||
+    fail "the first Escape did not close the options"
 kill -0 "$pid" || fail "the first Escape quit"
+[ "$(help_rows "$E2E_TMP/esc1.png")" = 15 ] || fail "the first Escape closed the help panel"
 xdotool key Escape
-sleep 0.3
+grab_until "$E2E_TMP/esc2.png" eval '[ "$(help_rows "$E2E_TMP/esc2.png")" = 0 ]' ||
+    fail "the second Escape did not close the help panel"
 kill -0 "$pid" || fail "the second Escape quit"
 xdotool key Escape
 wait_exit "$pid" 15 || fail "the third Escape did not quit"
@@ -189,7 +266,14 @@ wait_for 30 saver_drawn || fail "nothing was drawn into the saver window"
 globe_window >/dev/null && fail "the saver made a window of its own"
 xdotool mousemove $((W / 2)) $((H / 2))
 xdotool windowfocus "$hostid" 2>/dev/null || true
-sleep 0.3
+# Frames go on after the move (the fade changes every one), and the saver
+# with them: one move does not end it.
+grab "$E2E_TMP/after_move.png"
+frames_after_move() {
+    grab "$E2E_TMP/later.png"
+    pixels differ "$E2E_TMP/after_move.png" "$E2E_TMP/later.png" >/dev/null
+}
+wait_for 10 frames_after_move || fail "no frame drawn after the move"
 kill -0 "$pid" || fail "the saver ended before any key"
 xdotool key F9
 wait_exit "$pid" 10 || fail "the first key did not end the conventional saver"

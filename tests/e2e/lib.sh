@@ -25,8 +25,9 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 pass() { echo "ok: $*"; }
 
-start_xvfb() {
+start_xvfb() { # start_xvfb [SIZE [MORE XVFB ARGUMENTS...]]
     local size=${1:-1280x720x24} n
+    shift || true
     # Several tests start servers at once, and Xvfb's own choice of a free
     # display races: pick one ourselves and keep it only when the server that
     # holds its lock is ours.
@@ -34,7 +35,7 @@ start_xvfb() {
         [ -e "/tmp/.X${n}-lock" ] && continue
         # -noreset: with the default, the server resets when its last client
         # leaves, and a globe that connects during that reset loses its window.
-        Xvfb ":${n}" -screen 0 "$size" -nolisten tcp -noreset >"${E2E_TMP}/xvfb.log" 2>&1 &
+        Xvfb ":${n}" -screen 0 "$size" "$@" -nolisten tcp -noreset >"${E2E_TMP}/xvfb.log" 2>&1 &
         XVFB_PID=$!
         for _ in $(seq 100); do
             [ -S "/tmp/.X11-unix/X${n}" ] && break

@@ -11,7 +11,9 @@ should be.
                                                     available list's bar on ROW
     locations_pixels.py row IMAGE LIST ROW text|empty
                                                     a list row with or without text
-    locations_pixels.py form SHOWN HIDDEN           the insert form instead of the lists
+    locations_pixels.py form SHOWN HIDDEN           the insert form instead of the lists,
+                                                    the time-zone list focused
+    locations_pixels.py empty_form SHOWN HIDDEN     the insert form as Insert opens it
     locations_pixels.py files DATA EXPECTED_LOC EXPECTED_SEL
                                                     the files of the program folder
 
@@ -121,6 +123,16 @@ def cmd_row(path, which, row, state):
         fail(f"text in row {row} of the {which} list")
 
 
+def cmd_empty_form(shown_path, hidden_path):
+    shown, hidden = load(shown_path), load(hidden_path)
+    # The name field's background, right of where the name goes.
+    expect_blend(shown, hidden, (300, 146, 440, 158), [0x80304060], "name field")
+    # The time-zone list, not focused, right of the zone names.
+    expect_blend(shown, hidden, (362, 200, 388, 250), [0x80304060], "time-zone list")
+    # No lists behind the form.
+    cmd_same(shown_path, hidden_path, 560, 300, 630, 600, "1.5")
+
+
 def cmd_form(shown_path, hidden_path):
     shown, hidden = load(shown_path), load(hidden_path)
     # The name field's background right of the typed name, one text row high.
@@ -142,5 +154,6 @@ def cmd_files(data, loc, sel):
 
 if __name__ == "__main__":
     commands = {"marker": cmd_marker, "label": cmd_label, "same": cmd_same, "lists": cmd_lists,
-                "row": cmd_row, "form": cmd_form, "files": cmd_files}
+                "row": cmd_row, "form": cmd_form, "empty_form": cmd_empty_form,
+                "files": cmd_files}
     commands[sys.argv[1]](*sys.argv[2:])

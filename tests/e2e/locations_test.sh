@@ -43,8 +43,9 @@ stop_globe() {
 # until_shot SECONDS IMAGE CHECK...: screenshots until the check passes; a
 # key is worked off one message per frame, so the screen catches up later.
 until_shot() {
-    local limit=$1 image=$2 out; shift 2
-    for _ in $(seq $((limit * 4))); do
+    local limit=$1 image=$2 out end; shift 2
+    end=$(($(date +%s) + limit))
+    while [ "$(date +%s)" -lt "$end" ]; do
         shot "$image"
         if out=$("$@" 2>&1); then
             echo "$out"
@@ -77,13 +78,12 @@ OVER_PARIS="currentCamera=6 userLatitude=0.852773 userLongitude=0.041015 cam6.di
 
 case "$SCENARIO" in
 markers)
+    # Each shot once the fade has lifted and the view stands still.
     run_globe plain none $QUIET $OVER_PARIS
-    sleep 2.5
-    shot "${E2E_TMP}/plain.png"
+    until_still "${E2E_TMP}/plain.png" 0 0 1280 720 || fail "the view keeps changing"
     stop_globe
     run_globe labels chosen $QUIET $OVER_PARIS
-    sleep 2.5
-    shot "${E2E_TMP}/labels.png"
+    until_still "${E2E_TMP}/labels.png" 0 0 1280 720 || fail "the view keeps changing"
     stop_globe
     keep "${E2E_TMP}/labels.png" locations-labels.png
     pixels marker "${E2E_TMP}/labels.png" 640 360 || fail "no marker over Paris"
@@ -93,13 +93,18 @@ markers)
         || fail "no label beside the marker"
     pixels same "${E2E_TMP}/labels.png" "${E2E_TMP}/plain.png" 560 380 630 430 \
         || fail "something else changed left of the marker"
-    pixels same "${E2E_TMP}/plain.png" "${E2E_TMP}/plain.png" 0 0 1280 720 0
+    # The marker and label are the chosen place's: without one, no marker,
+    # and the globe is the same picture away from the label.
+    pixels marker "${E2E_TMP}/plain.png" 640 360 && fail "a marker with no place chosen"
+    pixels same "${E2E_TMP}/labels.png" "${E2E_TMP}/plain.png" 300 100 620 620 \
+        || fail "the globe changed beside the place"
     pass "Paris has its red marker at the middle and its label beside it"
     ;;
 manager)
-    run_globe manager chosen $QUIET $OVER_PARIS
-    sleep 2.5
-    shot "${E2E_TMP}/globe.png"
+    # The locations view's own distance, which the manager's view replaces
+    # while it is open.
+    run_globe manager chosen $QUIET $OVER_PARIS cam7.distance=777
+    until_still "${E2E_TMP}/globe.png" 0 0 1280 720 || fail "the view keeps changing"
     keys F4
     # Unrolled and open: the lists at their rectangles, the available list
     # focused with its cursor on row 0 (Berlin). Tab hides the lists; the
@@ -109,8 +114,8 @@ manager)
     keys Tab
     until_shot 20 "${E2E_TMP}/hidden.png" pixels row "${E2E_TMP}/hidden.png" available 0 empty \
         || fail "Tab did not hide the lists"
-    sleep 1
-    shot "${E2E_TMP}/hidden.png"
+    # The map alone, once the light has reached it.
+    until_still "${E2E_TMP}/hidden.png" 325 95 955 635 || fail "the map keeps changing"
     keys Tab
     until_shot 20 "${E2E_TMP}/lists.png" pixels lists "${E2E_TMP}/lists.png" "${E2E_TMP}/hidden.png" 0 \
         || fail "the lists are not at their rectangles and colours"
@@ -130,7 +135,8 @@ manager)
 
     # Insert, a new place with the hemispheres s and W, the zone GMT-4.
     keys Insert
-    sleep 1
+    until_shot 20 "${E2E_TMP}/empty_form.png" pixels empty_form "${E2E_TMP}/empty_form.png" \
+        "${E2E_TMP}/hidden.png" || fail "Insert did not show the form"
     xdotool type --delay 80 "Punta Arenas"
     keys Tab 5 3 Tab 0 9 Tab s Tab 0 7 0 Tab 5 5 Tab W Tab
     keys Down Down Down Down Down Down Down Down
@@ -145,7 +151,8 @@ manager)
 
     # Ctrl+Delete on the highlighted place (Berlin, Home) deletes it at once.
     keys Home
-    sleep 1
+    until_shot 20 "${E2E_TMP}/home.png" pixels lists "${E2E_TMP}/home.png" "${E2E_TMP}/hidden.png" 0 \
+        || fail "Home did not bring the cursor to the first place"
     keys ctrl+Delete
     until_shot 20 "${E2E_TMP}/deleted.png" pixels row "${E2E_TMP}/deleted.png" available 8 empty \
         || fail "Ctrl+Delete did not delete the place"
@@ -168,7 +175,9 @@ manager)
     [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE"
     "$PY" "${HERE}/locations_files.py" expect "${E2E_TMP}/want.loc" "${E2E_TMP}/want.sel"
     pixels files "$DATA" "${E2E_TMP}/want.loc" "${E2E_TMP}/want.sel" || fail "the files"
-    pass "geovista.loc ends with the new record, geovista.sel holds the renumbered selection"
+    distance=$(od -An -td4 -j $((20 + 48 * 7 + 36)) -N4 "${DATA}/geovista.cfg" | tr -d ' ')
+    [ "$distance" = 777 ] || fail "the locations view's distance was saved as $distance, not 777"
+    pass "geovista.loc ends with the new record, geovista.sel holds the renumbered selection; the locations view keeps its distance"
     ;;
 clouds)
     # A cloud picture of the northern hemisphere alone: white cloud over the
@@ -223,26 +232,23 @@ clouds)
 sigterm)
     # Settings that the manager changes while open, each set otherwise here.
     mine="currentCamera=6 userCameraFollowsEarth=0 cameraSmoothness=3 cameraChangingAutomatic=1 \
-extraSeconds=7 ambientPercent=12 moonShown=1 starsShown=1 sunShown=1"
+extraSeconds=7 ambientPercent=12 moonShown=1 starsShown=1 sunShown=1 cam7.distance=777"
     run_globe sigterm chosen $mine
     "$PY" "${HERE}/planet_prefs.py" "${E2E_TMP}/given.cfg" $mine
-    sleep 1.5
+    until_shot 20 "${E2E_TMP}/first.png" "$PY" "${HERE}/planet_pixels.py" drawn \
+        "${E2E_TMP}/first.png" || fail "no frame drawn"
     keys F4
-    sleep 3
-    shot "${E2E_TMP}/open.png"
-    pixels row "${E2E_TMP}/open.png" available 0 text || fail "the manager did not open"
+    until_shot 20 "${E2E_TMP}/open.png" pixels row "${E2E_TMP}/open.png" available 0 text \
+        || fail "the manager did not open"
     stop_globe
     "$PY" - "${DATA}/geovista.cfg" "${E2E_TMP}/given.cfg" <<'PYEOF' || fail "the saved settings"
-import struct, sys
+import sys
 saved, given = (bytearray(open(p, "rb").read()) for p in sys.argv[1:3])
 assert len(saved) == 1196, len(saved)
-# The cameras' live handles are the program's own; the locations view's
-# distance is the manager's (33000 / 55 degrees).
+# The cameras' live handles are the program's own; everything else is the
+# user's, the locations view's distance (777, not the manager's 600) too.
 for i in range(8):
     saved[20 + 48 * i:24 + 48 * i] = given[20 + 48 * i:24 + 48 * i]
-loc = 20 + 48 * 7 + 36
-assert struct.unpack_from("<i", saved, loc)[0] == 600
-saved[loc:loc + 4] = given[loc:loc + 4]
 if saved != given:
     diff = [hex(i) for i in range(1196) if saved[i] != given[i]]
     sys.exit(f"changed bytes at {diff}")

@@ -12,6 +12,8 @@ picture is not what it should be.
     planet_pixels.py clock IMAGE                   clock at the bottom right
     planet_pixels.py glide TIMES DIR               the glide's eased path from the earth's size
     planet_pixels.py sunspot IMAGE X Y TOL         the white sun's centre within TOL of (X, Y)
+    planet_pixels.py radius IMAGE                  the radius of the earth's disc in the middle
+    planet_pixels.py radius_at D                   the disc's radius D units away
 """
 import sys
 
@@ -309,6 +311,21 @@ def cmd_glide(times_path, folder):
         fail(f"shot {ended[0]}: CAMERA CHANGING / COMPLETED: {reason}")
     half = min(shots, key=lambda sh: abs(sh[6] - 0.5))
     print(begun[0], ended[0], half[0])
+
+
+def cmd_radius(path):
+    """The earth's disc, wholly lit, standing in the middle of the picture."""
+    found = disc(load(path))
+    if found is None:
+        fail("no earth")
+    x, y, r = found
+    if abs(x - 639.5) > 3 or abs(y - 359.5) > 3:
+        fail(f"the earth is at ({x:.1f}, {y:.1f}), not in the middle")
+    print(f"{r:.1f}")
+
+
+def cmd_radius_at(d):
+    print(f"{radius_at(float(d)):.1f}")
 
 
 def cmd_sunspot(path, x, y, tol):

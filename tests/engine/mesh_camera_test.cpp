@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <new>
 #include <numbers>
 
 using namespace gv;
@@ -158,10 +160,13 @@ TEST_F(MeshFixture, SceneContainerHoldsTwoMaterials) {
 TEST(Lifetimes, ObjectsThatGoWithTheProcessMayOutliveTheirDevice) {
     // Fonts, planet meshes and the light are not destroyed at shut-down; when
     // they go after the renderer and the display device they must not touch
-    // them.
-    auto device = std::make_unique<DisplayDevice>(std::make_unique<RecordingBackend>(),
-                                                  std::vector<platform::DisplayInfo>{}, 32);
-    auto renderer = std::make_unique<Renderer>(*device);
+    // them. The two live in storage that is scrambled once they are gone, so
+    // that a touch fails here too, not only under the sanitizers.
+    alignas(DisplayDevice) unsigned char deviceBytes[sizeof(DisplayDevice)];
+    alignas(Renderer) unsigned char rendererBytes[sizeof(Renderer)];
+    auto* device = new (deviceBytes) DisplayDevice(std::make_unique<RecordingBackend>(),
+                                                   std::vector<platform::DisplayInfo>{}, 32);
+    auto* renderer = new (rendererBytes) Renderer(*device);
     auto texture = std::make_unique<Texture>(*device);
     const uint8_t px[4] = {1, 2, 3, 4};
     ASSERT_EQ(texture->createFromPixelsRegistered(1, 1, 32, 8, px), 0u);
@@ -170,12 +175,18 @@ TEST(Lifetimes, ObjectsThatGoWithTheProcessMayOutliveTheirDevice) {
     mesh->appendFace(MeshFace{});
     ASSERT_TRUE(mesh->finalize());
     auto light = renderer->createLight();
-    renderer.reset();
-    device.reset();
+    const auto deviceAlive = device->aliveToken();
+    const auto rendererAlive = renderer->aliveToken();
+    EXPECT_TRUE(*deviceAlive && *rendererAlive);
+    renderer->~Renderer();
+    device->~DisplayDevice();
+    EXPECT_FALSE(*rendererAlive) << "meshes and lights must learn that the renderer is gone";
+    EXPECT_FALSE(*deviceAlive) << "textures must learn that the device is gone";
+    std::memset(rendererBytes, 0xA5, sizeof rendererBytes);
+    std::memset(deviceBytes, 0xA5, sizeof deviceBytes);
     light.reset();
     mesh.reset();
-    texture.reset(); // under the sanitizers a stale device would show here
-    SUCCEED();
+    texture.reset();
 }
 
 TEST_F(MeshFixture, ChangedVerticesGoToTheSameBufferLaidOutAsBuilt) {

@@ -165,10 +165,13 @@ TEST_F(Manager, TwoOneSecondStagesEachWayWithTheLightFollowingTheSecondAndFirst)
     EXPECT_FALSE(cameras().transitionRunning());
     EXPECT_EQ(cameras().previous, 7) << "the glide to the locations view is carried out";
 
+    const int32_t userDistance = m().savedPreferences.cameras[7].distance;
+    ASSERT_NE(prefs.cameras[7].distance, userDistance);
     closeManager();
     EXPECT_TRUE(m().closing);
     EXPECT_TRUE(m().open);
     EXPECT_EQ(prefs.currentCamera, 6);
+    EXPECT_EQ(prefs.cameras[7].distance, userDistance) << "the locations view's own distance";
     EXPECT_EQ(prefs.userCameraFollowsEarth, 0);
     EXPECT_EQ(prefs.cameraSmoothness, 3);
     EXPECT_EQ(prefs.cameraChangingAutomatic, 1);
@@ -513,13 +516,19 @@ TEST_F(Manager, AnEmptyDatabaseOpensAndItsKeysOnlySayWhatTheyWouldDo) {
 
 TEST_F(Manager, QuittingWithTheManagerOnScreenKeepsTheUsersOwnSettings) {
     load(testing::kWellKnownPlaces);
+    prefs.cameras[7].distance = 777; // not what the manager's view takes
     Preferences copy = prefs;
     restoreManagerPreferences(copy);
     EXPECT_EQ(std::memcmp(&copy, &prefs, sizeof copy), 0) << "closed: nothing to put back";
-    const Preferences before = prefs;
+    Preferences before = prefs;
     openFully();
+    ASSERT_NE(prefs.cameras[7].distance, 777);
     prefs.cloudsOnLocationsManager = 0; // F10 while open is the user's own
     restoreManagerPreferences(prefs);
+    // What is saved then is the user's record with the user's one change.
+    before.cloudsOnLocationsManager = 0;
+    EXPECT_EQ(std::memcmp(&prefs, &before, sizeof before), 0);
+    EXPECT_EQ(prefs.cameras[7].distance, 777);
     EXPECT_EQ(prefs.currentCamera, before.currentCamera);
     EXPECT_EQ(prefs.userCameraFollowsEarth, before.userCameraFollowsEarth);
     EXPECT_EQ(prefs.cameraSmoothness, before.cameraSmoothness);
@@ -537,6 +546,29 @@ TEST_F(Manager, QuittingWithTheManagerOnScreenKeepsTheUsersOwnSettings) {
     ASSERT_GT(prefs.ambientPercent, 5);
     restoreManagerPreferences(prefs);
     EXPECT_EQ(prefs.ambientPercent, 5);
+}
+
+TEST_F(Manager, ClosingGlidesBackFromWhereTheViewIs) {
+    load(testing::kWellKnownPlaces);
+    prefs.cameras[7].distance = 777;
+    CameraSystem& cams = cameras();
+    openFully();
+    updateCameras(cams, 20, 20);
+    const Vector3 earth = cams.inputs.earthPosition;
+    const Vector3 seen = cams.main->position();
+    ASSERT_NEAR(distance(seen, earth), 600.0f, 1.0f) << "the map seen from 33000 / 55 units";
+    closeManager();
+    ASSERT_EQ(prefs.cameras[7].distance, 777);
+    // The locations view's record is now 777 units out; the view does not
+    // jump there but glides on from where it was.
+    updateCameras(cams, 1, 1);
+    EXPECT_LT(distance(cams.main->position(), seen), 1.0f);
+    for (int i = 0; i < 20 && cams.transitionRunning(); ++i)
+        updateCameras(cams, 20, 20);
+    EXPECT_FALSE(cams.transitionRunning());
+    EXPECT_EQ(cams.previous, 6);
+    EXPECT_NEAR(distance(cams.main->position(), earth), float(prefs.cameras[6].distance), 1.0f);
+    EXPECT_FALSE(cams.fromDeparture) << "the next glide leaves from its record again";
 }
 
 TEST_F(Manager, TheListsTheirTitlesAndKeyLinesWhereTheyBelong) {

@@ -32,9 +32,11 @@ struct Authorities {
     }
 };
 
+// Made once for the process, removed with it: the trust store is read at the
+// first TLS download and kept.
 const Authorities& authorities() {
-    static const Authorities* a = new Authorities;
-    return *a;
+    static const Authorities a;
+    return a;
 }
 
 class TlsDownload : public Download {
@@ -49,14 +51,19 @@ class TlsDownload : public Download {
     }
 };
 
-TEST_F(TlsDownload, ATrustedServerByNameOrAddress) {
-    // A body of many records, ended by the server's goodbye, the close or
-    // its length.
+std::string bigBody() {
     std::string big(300000, 'c');
     for (std::size_t i = 0; i < big.size(); i += 997)
         big[i] = char('a' + i % 26);
+    return big;
+}
+
+TEST_F(TlsDownload, ATrustedServerByNameOrAddress) {
+    // A body of many records, ended by the server's goodbye (close_notify)
+    // or by its length (without the goodbye).
+    const std::string big = bigBody();
     TlsLoopbackServer server(ca.localhost, {{okHead(kImage.size()) + kImage},
-                                            {"HTTP/1.0 200 OK\r\n\r\n" + big, false},
+                                            {"HTTP/1.0 200 OK\r\n\r\n" + big, true},
                                             {okHead(big.size()) + big, false}});
     const std::string name = "localhost:" + std::to_string(server.port());
     EXPECT_EQ(run(https(server.port()), "/map.gif"), HttpDownload::kIdle) << client->failure();
@@ -75,6 +82,39 @@ TEST_F(TlsDownload, ATrustedServerByNameOrAddress) {
                                      request("/big", "127.0.0.1:" + std::to_string(server.port())),
                                      request("/big?again", name)}));
     EXPECT_EQ(server.serverNames(), (std::vector<std::string>{"localhost", "", "localhost"}));
+}
+
+// A body that only the close ends can be cut by anyone on the path, who
+// can close a TCP connection but not forge the TLS goodbye: without it the
+// download fails and nothing takes the file's place. Framed bodies end where
+// their framing says, goodbye or not.
+TEST_F(TlsDownload, ACloseWithoutTheGoodbyeCutsABodyTheCloseWouldEnd) {
+    const std::string big = bigBody();
+    const std::string chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n" +
+                                std::string("7\r\nclouds!\r\n0\r\n\r\n");
+    TlsLoopbackServer server(ca.localhost, {{"HTTP/1.0 200 OK\r\n\r\n" + big, false},
+                                            {"HTTP/1.0 200 OK\r\n\r\n", false},
+                                            {chunked, false},
+                                            {"HTTP/1.0 200 OK\r\n\r\n" + kImage, true}});
+    EXPECT_EQ(run(https(server.port()), "/cut"), HttpDownload::kFailed);
+    EXPECT_EQ(client->failure(), "connection cut");
+    expectUntouched();
+    EXPECT_EQ(run(https(server.port()), "/cut-empty"), HttpDownload::kFailed);
+    EXPECT_EQ(client->failure(), "connection cut");
+    expectUntouched();
+    EXPECT_EQ(run(https(server.port()), "/chunked"), HttpDownload::kIdle) << client->failure();
+    EXPECT_EQ(readText(destination), "clouds!");
+    EXPECT_EQ(run(https(server.port()), "/goodbye"), HttpDownload::kIdle) << client->failure();
+    EXPECT_EQ(readText(destination), kImage);
+}
+
+// A server that asks to renegotiate the session is refused.
+TEST_F(TlsDownload, RenegotiationIsRefused) {
+    TlsLoopbackServer server(ca.localhost,
+                             {{okHead(kImage.size()) + kImage, true, /*renegotiate=*/true}});
+    EXPECT_EQ(run(https(server.port())), HttpDownload::kFailed);
+    EXPECT_EQ(server.renegotiations(), (std::vector<std::string>{"refused"}));
+    expectUntouched();
 }
 
 TEST_F(TlsDownload, CertificatesThatDoNotFitFailAndSayWhy) {

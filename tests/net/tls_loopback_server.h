@@ -93,6 +93,9 @@ class TlsLoopbackServer {
     struct Reply {
         std::string bytes;
         bool goodbye = true; // the TLS close_notify before the close
+        // Over TLS 1.2, the server asks to renegotiate the session after the
+        // request, and answers only when that has not been refused.
+        bool renegotiate = false;
     };
 
     TlsLoopbackServer(const Identity& identity, std::vector<Reply> replies)
@@ -119,6 +122,12 @@ class TlsLoopbackServer {
         std::lock_guard<std::mutex> lock(mutex_);
         return names_;
     }
+    // What came of each renegotiation asked for: "done", "refused" (the
+    // client said no) or "no answer".
+    std::vector<std::string> renegotiations() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return renegotiations_;
+    }
 
   private:
     void serve() {
@@ -132,6 +141,10 @@ class TlsLoopbackServer {
             setsockopt(peer, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
             SSL* ssl = SSL_new(context_);
             SSL_set_fd(ssl, peer);
+            const Reply reply = next < replies_.size() ? replies_[next] : Reply{};
+            ++next;
+            // Renegotiation is gone from TLS 1.3.
+            if (reply.renegotiate) SSL_set_max_proto_version(ssl, TLS1_2_VERSION);
             if (SSL_accept(ssl) == 1) {
                 const char* name = SSL_get_servername(ssl, TLSEXT_NAMETYPE_host_name);
                 std::string request;
@@ -146,8 +159,12 @@ class TlsLoopbackServer {
                     requests_.push_back(request);
                     names_.push_back(name ? name : "");
                 }
-                const Reply reply = next < replies_.size() ? replies_[next] : Reply{};
-                ++next;
+                if (reply.renegotiate && !renegotiate(ssl, peer)) {
+                    SSL_free(ssl);
+                    ERR_clear_error();
+                    close(peer);
+                    continue;
+                }
                 for (std::size_t at = 0; at < reply.bytes.size();) {
                     const int n =
                         SSL_write(ssl, reply.bytes.data() + at,
@@ -163,6 +180,32 @@ class TlsLoopbackServer {
         }
     }
 
+    // Sends the hello request, then reads until the client has gone through
+    // the new handshake or refused it; false when the session is over.
+    bool renegotiate(SSL* ssl, int peer) {
+        std::string outcome = "no answer";
+        if (SSL_renegotiate(ssl) == 1 && SSL_do_handshake(ssl) == 1) {
+            timeval limit{0, 100000};
+            setsockopt(peer, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+            char byte;
+            for (int i = 0; i < 30 && outcome == "no answer"; ++i) {
+                const int n = SSL_read(ssl, &byte, 1);
+                if (n > 0) continue;
+                if (SSL_get_error(ssl, n) == SSL_ERROR_SSL)
+                    outcome = ERR_GET_REASON(ERR_peek_last_error()) == SSL_R_NO_RENEGOTIATION
+                                  ? "refused"
+                                  : "failed";
+                else if (!SSL_renegotiate_pending(ssl))
+                    outcome = "done";
+            }
+            timeval back{5, 0};
+            setsockopt(peer, SOL_SOCKET, SO_RCVTIMEO, &back, sizeof back);
+        }
+        std::lock_guard<std::mutex> lock(mutex_);
+        renegotiations_.push_back(outcome);
+        return outcome == "done";
+    }
+
     std::vector<Reply> replies_;
     SSL_CTX* context_ = nullptr;
     int listener_ = -1;
@@ -170,7 +213,7 @@ class TlsLoopbackServer {
     std::thread thread_;
     std::atomic<bool> stop_{false};
     std::mutex mutex_;
-    std::vector<std::string> requests_, names_;
+    std::vector<std::string> requests_, names_, renegotiations_;
 };
 
 } // namespace gv::test

@@ -11,9 +11,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -110,7 +114,8 @@ class Listener {
 
 SocketAddress resolveNow(Inbox& inbox, WindowHandle window, const std::string& host, uint16_t port,
                          int* error = nullptr) {
-    const uint64_t request = resolveHostAsync(window, kResolvedMessage, host, port);
+    HostLookups lookups;
+    const uint64_t request = lookups.resolve(window, kResolvedMessage, host, port);
     EXPECT_NE(request, 0u);
     inbox.messages.clear();
     EXPECT_TRUE(inbox.pumpUntil([&] { return !inbox.messages.empty(); }));
@@ -143,21 +148,141 @@ TEST(HostResolver, AddressLiteralsOfBothFamiliesAndAMissingName) {
     EXPECT_EQ(none.length, 0u);
     EXPECT_TRUE(error == kHostNotFound || error == kHostTryAgain) << error;
 
-    EXPECT_EQ(resolveHostAsync(w->handle(), kResolvedMessage, "", 80), 0u);
+    HostLookups lookups;
+    EXPECT_EQ(lookups.resolve(w->handle(), kResolvedMessage, "", 80), 0u);
 }
 
 TEST(HostResolver, ACancelledLookupIsNeverReported) {
     Inbox inbox;
     auto w = MessageWindow::create("netclient", Inbox::procedure, &inbox);
-    const uint64_t request = resolveHostAsync(w->handle(), kResolvedMessage, "127.0.0.1", 80);
-    cancelResolve(request);
-    const uint64_t second = resolveHostAsync(w->handle(), kResolvedMessage, "127.0.0.2", 80);
+    HostLookups lookups;
+    const uint64_t request = lookups.resolve(w->handle(), kResolvedMessage, "127.0.0.1", 80);
+    lookups.cancel(request);
+    const uint64_t second = lookups.resolve(w->handle(), kResolvedMessage, "127.0.0.2", 80);
     ASSERT_TRUE(inbox.pumpUntil([&] { return !inbox.messages.empty(); }));
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     inbox.pumpAWhile();
     ASSERT_EQ(inbox.messages.size(), 1u);
     EXPECT_EQ(inbox.messages[0].wParam, second);
     EXPECT_TRUE(takeResolvedAddresses(request).empty());
+}
+
+// A name server that answers only when the test says so, counting the
+// lookups in progress at once.
+struct SlowNameServer {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool open = false;
+    int inProgress = 0, most = 0, asked = 0;
+    std::vector<std::string> order;
+};
+SlowNameServer* gNames = nullptr;
+
+int slowLookup(const std::string& host, uint16_t port, std::vector<SocketAddress>& found) {
+    SlowNameServer& n = *gNames;
+    std::unique_lock<std::mutex> lock(n.mutex);
+    ++n.asked;
+    n.most = std::max(n.most, ++n.inProgress);
+    n.order.push_back(host);
+    n.changed.notify_all();
+    n.changed.wait_for(lock, std::chrono::seconds(10), [&] { return n.open; });
+    --n.inProgress;
+    n.changed.notify_all();
+    lock.unlock();
+    SocketAddress a;
+    sockaddr_in in{};
+    in.sin_family = AF_INET;
+    in.sin_port = htons(port);
+    in.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.length = sizeof in;
+    std::memcpy(a.bytes, &in, sizeof in);
+    found.push_back(a);
+    return 0;
+}
+
+TEST(HostResolver, OneLookupAtATimePerOwnerAndNoneWaitedFor) {
+    SlowNameServer names;
+    gNames = &names;
+    setHostLookupHook(slowLookup);
+    Inbox inbox;
+    auto w = MessageWindow::create("netclient", Inbox::procedure, &inbox);
+    auto lookups = std::make_unique<HostLookups>();
+    const auto waitFor = [&](const std::function<bool()>& pred) {
+        std::unique_lock<std::mutex> lock(names.mutex);
+        return names.changed.wait_for(lock, std::chrono::seconds(5), pred);
+    };
+
+    // A lookup that hangs, given up: the cancel comes back at once, with the
+    // lookup still in progress.
+    const uint64_t stuck = lookups->resolve(w->handle(), kResolvedMessage, "stuck.test", 80);
+    ASSERT_TRUE(waitFor([&] { return names.inProgress == 1; }));
+    lookups->cancel(stuck);
+    // Tries again, many times (a download that keeps failing): each waits
+    // behind the one in progress instead of starting a thread of its own.
+    uint64_t last = 0;
+    for (int i = 0; i < 20; ++i) {
+        if (last != 0) lookups->cancel(last);
+        last = lookups->resolve(w->handle(), kResolvedMessage,
+                                "again" + std::to_string(i) + ".test", 80);
+        ASSERT_NE(last, 0u);
+    }
+    inbox.pumpAWhile();
+    {
+        std::lock_guard<std::mutex> lock(names.mutex);
+        EXPECT_EQ(names.inProgress, 1);
+        EXPECT_EQ(names.asked, 1);
+    }
+    EXPECT_TRUE(inbox.messages.empty());
+
+    // Another owner is not held up by this one's.
+    HostLookups other;
+    const uint64_t elsewhere = other.resolve(w->handle(), kResolvedMessage, "other.test", 81);
+    ASSERT_TRUE(waitFor([&] { return names.inProgress == 2; }));
+
+    // The name server answers: the cancelled lookups stay unreported, the
+    // last one asked follows the one in progress, one at a time.
+    {
+        std::lock_guard<std::mutex> lock(names.mutex);
+        names.open = true;
+        names.changed.notify_all();
+    }
+    ASSERT_TRUE(inbox.pumpUntil([&] { return inbox.messages.size() == 2; }));
+    inbox.pumpAWhile();
+    ASSERT_EQ(inbox.messages.size(), 2u);
+    std::vector<uint64_t> reported = {inbox.messages[0].wParam, inbox.messages[1].wParam};
+    std::sort(reported.begin(), reported.end());
+    EXPECT_EQ(reported,
+              (std::vector<uint64_t>{std::min(last, elsewhere), std::max(last, elsewhere)}));
+    EXPECT_EQ(addressText(takeResolvedAddresses(last).at(0)), "127.0.0.1:80");
+    {
+        std::lock_guard<std::mutex> lock(names.mutex);
+        EXPECT_EQ(names.asked, 3);
+        EXPECT_EQ(names.most, 2); // this owner's one and the other owner's
+        EXPECT_EQ(names.order.front(), "stuck.test");
+        EXPECT_EQ(std::count(names.order.begin(), names.order.end(), "again19.test"), 1);
+    }
+
+    // An owner that goes while its lookup hangs does not wait for it, and
+    // its lookup is never reported.
+    {
+        std::lock_guard<std::mutex> lock(names.mutex);
+        names.open = false;
+    }
+    inbox.messages.clear();
+    lookups->resolve(w->handle(), kResolvedMessage, "gone.test", 80);
+    ASSERT_TRUE(waitFor([&] { return names.inProgress == 1; }));
+    lookups.reset();
+    {
+        std::lock_guard<std::mutex> lock(names.mutex);
+        EXPECT_EQ(names.inProgress, 1);
+        names.open = true;
+        names.changed.notify_all();
+    }
+    ASSERT_TRUE(waitFor([&] { return names.inProgress == 0; }));
+    inbox.pumpAWhile();
+    EXPECT_TRUE(inbox.messages.empty());
+    setHostLookupHook(nullptr);
+    gNames = nullptr;
 }
 
 struct Connection {

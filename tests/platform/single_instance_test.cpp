@@ -78,6 +78,8 @@ TEST_F(LockFolder, AFolderOthersCanWriteIsRefused) {
     EXPECT_EQ(claimSingleInstance("GvstOpen", &why), InstanceClaim::Refused);
     EXPECT_EQ(why, folder() + " has mode 0777, not 0700");
     EXPECT_FALSE(std::filesystem::exists(folder() + "/GvstOpen.lock")) << "nothing made in it";
+    // A saver copy trusts it no more than the application does.
+    EXPECT_EQ(tryClaimSingleInstance("GvstOpen", &why), InstanceClaim::Refused);
 }
 
 TEST_F(LockFolder, ALinkIsRefusedEvenToAPrivateFolderOfOurs) {
@@ -99,6 +101,46 @@ TEST_F(LockFolder, AnotherUsersFolderIsRefusedThoughItLooksPrivate) {
     ASSERT_EQ(chown(folder().c_str(), test::kNobody, test::kNobody), 0);
     EXPECT_EQ(claimSingleInstance("GvstTheirs", &why), InstanceClaim::Refused);
     EXPECT_EQ(why, folder() + " belongs to user 65534, not to this user (0)");
+}
+
+TEST(SingleInstance, ASaverCopyTakesTheInstanceOnlyWhenFreeAndAsksNothing) {
+    test::TempDir dir;
+    setenv("XDG_RUNTIME_DIR", dir.path().c_str(), 1);
+    int ready[2], done[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(done), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The first copy: holds the instance until told, then reports whether
+        // anyone asked it to come to the front meanwhile.
+        char c = claimSingleInstance("GvstCopies") == InstanceClaim::Claimed ? 'y' : 'n';
+        (void)!write(ready[1], &c, 1);
+        (void)!read(done[0], &c, 1);
+        _exit(takeRaiseRequest() ? 4 : 0);
+    }
+    char c = 0;
+    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    ASSERT_EQ(c, 'y');
+    EXPECT_EQ(tryClaimSingleInstance("GvstCopies"), InstanceClaim::HeldElsewhere)
+        << "held by the first copy";
+    (void)!write(done[1], "x", 1);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the holder was asked to raise its window";
+
+    // Free again: this copy takes it, and an application started now is refused.
+    EXPECT_EQ(tryClaimSingleInstance("GvstCopies"), InstanceClaim::Claimed);
+    const pid_t application = fork();
+    ASSERT_GE(application, 0);
+    if (application == 0) _exit(claimSingleInstance("GvstCopies") == InstanceClaim::Claimed ? 1 : 0);
+    waitpid(application, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the application ran beside the copy that holds it";
+    for (int fd : {ready[0], ready[1], done[0], done[1]})
+        close(fd);
+    unsetenv("XDG_RUNTIME_DIR");
 }
 
 } // namespace

@@ -190,14 +190,20 @@ TEST_F(Planets, EarthTakesSlotsZeroToSevenAndRebuildsInPlace) {
     }
     for (const auto& c : p.clones)
         ASSERT_TRUE(c);
-    const Texture* before = renderer->material(3).texture();
     const size_t materials = renderer->materialCount();
+    const size_t textures = device->registeredTextureCount();
     prefs.earthMeshResolution = 0;
     ASSERT_TRUE(buildEarth());
-    EXPECT_EQ(renderer->materialCount(), materials);
+    EXPECT_EQ(renderer->materialCount(), materials) << "the same eight slots";
+    // The old textures are gone from the device, eight new ones took their place.
+    EXPECT_EQ(device->registeredTextureCount(), textures);
     EXPECT_EQ(p.earth->vertices().size(), 8u * 13u);
-    EXPECT_NE(renderer->material(3).texture(), nullptr);
-    (void)before;
+    for (uint32_t i = 0; i < 8; ++i) {
+        EXPECT_EQ(renderer->material(i).texture(), p.earthTextures[i].get());
+        EXPECT_FLOAT_EQ(renderer->material(i).specular().r, 0.4f) << "settings applied again";
+    }
+    for (const MeshFace& f : p.earth->faces())
+        EXPECT_LT(f.material, 8u);
 
     ASSERT_TRUE(buildSun());
     ASSERT_TRUE(buildMoon());

@@ -5,6 +5,8 @@
 #include "ui/scene_services.h"
 #include "ui/ui_host.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -48,7 +50,8 @@ class FakeUiHost : public UiHost,
     std::vector<bool> filtering;
     int earthRebuilds = 0, sunMoonRebuilds = 0;
     bool downloading = false;
-    std::tm now{};
+    // Seconds since the last cloud update started; nothing for never.
+    std::optional<int64_t> sinceCloudUpdate;
     std::vector<Driver> drivers;
     int running = 0;
     std::vector<int> modeChanges;
@@ -93,7 +96,7 @@ class FakeUiHost : public UiHost,
     void rebuildEarth() override { ++earthRebuilds; }
     void rebuildSunAndMoon() override { ++sunMoonRebuilds; }
     bool cloudDownloadRunning() override { return downloading; }
-    std::tm simulatedLocalTime() override { return now; }
+    std::optional<int64_t> secondsSinceCloudUpdate() override { return sinceCloudUpdate; }
     int driverCount() override { return int(drivers.size()); }
     const char* driverName(int d) override { return drivers.at(std::size_t(d)).name.c_str(); }
     const char* driverDescription(int d) override {

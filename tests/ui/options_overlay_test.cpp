@@ -310,33 +310,32 @@ TEST_F(Options, CloudUpdatingTimeCountsWholeHoursAndTheMinutesToTheNextUpdate) {
 
     host.prefs.cloudsFromSatellites = 1;
     host.prefs.cloudUpdateInterval = 7200;
-    host.now = {};
-    host.now.tm_year = 126;
-    host.now.tm_mon = 5;
-    host.now.tm_mday = 21;
-    host.now.tm_hour = 12;
-    host.now.tm_isdst = -1;
     // Started 30 minutes 10 seconds ago: 89 minutes and 50 seconds remain.
-    std::tm last = host.now;
-    last.tm_min -= 30;
-    last.tm_sec -= 10;
-    std::mktime(&last);
-    const int32_t fields[9] = {last.tm_sec,  last.tm_min,  last.tm_hour, last.tm_mday, last.tm_mon,
-                               last.tm_year, last.tm_wday, last.tm_yday, last.tm_isdst};
-    std::memcpy(host.prefs.lastCloudUpdate, fields, sizeof fields);
+    host.sinceCloudUpdate = 30 * 60 + 10;
     EXPECT_EQ(value(), "2 hours - next in 90 minutes");
+    host.sinceCloudUpdate = 7199;
+    EXPECT_EQ(value(), "2 hours - next in 1 minute ");
 
-    // Long overdue: never below zero.
+    // Long overdue, or never updated: never below zero.
     host.prefs.cloudUpdateInterval = 3600;
-    host.now.tm_hour = 23;
+    host.sinceCloudUpdate = 11 * 3600;
+    EXPECT_EQ(value(), "1 hour  - next in 0 minutes");
+    host.sinceCloudUpdate.reset();
     EXPECT_EQ(value(), "1 hour  - next in 0 minutes");
 
-    host.downloading = true;
-    EXPECT_EQ(value(), "1 hour  - downloading right now");
-
+    // Enter makes an update due at once...
+    host.prefs.lastCloudUpdate[2] = 12;
     optionsKey(VK_RETURN);
     for (int32_t f : host.prefs.lastCloudUpdate)
         EXPECT_EQ(f, 0);
+    // ...but not while one runs: that one is the update asked for, and no
+    // second one follows it.
+    host.downloading = true;
+    EXPECT_EQ(value(), "1 hour  - downloading right now");
+    host.prefs.lastCloudUpdate[2] = 12;
+    optionsKey(VK_RETURN);
+    EXPECT_EQ(host.prefs.lastCloudUpdate[2], 12);
+    EXPECT_EQ(value(), "1 hour  - downloading right now");
 }
 
 TEST_F(Options, DeviceAndResolutionStayInsideTheListsTheyIndex) {
