@@ -23,10 +23,15 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES GV_MINGW_PREFIXES)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# -O2 as the Linux builds have it (GCC 12's -O3 warns falsely of overlapping
+# copies in std::string), and the programs stripped.
+set(CMAKE_C_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "")
+set(CMAKE_CXX_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "")
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE "-s" CACHE STRING "")
 
-# pkg-config sees only the cross-built libraries, with what their static
-# archives need in turn (Libs.private).
-set(pc_dirs "")
+# pkg-config sees only the cross-built libraries and the toolchain's own
+# (zlib), with what their static archives need in turn (Libs.private).
+set(pc_dirs /usr/${triple}/lib/pkgconfig)
 foreach(prefix ${GV_MINGW_PREFIXES})
     list(APPEND pc_dirs ${prefix}/lib/pkgconfig)
 endforeach()

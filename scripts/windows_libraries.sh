@@ -6,17 +6,24 @@
 # (no programs, tests or documents). zlib comes built from libz-mingw-w64-dev.
 #
 # Each library is installed into a prefix of its own under
-# ~/.cache/geovista3d/mingw-w64/ named by the source package and its version
-# (and the recipe below), so a second run finds them all and takes seconds.
-#   windows_libraries.sh TOOLCHAIN_FILE PREFIX_LIST_FILE
-# writes the prefixes, separated by ';', to PREFIX_LIST_FILE.
+# ~/.cache/geovista3d/mingw-w64/ named by the source package, its version and
+# the recipe below, so a second run finds them all and takes seconds.
+#   windows_libraries.sh TOOLCHAIN_FILE PREFIX_LIST_FILE [TIMES_FILE]
+# writes the prefixes, separated by ';', to PREFIX_LIST_FILE, and how long
+# each library took (or that it came from the cache) to TIMES_FILE.
 set -euo pipefail
 
 TOOLCHAIN=$(realpath "$1")
 LIST=$2
-# Raised whenever a library's build options change, so that no archive made
-# the old way is taken from the cache.
-RECIPE=r1
+TIMES=${3:-/dev/null}
+# recipe PACKAGE: raised whenever that library's build options change, so
+# that no archive made the old way is taken from the cache.
+recipe() {
+    case $1 in
+    openssl) echo r2 ;;
+    *) echo r1 ;;
+    esac
+}
 CACHE=${XDG_CACHE_HOME:-$HOME/.cache}/geovista3d/mingw-w64
 JOBS=$(nproc 2>/dev/null || echo 2)
 HOST=x86_64-w64-mingw32
@@ -68,7 +75,9 @@ build_libjpeg_turbo() {
     mkdir -p "$3/lib/pkgconfig" "$3/include"
     cp "$2/libturbojpeg.a" "$3/lib/"
     cp "$1/turbojpeg.h" "$3/include/"
-    cp "$2/pkgscripts/libturbojpeg.pc" "$3/lib/pkgconfig/"
+    # Its own file names the library folder of the build's machine.
+    sed "s|^libdir=.*|libdir=\${exec_prefix}/lib|" "$2/pkgscripts/libturbojpeg.pc" \
+        >"$3/lib/pkgconfig/libturbojpeg.pc"
 }
 
 build_openssl() {
@@ -77,8 +86,11 @@ build_openssl() {
     # an ordinary user might create); no engines, modules or legacy
     # algorithms; none of the protocols and ciphers a TLS 1.2/1.3 client of
     # web servers does not use.
+    # OpenSSL's folder of defaults is a path of this machine, which the
+    # program never reads: it loads Windows' trust store itself, and no
+    # configuration file. Without modules or engines nothing else is loaded.
     (cd "$1" && ./Configure mingw64 --cross-compile-prefix="${HOST}-" --prefix="$3" --libdir=lib \
-        no-shared no-module no-dso no-engine no-legacy no-apps no-tests no-autoload-config \
+        no-shared no-module no-dso no-engine no-legacy no-tests no-autoload-config \
         no-ssl3 no-dtls no-srp no-comp no-idea no-mdc2 no-rc5 no-camellia no-seed no-whirlpool \
         no-sm2 no-sm3 no-sm4 no-gost &&
         make -j "$JOBS" build_libs && make install_dev)
@@ -90,9 +102,12 @@ library() {
     local package=$1 version prefix work start
     local builder="build_${package//[-.]/_}"
     for version in $(source_versions "$package"); do
-        prefix="$CACHE/${package}-${version}-${RECIPE}"
+        # No epoch colon in the name: the prefixes are joined by colons for
+        # pkg-config.
+        prefix="$CACHE/${package}-${version//:/_}-$(recipe "$package")"
         if [ -e "$prefix/.complete" ]; then
             echo "$package $version: cached in $prefix"
+            echo "$package $version: from the cache" >>"$TIMES"
             PREFIXES+=("$prefix")
             return 0
         fi
@@ -116,7 +131,7 @@ library() {
         fi
         touch "$prefix/.complete"
         rm -rf "$work"
-        echo "$package $version: built in $(($(date +%s) - start)) s"
+        echo "$package $version: built in $(($(date +%s) - start)) s" | tee -a "$TIMES"
         PREFIXES+=("$prefix")
         return 0
     done
