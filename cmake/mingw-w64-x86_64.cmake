@@ -23,6 +23,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES GV_MINGW_PREFIXES)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# Whatever is looked up by name (pkg-config's -lz) is a static archive: set
+# after the platform's own list, once project() has run.
+set(CMAKE_PROJECT_INCLUDE ${CMAKE_CURRENT_LIST_DIR}/mingw-w64-static.cmake)
 # -O2 as the Linux builds have it (GCC 12's -O3 warns falsely of overlapping
 # copies in std::string), and the programs stripped.
 set(CMAKE_C_FLAGS_RELEASE "-O2 -DNDEBUG" CACHE STRING "")

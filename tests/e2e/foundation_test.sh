@@ -124,25 +124,11 @@ log_has "Cannot start the settings editor ${DATA}/GeovistaC: the options open in
 wait_for 10 globe_window || fail "no visible window"
 win=$(globe_window)
 xdotool windowfocus --sync "$win" 2>/dev/null || true
-# F2 saves the next frame with its overlays in the current folder: one a
-# second until the curtain of the first ten seconds has lifted off the
-# overlay, then one after Escape.
-saver_pixels() { /usr/bin/python3 "$(dirname "$0")/saver_pixels.py" "$@"; }
-shots=0
-while :; do
-    shots=$((shots + 1))
-    xdotool key --clearmodifiers F2
-    shot=$(printf '%s/Geovista_%03u.tga' "$RUN" "$shots")
-    wait_for 20 test -s "$shot" || fail "no screenshot $shot"
-    saver_pixels shown "$shot" >/dev/null && break
-    [ "$shots" -lt 30 ] || fail "the options overlay did not show in $shots screenshots"
-    sleep 1
-done
-xdotool key --clearmodifiers Escape F2
-after=$(printf '%s/Geovista_%03u.tga' "$RUN" $((shots + 1)))
-wait_for 20 test -s "$after" || fail "no screenshot after Escape"
+key() { xdotool key --clearmodifiers "$1"; }
+overlay_shots key "$RUN"
 kill -0 "$pid" || fail "the first Escape ended the run: no overlay was open"
-saver_pixels overlay "$shot" "$after" || fail "the options overlay stayed after Escape"
+/usr/bin/python3 "$(dirname "$0")/saver_pixels.py" overlay "$WITH_OVERLAY" "$WITHOUT_OVERLAY" ||
+    fail "the options overlay stayed after Escape"
 xdotool key --clearmodifiers Escape
 wait_exit "$pid" 15 || fail "the second Escape did not end the run"
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE"

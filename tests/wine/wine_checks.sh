@@ -7,8 +7,9 @@
 #   saver      /s covers the screen, Escape ends it with 0, geovista.cfg
 #              (1196 bytes) is in the program folder the log names
 #   instance   a second /s while one runs ends at once with 0
-#   preview    /p HANDLE draws inside the test host's window and ends when
-#              the window is destroyed
+#   preview    /p HANDLE runs in a window of its own inside the test host's
+#              window and ends when the host's window is destroyed (what it
+#              draws there cannot be seen under Wine: see below)
 #   configure  /c without an editor: the globe in a window with the options
 #              overlay open; Escape closes it, a second Escape ends the run
 #   https      a cloud update over HTTPS from the loopback test service, the
@@ -84,17 +85,19 @@ preview)
         "$(windows_path "$stop")" "$(windows_path "$result")") >>"${GV_HOME}/wine.log" 2>&1 &
     host=$!
     wait_for 90 log_has "System initialized." || fail "the preview's start-up did not finish"
-    log_has "Creating application window ............................ [ PASSED ]" ||
-        fail "the preview did not take the host's window"
-    shots_until 60 "${GV_HOME}/preview.png" inside "${GV_HOME}/preview.png" 100 100 320 240 ||
-        fail "the globe does not draw inside the host's window"
-    pass "/p HANDLE: the globe draws inside the host's window ($(cat "${GV_HOME}/pixels.txt"))"
+    # Its frames are not checked by pixels: Wine gives a window whose parent
+    # belongs to another process no place on the X screen (its GL drawable
+    # hangs under a hidden 1 x 1 window), so nothing drawn into it shows
+    # here, by OpenGL or GDI alike. On Windows the child window is the
+    # preview's usual place.
     touch "$stop"
     expect_exit "$host" 60 "the test host"
-    [ "$(cat "$result")" = "ended 0" ] || fail "the preview: $(cat "$result")"
+    [ "$(sed -n 1p "$result")" = "child 320x240" ] ||
+        fail "no window of the saver's covers the host's: $(sed -n 1p "$result")"
+    [ "$(sed -n 2p "$result")" = "ended 0" ] || fail "the preview: $(tr '\n' ' ' <"$result")"
     log_has "Exiting." || fail "the preview did not shut down"
     [ ! -e "${DATA}/geovista.cfg" ] || fail "the preview saved the settings"
-    pass "the preview ends with 0 when the host's window is destroyed, saving nothing"
+    pass "/p HANDLE: the globe's window covers the host's; it ends with 0 when the host's window is destroyed, saving nothing"
     ;;
 
 configure)
@@ -104,16 +107,9 @@ configure)
     log_has "Cannot start the settings editor $(windows_path "$DATA")\\GeovistaC.exe: the options open in a window" ||
         fail "the log does not say that the options open in a window"
     wait_for 30 globe_window || fail "no visible window"
-    # F2 saves the next frame, overlays included, in the current folder: one
-    # with the options overlay, one after the first Escape.
-    press F2
-    wait_for 30 test -s "${DATA}/Geovista_001.tga" || fail "no screenshot"
-    press Escape
-    press F2
-    wait_for 30 test -s "${DATA}/Geovista_002.tga" || fail "no screenshot after Escape"
+    overlay_shots press "$DATA"
     kill -0 "$SAVER" || fail "the first Escape ended the run: no overlay was open"
-    pixels overlay "${DATA}/Geovista_001.tga" "${DATA}/Geovista_002.tga" ||
-        fail "the options overlay was not on screen, or stayed"
+    pixels overlay "$WITH_OVERLAY" "$WITHOUT_OVERLAY" || fail "the options overlay stayed after Escape"
     press Escape
     expect_exit "$SAVER" 30 "the run after the second Escape"
     expect_settings_saved
@@ -146,14 +142,18 @@ https)
 
     # update NAME: the saver (enhanced, so that keys work) fetching the
     # clouds over HTTPS at start-up; UPDATED on screen, the clouds on the
-    # globe (F9 takes them away), Escape ends it.
+    # globe (F9 takes them away), Escape ends it. Wine runs on the machine's
+    # own clock, so the user view looks at 34.4 N where the sun stands now:
+    # (12 h - UTC) x 15 degrees east.
     update() {
         new_wine "$1"
+        local noon
+        noon=$("$PY" -c 'import math, time; t = time.gmtime(); a = math.radians((12 - t.tm_hour - t.tm_min / 60) * 15); print(round(math.atan2(math.sin(a), math.cos(a)), 4))')
         "$PY" "${WINE_HERE}/../e2e/cloud_prefs.py" "${DATA}/geovista.cfg" \
             "cloudServerHost=https://localhost:${PORT}" cloudImagePath=/images/clouds.gif \
             cloudsFromSatellites=1 messageTime=600000 cameraChangingAutomatic=0 sunShown=0 \
             lensFlares=0 moonShown=0 starsShown=0 currentCamera=6 userLatitude=0.6 \
-            userLongitude=0.3 cam6.distance=500 screenSaverEnhanced=1
+            "userLongitude=$noon" cam6.distance=500 screenSaverEnhanced=1
     }
     expect_updated() {
         local seen="" end=$(($(date +%s) + 120))
@@ -230,7 +230,7 @@ peruser)
     local_data="${WINEPREFIX}/drive_c/users/${user}/AppData/Local/Geovista3D"
     RUN=$local_data
     wait_for 90 log_has "System initialized." || fail "start-up did not finish (no log in $local_data)"
-    log_has "Program folder $(windows_path "$DATA")\ cannot be written: using C:\users\${user}\AppData\Local\Geovista3D\" ||
+    log_has "Program folder $(windows_path "$DATA")\\ cannot be written: using C:\\users\\${user}\\AppData\\Local\\Geovista3D\\" ||
         fail "the log does not name the user's own folder"
     wait_for 30 globe_window || fail "no visible window"
     press Escape
@@ -238,7 +238,7 @@ peruser)
     [ "$(stat -c %s "${local_data}/geovista.cfg" 2>/dev/null)" = 1196 ] ||
         fail "geovista.cfg is not 1196 bytes in the user's own folder"
     [ "$(ls "$DATA")" = Geovista.scr ] || fail "the program folder was written: $(ls "$DATA")"
-    pass "an unwritable program folder: the settings and the log in %LOCALAPPDATA%\Geovista3D\"
+    pass "an unwritable program folder: the settings and the log in %LOCALAPPDATA%\\Geovista3D\\"
     ;;
 
 *)

@@ -24,7 +24,7 @@ stop_wineservers() {
         WINEPREFIX=$prefix "${WINE_AS[@]}" wineserver -k 2>/dev/null || true
     done
 }
-trap 'rc=$?; stop_wineservers; (exit $rc); cleanup' EXIT
+trap 'rc=$?; set +e; stop_wineservers; (exit $rc); cleanup' EXIT
 
 # new_wine NAME: a fresh prefix and folder; DATA is the folder (the saver
 # file's own, so its program folder), RUN the same (where the log goes).

@@ -4,9 +4,11 @@
 //     Plays the screen-saver settings dialog: opens a 320 x 240 window at
 //     (100, 100) painted magenta, starts "SAVER /p HANDLE" as the dialog does
 //     and, once the file STOP exists, destroys its window. RESULT then holds
-//     "ended CODE" when the saver ended within 20 seconds of that, with its
-//     exit code, else "running"; "early CODE" when the saver ended before
-//     the window went.
+//     a first line "child WxH" naming the size of the saver's window inside
+//     the host's ("child none" without one), and a second line "ended CODE"
+//     when the saver ended within 20 seconds of the window going, with its
+//     exit code, else "running"; "early CODE" alone when the saver ended
+//     before the window went.
 //   wine_test_host trust CERTIFICATE
 //     Adds a DER certificate to the machine's store of trusted roots.
 #include <windows.h>
@@ -27,11 +29,24 @@ struct Preview {
     std::string resultFile;
     PROCESS_INFORMATION saver{};
     bool ended = false;
+    std::string child = "child none\n";
 };
 Preview gPreview;
 
+// The saver's window inside ours: a child window of the saver's process.
+BOOL CALLBACK findSaverChild(HWND child, LPARAM) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(child, &process);
+    if (process != gPreview.saver.dwProcessId) return TRUE;
+    RECT r{};
+    GetClientRect(child, &r);
+    gPreview.child =
+        "child " + std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top) + "\n";
+    return FALSE;
+}
+
 void writeResult(const std::string& text) {
-    if (FILE* f = std::fopen(gPreview.resultFile.c_str(), "w")) {
+    if (FILE* f = std::fopen(gPreview.resultFile.c_str(), "wb")) {
         std::fputs(text.c_str(), f);
         std::fclose(f);
     }
@@ -50,6 +65,7 @@ LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
             gPreview.ended = true;
             DestroyWindow(window);
         } else if (GetFileAttributesA(gPreview.stopFile.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            EnumChildWindows(window, findSaverChild, 0);
             DestroyWindow(window);
         }
         return 0;
@@ -95,7 +111,7 @@ int runPreview(const std::string& saver) {
     }
     if (gPreview.ended) return 1;
     const bool ended = WaitForSingleObject(gPreview.saver.hProcess, 20000) == WAIT_OBJECT_0;
-    writeResult(ended ? exitText("ended") : std::string("running\n"));
+    writeResult(gPreview.child + (ended ? exitText("ended") : std::string("running\n")));
     if (!ended) TerminateProcess(gPreview.saver.hProcess, 1);
     return ended ? 0 : 1;
 }
