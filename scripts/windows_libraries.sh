@@ -82,13 +82,11 @@ build_libjpeg_turbo() {
 
 build_openssl() {
     # Built inside its source tree, as OpenSSL's Configure expects. The
-    # configuration file is never loaded by itself (nothing read from a folder
-    # an ordinary user might create); no engines, modules or legacy
-    # algorithms; none of the protocols and ciphers a TLS 1.2/1.3 client of
-    # web servers does not use.
-    # OpenSSL's folder of defaults is a path of this machine, which the
-    # program never reads: it loads Windows' trust store itself, and no
-    # configuration file. Without modules or engines nothing else is loaded.
+    # configuration file is never loaded by itself, and the folder of
+    # OpenSSL's defaults (a path of this machine) is never read: the program
+    # loads Windows' trust store itself. No engines, modules or legacy
+    # algorithms, so nothing else is loaded either; none of the protocols and
+    # ciphers a TLS 1.2/1.3 client of web servers does not use.
     (cd "$1" && ./Configure mingw64 --cross-compile-prefix="${HOST}-" --prefix="$3" --libdir=lib \
         no-shared no-module no-dso no-engine no-legacy no-tests no-autoload-config \
         no-ssl3 no-dtls no-srp no-comp no-idea no-mdc2 no-rc5 no-camellia no-seed no-whirlpool \
@@ -119,6 +117,7 @@ library() {
         # the next one down.
         if ! (cd "$work" && apt-get source -q "${package}=${version}" >source.log 2>&1); then
             echo "$package $version: not downloadable, trying an earlier version"
+            rm -rf "$work"
             continue
         fi
         local src
