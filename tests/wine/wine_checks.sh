@@ -5,7 +5,8 @@
 # BIN holds Geovista.scr; TEST_HOST is wine_test_host.exe; SETUP the
 # installer. Scenarios:
 #   saver      /s covers the screen, Escape ends it with 0, geovista.cfg
-#              (1196 bytes) is in the program folder the log names
+#              (1196 bytes) is in the program folder that the AppPath value
+#              names
 #   instance   a second /s while one runs ends at once with 0
 #   preview    /p HANDLE runs in a window of its own inside the test host's
 #              window and ends when the host's window is destroyed (what it
@@ -29,15 +30,21 @@ expect_exit() { # expect_exit PID SECONDS WHAT
     wait_exit "$1" "$2" || fail "$3 did not end"
     [ "$EXIT_CODE" = 0 ] || fail "$3 ended with $EXIT_CODE"
 }
-expect_settings_saved() {
-    [ "$(stat -c %s "${DATA}/geovista.cfg" 2>/dev/null)" = 1196 ] ||
+expect_settings_saved() { # [FOLDER]: the program folder, DATA when not given
+    local folder=${1:-$DATA}
+    [ "$(stat -c %s "${folder}/geovista.cfg" 2>/dev/null)" = 1196 ] ||
         fail "geovista.cfg is not 1196 bytes in the program folder"
-    log_has "Program folder $(windows_path "$DATA")\\" || fail "the log names another program folder"
+    log_has "Program folder $(windows_path "$folder")\\" || fail "the log names another program folder"
 }
 
 case "$SCENARIO" in
 saver)
     new_wine saver
+    # The program folder named by the per-user registry value.
+    folder="${GV_HOME}/settings"
+    mkdir -p "$folder"
+    wine reg add 'HKCU\SOFTWARE\Quorvane\Geovista3D' /v AppPath /d "$(windows_path "$folder")" /f \
+        >>"${GV_HOME}/wine.log" 2>&1 || fail "the AppPath value could not be written"
     start_saver /s
     wait_for 90 log_has "System initialized." || fail "start-up did not finish"
     wait_for 30 globe_window || fail "no visible window"
@@ -52,8 +59,10 @@ saver)
     kill -0 "$SAVER" || fail "the saver ended by itself"
     press Escape
     expect_exit "$SAVER" 30 "the saver after Escape"
-    expect_settings_saved
-    pass "Escape ends the saver with 0; geovista.cfg holds 1196 bytes in the program folder"
+    ! log_has "AppPath not found on Registry!" || fail "the AppPath value was not read"
+    expect_settings_saved "$folder"
+    [ ! -e "${DATA}/geovista.cfg" ] || fail "geovista.cfg was written beside the saver file"
+    pass "Escape ends the saver with 0; geovista.cfg holds 1196 bytes in the folder of AppPath"
     ;;
 
 instance)
