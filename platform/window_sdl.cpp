@@ -209,6 +209,8 @@ bool initVideo(bool hostWindow, const std::string& windowClass) {
         SDL_SetHint(SDL_HINT_APP_NAME, windowClass.c_str());
         SDL_SetHint("SDL_VIDEO_X11_WMCLASS", windowClass.c_str());
 #if defined(_WIN32)
+        // The program's icon resource, as the class asks for it.
+        SDL_SetHint(SDL_HINT_WINDOWS_INTRESOURCE_ICON, "32512");
         // Registered before the video layer would register its own.
         static bool registered =
             SDL_RegisterApp(windowClass.c_str(), CS_BYTEALIGNCLIENT | CS_OWNDC, nullptr) == 0;

@@ -30,7 +30,7 @@ packages=(
 # for them, what builds the other libraries from Debian's source packages,
 # the installer maker, and Wine to run the result.
 windows_packages=(
-    g++-mingw-w64-x86-64-posix libz-mingw-w64-dev ninja-build python3-glad
+    g++-mingw-w64-x86-64-posix libz-mingw-w64-dev ninja-build
     dpkg-dev nsis wine
 )
 

@@ -1,6 +1,7 @@
 ; The Windows installer of Geovista 3D, made by makensis (Debian's nsis):
 ;   makensis -DVERSION=0.1.0 -DSCR=Geovista.scr -DEXE=Geovista.exe
-;            -DLICENSE=LICENSE -DOUT=Geovista3D-Setup.exe geovista.nsi
+;            -DLICENSE=LICENSE -DICON=geovista.ico -DOUT=Geovista3D-Setup.exe
+;            geovista.nsi
 ; It puts the saver where Windows lists screen savers (the system folder),
 ; the application with its uninstaller in the program files, a Start-menu
 ; entry for the application and the uninstaller's entry in "Apps and
@@ -16,6 +17,8 @@ SetCompressor /SOLID lzma
 
 Name "${PRODUCT}"
 OutFile "${OUT}"
+Icon "${ICON}"
+UninstallIcon "${ICON}"
 InstallDir "$PROGRAMFILES64\${PRODUCT}"
 RequestExecutionLevel admin
 ShowInstDetails show
