@@ -99,6 +99,7 @@ preview)
     # hangs under a hidden 1 x 1 window), so nothing drawn into it shows
     # here, by OpenGL or GDI alike. On Windows the child window is the
     # preview's usual place.
+    [ -z "$(globe_window)" ] || fail "the preview opened a window of its own on the screen"
     touch "$stop"
     expect_exit "$host" 60 "the test host"
     [ "$(sed -n 1p "$result")" = "child 320x240" ] ||
