@@ -24,7 +24,7 @@ packages=(
     libturbojpeg0-dev libpng-dev
     g++-mingw-w64-x86-64
     libssl-dev openssl
-    dpkg-dev file lintian appstream desktop-file-utils man-db xscreensaver
+    dpkg-dev file lintian appstream desktop-file-utils man-db
 )
 # The Windows build: the MinGW-w64 compilers with std::thread, zlib built
 # for them, what builds the other libraries from Debian's source packages,
