@@ -51,12 +51,15 @@ bool stepApplicationWindow() {
     logStepLabel("Creating application window");
     DriverState& d = gDriver;
     if (d.runMode == RunMode::Preview) {
-        d.window = d.videoReady ? platform::Window::adopt(d.previewParent) : nullptr;
+        d.window = d.videoReady
+                       ? platform::Window::adopt(platform::previewWindowIn(d.previewParent))
+                       : nullptr;
     } else if (d.runMode == RunMode::ScreenSaver && d.saverWindow != 0) {
         // The host's own full-screen window (XScreenSaver): drawn into as it is.
         d.window = d.videoReady ? platform::Window::adopt(d.saverWindow) : nullptr;
     } else if (d.videoReady) {
-        const bool popup = isOn(prefs().fullScreen) || d.runMode == RunMode::ScreenSaver;
+        const bool popup = (d.runMode == RunMode::Application && isOn(prefs().fullScreen)) ||
+                           d.runMode == RunMode::ScreenSaver;
         d.window = platform::Window::create(kWindowClassName, kWindowTitle, d.screen,
                                             popup ? platform::WindowStyle::Popup
                                                   : platform::WindowStyle::Captioned);
@@ -114,10 +117,14 @@ bool stepDeviceObject() {
     const auto& modes = d.display->drivers()[d.display->selectedDriver()].modes;
     if (p.screenModeIndex == kFirstRunModeMarker)
         p.screenModeIndex = platform::firstRunModeIndex(modes);
-    const bool preview = d.runMode == RunMode::Preview;
     // A host's window keeps its size and place, and no mode is changed for it.
     const bool hostWindow = !d.window->owned();
-    if (!hostWindow) {
+    // One view across several screens: the window over the whole desktop,
+    // no screen's mode changed.
+    const bool spans = !hostWindow && saverSpansScreens(d.runMode, d.screen, d.desktop);
+    if (spans) {
+        d.window->setBounds(d.desktop);
+    } else if (!hostWindow) {
         // Centred on the screen with the chosen size; mode 0 is the desktop.
         int w = d.screen.width(), h = d.screen.height();
         if (p.screenModeIndex != 0 && p.screenModeIndex < modes.size()) {
@@ -129,15 +136,16 @@ bool stepDeviceObject() {
         d.window->setBounds({left, top, left + w, top + h});
     }
     d.window->show();
-    const bool fullScreen =
-        !hostWindow && (d.runMode == RunMode::ScreenSaver || (!preview && isOn(p.fullScreen)));
+    const bool fullScreen = !hostWindow && !spans &&
+                            (d.runMode == RunMode::ScreenSaver ||
+                             (d.runMode == RunMode::Application && isOn(p.fullScreen)));
     if (d.display->selectMode(p.screenModeIndex, fullScreen, isOn(p.doubleBuffered)) != kResultOk) {
         logWrite("[ FAILED: cannot select screen mode %u ]\n", unsigned(p.screenModeIndex));
         return false;
     }
     d.width = d.display->width();
     d.height = d.display->height();
-    if (fullScreen) {
+    if (fullScreen || spans) {
         while (platform::showCursor(false) >= 0) {
         }
         platform::setCursorPosition(d.width + 2, d.height + 2);
@@ -381,12 +389,17 @@ void resolveFolderAndMode(const std::string& commandLine, const platform::Progra
     const RunModeChoice choice = parseRunMode(programFile, commandLine);
     d.runMode = choice.mode;
     d.previewParent = choice.previewParent;
+    d.optionsInWindow = false;
     if (d.runMode == RunMode::Configure) {
         // The editor lies beside the program, wherever the files are kept.
         const std::string editor =
             (folder.perUser() ? folder.unwritable : folder.path) + platform::editorFileName();
-        if (!platform::launchDetached(editor))
-            logWrite("Cannot start the settings editor %s\n", editor.c_str());
+        if (!platform::launchDetached(editor)) {
+            // Windows has no editor: the options overlay is the settings.
+            logWrite("Cannot start the settings editor %s: the options open in a window\n",
+                     editor.c_str());
+            d.optionsInWindow = true;
+        }
     }
 }
 
@@ -398,8 +411,9 @@ bool startUp() {
     cloudUpdater().reset(); // no download client until the first update
     // The preview and XScreenSaver's full-screen window are the host's.
     const bool hostWindow = preview || (d.runMode == RunMode::ScreenSaver && d.saverWindow != 0);
-    d.videoReady = platform::initVideo(hostWindow);
+    d.videoReady = platform::initVideo(hostWindow, kWindowClassName);
     d.screen = d.videoReady ? platform::primaryScreenRect() : platform::Rect{};
+    d.desktop = d.videoReady ? platform::desktopRect() : platform::Rect{};
 
     gUnlabelledStep = "Loading preferences";
     if (!loadPreferences(d.programFolder)) return false;
@@ -529,7 +543,7 @@ platform::InstanceClaim claimInstance(const std::string& commandLine) {
     DriverState& d = gDriver;
     const RunMode mode = parseRunMode(platform::programFilePath(), commandLine).mode;
     d.holdsInstance = false;
-    const InstanceRule rule = instanceRuleFor(mode);
+    const InstanceRule rule = instanceRuleFor(mode, platform::hostStartsSaverPerScreen());
     if (rule == InstanceRule::None) return platform::InstanceClaim::Claimed;
     std::string why;
     const platform::InstanceClaim claim =
@@ -563,10 +577,11 @@ int run(const std::string& commandLine) {
     if (claim == platform::InstanceClaim::Refused) return -1;
 
     resolveFolderAndMode(commandLine, folder);
-    if (gDriver.runMode == RunMode::Configure) return 0;
+    if (gDriver.runMode == RunMode::Configure && !gDriver.optionsInWindow) return 0;
 
     connectProgramServices();
     resetInputForRun();
+    inputState().optionsVisible = gDriver.optionsInWindow;
     resetHelpForRun();
     resetScreenshotsForRun();
     resetLocationsForRun();

@@ -32,7 +32,11 @@ struct DriverState {
     FrameClock clock;
     SimClock simClock;
     uint32_t startTick = 0;
-    platform::Rect screen;     // primary screen, from the system metrics
+    platform::Rect screen;  // primary screen, from the system metrics
+    platform::Rect desktop; // every screen together
+    // Configure mode without an editor to start: the globe in a window with
+    // the options overlay open.
+    bool optionsInWindow = false;
     int width = 0, height = 0; // the chosen display size
     bool videoReady = false;
     std::unique_ptr<platform::Window> window;

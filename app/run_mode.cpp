@@ -31,15 +31,21 @@ RunModeChoice parseRunMode(const std::string& programFile, const std::string& co
     return choice;
 }
 
-InstanceRule instanceRuleFor(RunMode mode) {
+InstanceRule instanceRuleFor(RunMode mode, bool hostStartsCopyPerScreen) {
     switch (mode) {
     case RunMode::ScreenSaver:
-        return InstanceRule::IfFree;
+        return hostStartsCopyPerScreen ? InstanceRule::IfFree : InstanceRule::Alone;
     case RunMode::Preview:
         return InstanceRule::None;
     default:
         return InstanceRule::Alone;
     }
+}
+
+bool saverSpansScreens(RunMode mode, const platform::Rect& primary, const platform::Rect& desktop) {
+    if (mode != RunMode::ScreenSaver) return false;
+    return desktop.left < primary.left || desktop.top < primary.top ||
+           desktop.right > primary.right || desktop.bottom > primary.bottom;
 }
 
 bool savesSharedFiles(RunMode mode, bool holdsInstance) {

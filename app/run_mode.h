@@ -1,6 +1,7 @@
 #pragma once
 // How the command line and the program file decide what a run does.
 #include "platform/program_folder.h"
+#include "platform/window.h"
 
 #include <cstdint>
 #include <string>
@@ -22,11 +23,18 @@ RunModeChoice parseRunMode(const std::string& programFile, const std::string& co
 
 // How a run stands to the single-instance rule. The application (and the
 // editor's launch) runs alone: a second start brings the first to the front
-// and ends. A saver started by a screen-saver host runs on every screen the
-// host gives it, one copy per screen, and takes the instance when it is free;
-// the preview, a guest in the settings window, claims nothing.
+// and ends. So does the saver where the host starts one copy for all the
+// screens (Windows); where it starts one copy per screen (XScreenSaver), each
+// runs and takes the instance when it is free. The preview, a guest in the
+// settings window, claims nothing.
 enum class InstanceRule { Alone, IfFree, None };
-InstanceRule instanceRuleFor(RunMode mode);
+InstanceRule instanceRuleFor(RunMode mode, bool hostStartsCopyPerScreen);
+
+// The saver in its own window on a desktop of several screens shows one view
+// across all of them: its window covers the whole desktop (`desktop`, the
+// union of the screens) and no screen changes its mode. True when the desktop
+// is larger than the primary screen.
+bool saverSpansScreens(RunMode mode, const platform::Rect& primary, const platform::Rect& desktop);
 
 // Whether this run writes the shared files (settings, selection, places) at
 // its end: the one copy that holds the instance does; copies that run beside

@@ -43,3 +43,13 @@ function(gv_test name)
                          PROPERTIES LABELS "${labels}" TIMEOUT 120
                          DISCOVERY_TIMEOUT 60)
 endfunction()
+
+# SDL2 as SDL2::SDL2 whether this system's SDL2 is shared (Debian) or a
+# static build alone (the Windows build's), whose package names it
+# SDL2::SDL2-static.
+macro(gv_find_sdl2)
+    find_package(SDL2 REQUIRED)
+    if(NOT TARGET SDL2::SDL2 AND TARGET SDL2::SDL2-static)
+        add_library(SDL2::SDL2 ALIAS SDL2::SDL2-static)
+    endif()
+endmacro()

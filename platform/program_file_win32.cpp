@@ -24,6 +24,10 @@ std::string editorFileName() {
 }
 
 bool launchDetached(const std::string& path) {
+    // A missing program is a plain refusal, without the shell's message box.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
     const auto rc = reinterpret_cast<INT_PTR>(
         ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     return rc > 32;

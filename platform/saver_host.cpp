@@ -1,5 +1,7 @@
 #include "platform/saver_host.h"
 
+#include "platform/tick_count.h"
+
 #include <cctype>
 
 namespace gv::platform {
@@ -81,6 +83,68 @@ SaverLaunch interpretSaverArguments(const std::vector<std::string>& args,
     launch.commandLine = saverCommandLine(w, h, sw, sh, window);
     if (launch.commandLine == "/s") launch.saverWindow = window;
     return launch;
+}
+
+} // namespace gv::platform
+
+namespace gv::platform {
+
+SaverLaunch interpretWindowsSaverArguments(const std::vector<std::string>& args) {
+    SaverLaunch launch;
+    // The arguments as one line, as the settings dialog writes it.
+    std::string line;
+    for (const std::string& a : args) {
+        if (!line.empty()) line += ' ';
+        line += a;
+    }
+    std::size_t at = line.find_first_not_of("-/ ");
+    if (at == std::string::npos) return launch; // nothing: the application
+    const char letter = char(std::tolower(static_cast<unsigned char>(line[at])));
+    // What follows the letter: a window number after spaces or a colon.
+    std::string rest = line.substr(at + 1);
+    const std::size_t number = rest.find_first_not_of(": ");
+    rest = number == std::string::npos ? std::string() : rest.substr(number);
+    switch (letter) {
+    case 's':
+        launch.commandLine = "/s";
+        break;
+    case 'c':
+        // The settings dialog's window after the colon: nothing is shown in it.
+        launch.commandLine = "/c";
+        break;
+    case 'p':
+    case 'l': {
+        const std::string digits = rest.substr(0, rest.find(' '));
+        const auto window = parseWindowId(digits);
+        if (!window || *window == 0) {
+            launch.error = "/p needs the number of the preview's window";
+            break;
+        }
+        launch.commandLine = "/p " + std::to_string(*window);
+        break;
+    }
+    case 'a':
+        launch.error = "the password change of Windows 95 is not offered";
+        break;
+    default:
+        break; // the application
+    }
+    return launch;
+}
+
+} // namespace gv::platform
+
+namespace gv::platform {
+
+bool hostWindowGone(uint64_t window) {
+    static uint32_t lastCheck = 0;
+    static bool gone = false;
+    if (gone) return true;
+    const uint32_t now = tickCount();
+    if (now - lastCheck < 250) return false;
+    lastCheck = now;
+    gone = !hostWindowExists(window);
+    return gone;
 }
 
 } // namespace gv::platform

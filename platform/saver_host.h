@@ -42,9 +42,22 @@ std::optional<uint64_t> parseWindowId(const std::string& text);
 SaverLaunch interpretSaverArguments(const std::vector<std::string>& args,
                                     const char* xscreensaverWindow, SaverHostDisplay& display);
 
+// Windows' screen-saver settings and Explorer start a saver file with a
+// letter in several spellings ("/s", "/S", "-s"; "/p 1234", "/p:1234", "/l
+// 1234"; "/c", "/c:1234"): leading '-', '/' and spaces are skipped and the
+// letter's case does not count. Each becomes the driver's own spelling;
+// nothing is the application, as is a letter the driver does not know. The
+// password change of Windows 95 ("/a") is refused.
+SaverLaunch interpretWindowsSaverArguments(const std::vector<std::string>& args);
+
 // The same with the process's environment and the window system's own
-// answers; on systems without X11 the arguments are only joined.
+// answers: XScreenSaver's conventions on X11, the forms above on Windows.
 SaverLaunch saverLaunchFromArguments(int argc, char** argv);
+
+// Whether the system's screen-saver host starts a copy of the saver for
+// each screen (XScreenSaver with several X screens) rather than one copy for
+// all of them (Windows).
+bool hostStartsSaverPerScreen();
 
 class Window;
 
@@ -53,8 +66,17 @@ class Window;
 // for its structure (the preview).
 void listenToHostWindow(Window& window, bool input);
 
+// The window the preview draws into, inside the host's window: on X11 the
+// host's window itself; on Windows a child window of ours covering it (the
+// GL pixel format is set on the window drawn into, which must be this
+// process's own). 0 when it cannot be made.
+uint64_t previewWindowIn(uint64_t hostWindow);
+
 // In the preview the host may destroy its window without telling us: true
-// once the window is gone (checked at most every few hundred milliseconds).
+// once the window (or, on Windows, the host's window round it) is gone
+// (checked at most every few hundred milliseconds).
 bool hostWindowGone(uint64_t window);
+// The window system's answer behind it, asked each time.
+bool hostWindowExists(uint64_t window);
 
 } // namespace gv::platform

@@ -9,8 +9,6 @@
 
 #include <cstdlib>
 
-#include "platform/tick_count.h"
-
 namespace gv::platform {
 
 namespace {
@@ -73,6 +71,14 @@ SaverLaunch saverLaunchFromArguments(int argc, char** argv) {
     return interpretSaverArguments(args, std::getenv("XSCREENSAVER_WINDOW"), display);
 }
 
+bool hostStartsSaverPerScreen() {
+    return true;
+}
+
+uint64_t previewWindowIn(uint64_t hostWindow) {
+    return hostWindow;
+}
+
 void listenToHostWindow(Window& window, bool input) {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
@@ -91,16 +97,9 @@ void listenToHostWindow(Window& window, bool input) {
     gPreviousHandler = XSetErrorHandler(tolerateLostWindow);
 }
 
-bool hostWindowGone(uint64_t window) {
-    static uint32_t lastCheck = 0;
-    static bool gone = false;
-    if (gone) return true;
-    const uint32_t now = tickCount();
-    if (now - lastCheck < 250) return false;
-    lastCheck = now;
+bool hostWindowExists(uint64_t window) {
     int w = 0, h = 0;
-    gone = !hostDisplay().windowSize(window, w, h);
-    return gone;
+    return hostDisplay().windowSize(window, w, h);
 }
 
 } // namespace gv::platform

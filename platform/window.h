@@ -25,12 +25,17 @@ enum class WindowStyle {
 // Starts the video layer; false when no display can be opened. A run that
 // draws into a host's window (hostWindow) needs no display but the screen
 // that window is on: the one its display name picks, not the first the
-// window system lists.
-bool initVideo(bool hostWindow = false);
+// window system lists. windowClass names the windows to the window system
+// (the window class on Windows, by which a second start finds the first; the
+// WM_CLASS on X11); empty leaves the video layer's own.
+bool initVideo(bool hostWindow = false, const std::string& windowClass = {});
 void shutdownVideo();
 
 // The primary screen's size in pixels (what the system metrics report).
 Rect primaryScreenRect();
+// The desktop over every screen: the smallest rectangle round all of them,
+// in the primary screen's coordinates.
+Rect desktopRect();
 
 class Window {
   public:

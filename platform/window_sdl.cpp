@@ -10,6 +10,7 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 
@@ -200,7 +201,22 @@ void translate(const SDL_Event& e) {
 
 } // namespace
 
-bool initVideo(bool hostWindow) {
+bool initVideo(bool hostWindow, const std::string& windowClass) {
+    // The program's own main is the entry point: SDL has no main of its own
+    // to wait for.
+    SDL_SetMainReady();
+    if (!windowClass.empty()) {
+        SDL_SetHint(SDL_HINT_APP_NAME, windowClass.c_str());
+        SDL_SetHint("SDL_VIDEO_X11_WMCLASS", windowClass.c_str());
+#if defined(_WIN32)
+        // The program's icon resource, as the class asks for it.
+        SDL_SetHint(SDL_HINT_WINDOWS_INTRESOURCE_ICON, "32512");
+        // Registered before the video layer would register its own.
+        static bool registered =
+            SDL_RegisterApp(windowClass.c_str(), CS_BYTEALIGNCLIENT | CS_OWNDC, nullptr) == 0;
+        (void)registered;
+#endif
+    }
     // Signals are ours (quit_signals): SDL must not turn them into its own quit.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // On X11 with several screens (XScreenSaver gives each copy a window on
@@ -238,6 +254,20 @@ Rect primaryScreenRect() {
     SDL_DisplayMode mode;
     if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return {};
     return {0, 0, mode.w, mode.h};
+}
+
+Rect desktopRect() {
+    Rect all = primaryScreenRect();
+    const int count = SDL_GetNumVideoDisplays();
+    for (int i = 0; i < count; ++i) {
+        SDL_Rect b;
+        if (SDL_GetDisplayBounds(i, &b) != 0) continue;
+        all.left = std::min(all.left, b.x);
+        all.top = std::min(all.top, b.y);
+        all.right = std::max(all.right, b.x + b.w);
+        all.bottom = std::max(all.bottom, b.y + b.h);
+    }
+    return all;
 }
 
 std::unique_ptr<Window> Window::create(const std::string& className, const std::string& title,

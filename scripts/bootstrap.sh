@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine, builds Geovista 3D and then starts the
-# globe ("run"), runs every test ("test") or makes the Debian package
-# ("package").
+# globe ("run"), runs every test ("test"), makes the Debian package
+# ("package") or cross-builds the Windows saver and its installer
+# ("windows").
 set -euo pipefail
 
 mode=${1:-run}
@@ -15,7 +16,7 @@ if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
 packages=(
     build-essential cmake pkg-config git
     clang libclang-rt-14-dev
-    libsdl2-dev libepoxy-dev libgl1-mesa-dri libegl-mesa0
+    libsdl2-dev python3-glad libgl1-mesa-dri libegl-mesa0
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     xvfb xauth xdotool x11-utils imagemagick faketime xscreensaver procps
     libnova-dev python3 python3-pil python3-numpy fonts-liberation2
@@ -24,6 +25,13 @@ packages=(
     g++-mingw-w64-x86-64
     libssl-dev openssl
     dpkg-dev file lintian appstream desktop-file-utils man-db
+)
+# The Windows build: the MinGW-w64 compilers with std::thread, zlib built
+# for them, what builds the other libraries from Debian's source packages,
+# the installer maker, and Wine to run the result.
+windows_packages=(
+    g++-mingw-w64-x86-64-posix libz-mingw-w64-dev ninja-build
+    dpkg-dev nsis wine
 )
 
 install_missing() {
@@ -47,12 +55,52 @@ install_missing() {
     fi
 }
 
+# The libraries of the Windows build come from Debian's source packages:
+# apt needs a deb-src entry for the suites it already uses.
+add_source_entries() {
+    if apt-get source --print-uris -qq libsdl2 >/dev/null 2>&1; then return 0; fi
+    local file=/etc/apt/sources.list.d/debian.sources
+    if [ -f "$file" ] && grep -q '^Types: deb$' "$file"; then
+        $sudo sed -i 's/^Types: deb$/Types: deb deb-src/' "$file"
+    elif [ -f /etc/apt/sources.list ] && grep -q '^deb ' /etc/apt/sources.list; then
+        sed -n 's/^deb /deb-src /p' /etc/apt/sources.list |
+            $sudo tee /etc/apt/sources.list.d/geovista-sources.list >/dev/null
+    else
+        echo "No apt source to add a deb-src entry for" >&2
+        return 1
+    fi
+    $sudo apt-get update -q
+}
+
+# Geovista.scr and Geovista3D-Setup.exe in build-windows/, statically linked;
+# each step's time in build-windows/times.txt.
+windows_build() {
+    local start step
+    mkdir -p build-windows
+    : >build-windows/times.txt
+    step=$(date +%s)
+    add_source_entries
+    bash scripts/windows_libraries.sh cmake/mingw-w64-x86_64.cmake build-windows/prefixes.txt \
+        build-windows/times.txt
+    start=$(date +%s)
+    cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
+        -DGV_MINGW_PREFIXES="$(cat build-windows/prefixes.txt)" -DCMAKE_BUILD_TYPE=Release \
+        -DGV_BENCHMARKS=OFF
+    cmake --build build-windows -j "$jobs"
+    echo "the Windows build: $(($(date +%s) - start)) s" >>build-windows/times.txt
+    echo "libraries and Windows build together: $(($(date +%s) - step)) s" >>build-windows/times.txt
+    cat build-windows/times.txt
+}
+
 build() {
     local dir=$1; shift
     cmake -S . -B "$dir" "$@"
     cmake --build "$dir" -j "$jobs"
 }
 
+case "$mode" in
+test | windows) packages+=("${windows_packages[@]}") ;;
+esac
 install_missing
 
 case "$mode" in
@@ -63,8 +111,10 @@ run)
     exec ./Geovista
     ;;
 test)
-    # Windows stays buildable: the Windows-only sources, core/, formats/, the
-    # headers and the unit tests through the MinGW-w64 cross compiler.
+    # Windows first: the saver and its installer cross-built, then run under
+    # Wine; the headers and the unit tests compiled for Windows too.
+    windows_build
+    (cd build-windows && ctest -L wine -j "$jobs" --output-on-failure)
     bash scripts/windows_compile_check.sh build-windows-check
     # Sanitized unit tests first, then the fuzz smoke runs, then the full suite.
     build build-asan -DCMAKE_BUILD_TYPE=Debug -DGV_SANITIZE=ON -DGV_BENCHMARKS=OFF
@@ -94,8 +144,12 @@ package)
     (cd build-release && cpack -G DEB)
     ls -l build-release/geovista3d_*.deb
     ;;
+windows)
+    windows_build
+    ls -l build-windows/bin/Geovista.scr build-windows/Geovista3D-Setup.exe
+    ;;
 *)
-    echo "usage: $0 run|test|package" >&2
+    echo "usage: $0 run|test|package|windows" >&2
     exit 2
     ;;
 esac

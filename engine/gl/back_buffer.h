@@ -2,7 +2,7 @@
 // The back buffer: an offscreen framebuffer with an RGBA8 colour buffer and a
 // depth buffer of 16, 24 or 32 bits. Presenting blits it to the window, so a
 // read after the present still sees the finished frame.
-#include <epoxy/gl.h>
+#include <glad/gl.h>
 
 #include <cstdint>
 #include <string>

@@ -4,7 +4,7 @@
 // depth, only the glyph pixels, every state it touches put back afterwards.
 #include "engine/device_types.h"
 
-#include <epoxy/gl.h>
+#include <glad/gl.h>
 
 #include <cstdint>
 #include <vector>

@@ -5,7 +5,7 @@
 // after the stage, and pre-transformed screen vertices.
 #include "engine/device_types.h"
 
-#include <epoxy/gl.h>
+#include <glad/gl.h>
 
 #include <cstdint>
 #include <string>

@@ -15,13 +15,17 @@
 #include "platform/window.h"
 
 #include <SDL.h>
-#include <epoxy/gl.h>
+#include <glad/gl.h>
 
 #include <string>
 
 namespace gv {
 
 namespace {
+
+GLADapiproc glEntryPoint(const char* name) {
+    return reinterpret_cast<GLADapiproc>(SDL_GL_GetProcAddress(name));
+}
 
 // The backend over its parts: the window's GL context, the back buffer, the
 // fixed-function program with its render-state emulation, the vertex streams,
@@ -170,6 +174,14 @@ uint32_t GlBackend::createSurfaces(uint32_t width, uint32_t height, bool waitFor
             logWrite("(SDL: %s)", error_.c_str());
             return kErrNoDirectDrawSupport;
         }
+        context_->makeCurrent();
+        // The entry points are the context's own: looked up once it is current.
+        if (gladLoadGL(glEntryPoint) == 0) {
+            error_ = "the OpenGL entry points cannot be loaded";
+            logWrite("(%s)", error_.c_str());
+            context_.reset();
+            return kErrNoDirectDrawSupport;
+        }
     }
     context_->makeCurrent();
     // Refusal (Xvfb refuses) is not an error: the frame is simply not paced.
@@ -234,8 +246,7 @@ uint32_t GlBackend::createZBuffer(uint32_t bits) {
 
 // Every GL state the renderer relies on, set here rather than assumed.
 void GlBackend::setFixedGlState() {
-    const bool clipControl =
-        epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
+    const bool clipControl = GLAD_GL_VERSION_4_5 || GLAD_GL_ARB_clip_control;
     if (clipControl) glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
     program_.setDepthRemap(!clipControl);
     glDepthRange(0.0, 1.0);

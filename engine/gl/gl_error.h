@@ -2,7 +2,7 @@
 // GL's error flag turned into the backend's error text and a log line.
 #include "core/log.h"
 
-#include <epoxy/gl.h>
+#include <glad/gl.h>
 
 #include <cstdio>
 #include <string>

@@ -2,7 +2,7 @@
 // The backend interface's Direct3D names translated to their OpenGL names.
 #include "engine/device_types.h"
 
-#include <epoxy/gl.h>
+#include <glad/gl.h>
 
 #include <cstdint>
 

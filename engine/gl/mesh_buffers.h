@@ -3,7 +3,7 @@
 // once, drawn by id.
 #include "engine/device_types.h"
 
-#include <epoxy/gl.h>
+#include <glad/gl.h>
 
 #include <cstdint>
 #include <string>

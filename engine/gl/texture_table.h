@@ -2,7 +2,7 @@
 // The device's textures by the ids the backend hands out.
 #include "engine/gl/gl_names.h"
 
-#include <epoxy/gl.h>
+#include <glad/gl.h>
 
 #include <cstdint>
 #include <string>

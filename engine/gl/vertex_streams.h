@@ -4,7 +4,7 @@
 // the attribute layout of its vertex record.
 #include "engine/device_types.h"
 
-#include <epoxy/gl.h>
+#include <glad/gl.h>
 
 #include <cstddef>
 #include <cstdint>

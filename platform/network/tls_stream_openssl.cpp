@@ -3,6 +3,7 @@
 // of async_socket.h, so the socket's events stay armed as they are for a
 // plain stream.
 #include "platform/network/socket_stream.h"
+#include "platform/network/trust_store.h"
 
 #include <openssl/bio.h>
 #include <openssl/err.h>
@@ -103,9 +104,11 @@ SSL_CTX* clientContext(std::string* why) {
         SSL_CTX* c = SSL_CTX_new(TLS_client_method());
         if (!c) {
             failure = takeLibraryError("no TLS context");
-        } else if (SSL_CTX_set_min_proto_version(c, TLS1_2_VERSION) != 1 ||
-                   SSL_CTX_set_default_verify_paths(c) != 1) {
-            failure = takeLibraryError("the trust store cannot be read");
+        } else if (SSL_CTX_set_min_proto_version(c, TLS1_2_VERSION) != 1) {
+            failure = takeLibraryError("TLS 1.2 is not available");
+            SSL_CTX_free(c);
+        } else if (!loadTrustStore(c, &failure)) {
+            ERR_clear_error();
             SSL_CTX_free(c);
         } else {
             SSL_CTX_set_verify(c, SSL_VERIFY_PEER, nullptr);

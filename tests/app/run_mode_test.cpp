@@ -44,5 +44,32 @@ TEST(RunMode, ProgramFolderAlwaysEndsWithTheSeparator) {
     EXPECT_EQ(programFolderFrom(nullptr, "Geovista", '/'), "./");
 }
 
+TEST(InstanceRule, TheSaverRunsAloneUnlessTheHostStartsOneCopyPerScreen) {
+    // Windows starts one saver for all its monitors: a second one is a
+    // second start, and ends.
+    EXPECT_EQ(instanceRuleFor(RunMode::ScreenSaver, false), InstanceRule::Alone);
+    // XScreenSaver starts one per X screen: each runs.
+    EXPECT_EQ(instanceRuleFor(RunMode::ScreenSaver, true), InstanceRule::IfFree);
+    for (bool perScreen : {false, true}) {
+        EXPECT_EQ(instanceRuleFor(RunMode::Application, perScreen), InstanceRule::Alone);
+        EXPECT_EQ(instanceRuleFor(RunMode::Configure, perScreen), InstanceRule::Alone);
+        EXPECT_EQ(instanceRuleFor(RunMode::Preview, perScreen), InstanceRule::None);
+    }
+}
+
+TEST(SaverSpan, OneViewAcrossEveryScreenOnlyForTheSaverOnADesktopLargerThanOneScreen) {
+    const platform::Rect primary{0, 0, 1920, 1080};
+    // A second screen to the right, one to the left (negative coordinates),
+    // one below and smaller.
+    const platform::Rect right{0, 0, 3840, 1080};
+    const platform::Rect left{-1280, 0, 1920, 1080};
+    const platform::Rect below{0, 0, 1920, 1848};
+    for (const platform::Rect& desktop : {right, left, below})
+        EXPECT_TRUE(saverSpansScreens(RunMode::ScreenSaver, primary, desktop));
+    EXPECT_FALSE(saverSpansScreens(RunMode::ScreenSaver, primary, primary)) << "one screen";
+    for (RunMode mode : {RunMode::Application, RunMode::Preview, RunMode::Configure})
+        EXPECT_FALSE(saverSpansScreens(mode, primary, right));
+}
+
 } // namespace
 } // namespace gv

@@ -112,6 +112,29 @@ wait_for 10 test -f "${DATA}/editor-started" || fail "the editor was not started
 ! log_has "Creating application window" || fail "configure mode started the globe"
 pass "configure mode starts the editor and ends with 0"
 
+# --- Without an editor to start (as on Windows), configure mode runs the globe
+# in a window with the options overlay open: the first Escape closes it, the
+# second ends the run, which saves the settings.
+new_folders configure-no-editor
+(cd "$RUN" && exec "$GEOVISTA" /c) &
+pid=$!
+wait_for 20 log_has "System initialized." || fail "configure mode without an editor did not start the globe"
+log_has "Cannot start the settings editor ${DATA}/GeovistaC: the options open in a window" ||
+    fail "the log does not say that the options open in a window"
+wait_for 10 globe_window || fail "no visible window"
+win=$(globe_window)
+xdotool windowfocus --sync "$win" 2>/dev/null || true
+key() { xdotool key --clearmodifiers "$1"; }
+overlay_shots key "$RUN"
+kill -0 "$pid" || fail "the first Escape ended the run: no overlay was open"
+/usr/bin/python3 "$(dirname "$0")/saver_pixels.py" overlay "$WITH_OVERLAY" "$WITHOUT_OVERLAY" ||
+    fail "the options overlay stayed after Escape"
+xdotool key --clearmodifiers Escape
+wait_exit "$pid" 15 || fail "the second Escape did not end the run"
+[ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE"
+[ "$(stat -c %s "${DATA}/geovista.cfg")" = 1196 ] || fail "the settings were not saved"
+pass "configure mode without an editor opens the options overlay in a window; Escape closes it, then ends the run"
+
 # --- A failed start writes one line on standard error naming the failed step
 # and the log, and ends with -1: without a display (SDL's display-less
 # fallback drivers do not count as one), on X without an X server, and with a

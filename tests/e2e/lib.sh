@@ -132,3 +132,25 @@ expect_run_report() { # expect_run_report LOG
 }
 
 checksums() { (cd "$DATA" && find . -type f -print0 | sort -z | xargs -0 -r md5sum); }
+
+# overlay_shots PRESS FOLDER: the globe's screenshots (F2, sent by the command
+# PRESS KEY) into FOLDER, one a second until one shows the options overlay
+# (the curtain of the first ten seconds dims it), then Escape and one more.
+# WITH_OVERLAY and WITHOUT_OVERLAY name the last two.
+overlay_shots() {
+    local press=$1 folder=$2 shots=0 shot
+    while :; do
+        shots=$((shots + 1))
+        "$press" F2
+        shot=$(printf '%s/Geovista_%03u.tga' "$folder" "$shots")
+        wait_for 30 test -s "$shot" || fail "no screenshot $shot"
+        /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/saver_pixels.py" shown "$shot" >/dev/null && break
+        [ "$shots" -lt 30 ] || fail "the options overlay did not show in $shots screenshots"
+        sleep 1
+    done
+    WITH_OVERLAY=$shot
+    "$press" Escape
+    "$press" F2
+    WITHOUT_OVERLAY=$(printf '%s/Geovista_%03u.tga' "$folder" $((shots + 1)))
+    wait_for 30 test -s "$WITHOUT_OVERLAY" || fail "no screenshot after Escape"
+}

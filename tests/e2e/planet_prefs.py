@@ -47,6 +47,7 @@ FIELDS = {
     "labelsShowTime": (0x48C, "<i", 1),
     "clockColour": (0x490, "<i", 0),
     "showPerformance": (0x494, "<i", 0),
+    "screenSaverEnhanced": (0x498, "<i", 0),
     "extraSeconds": (0x49C, "<I", 0),
     "ambientPercent": (0x4A0, "<i", 5),
     "sunDistance": (0x4A4, "<I", 1300),

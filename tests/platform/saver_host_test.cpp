@@ -84,5 +84,51 @@ TEST(SaverArguments, WindowIdIsPreviewWhenSmallerAndSaverWhenScreenSized) {
     EXPECT_FALSE(launch({"-window-id", "777"}).error.empty()) << "no such window";
 }
 
+// Windows' settings dialog and Explorer, as they start a saver file.
+SaverLaunch windowsLaunch(std::vector<std::string> args) {
+    return interpretWindowsSaverArguments(args);
+}
+
+TEST(WindowsSaverArguments, EverySpellingOfTheLettersBecomesTheDriversOwn) {
+    for (const char* saver : {"/s", "/S", "-s", "s", "-S", "/sz"})
+        EXPECT_EQ(windowsLaunch({saver}).commandLine, "/s") << saver;
+    for (const char* configure : {"/c", "/C", "-c", "/c:4660", "/C:4660"})
+        EXPECT_EQ(windowsLaunch({configure}).commandLine, "/c") << configure;
+    EXPECT_EQ(windowsLaunch({"/p", "4660"}).commandLine, "/p 4660");
+    EXPECT_EQ(windowsLaunch({"/P", "4660"}).commandLine, "/p 4660");
+    EXPECT_EQ(windowsLaunch({"/p:4660"}).commandLine, "/p 4660");
+    EXPECT_EQ(windowsLaunch({"-l", "4660"}).commandLine, "/p 4660");
+    EXPECT_EQ(windowsLaunch({"/p", "4660", "junk"}).commandLine, "/p 4660");
+    // 64-bit window handles pass whole.
+    EXPECT_EQ(windowsLaunch({"/p", "8589934593"}).commandLine, "/p 8589934593");
+    for (const auto& launch : {windowsLaunch({"/s"}), windowsLaunch({"/p", "1"})}) {
+        EXPECT_TRUE(launch.error.empty());
+        EXPECT_EQ(launch.saverWindow, 0u) << "on Windows the saver's window is always its own";
+    }
+}
+
+TEST(WindowsSaverArguments, NothingOrAnUnknownLetterIsTheApplication) {
+    EXPECT_EQ(windowsLaunch({}).commandLine, "");
+    EXPECT_EQ(windowsLaunch({""}).commandLine, "");
+    EXPECT_EQ(windowsLaunch({"/", "-"}).commandLine, "");
+    EXPECT_EQ(windowsLaunch({"/x"}).commandLine, "");
+    EXPECT_TRUE(windowsLaunch({"/x"}).error.empty());
+}
+
+TEST(WindowsSaverArguments, APreviewWithoutAUsableWindowAndThePasswordChangeAreRefused) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"/p"},
+                                                 {"/p", "window"},
+                                                 {"/p", "0"},
+                                                 {"/p:"},
+                                                 {"/p", "-5"},
+                                                 {"/p", "99999999999999999999999"},
+                                                 {"/a"},
+                                                 {"/A", "4660"}}) {
+        const SaverLaunch launch = windowsLaunch(args);
+        EXPECT_FALSE(launch.error.empty()) << args[0];
+        EXPECT_EQ(launch.commandLine, "") << args[0];
+    }
+}
+
 } // namespace
 } // namespace gv::platform
