@@ -26,6 +26,7 @@ class RecordingBackend : public RenderBackend {
         uint32_t buffer = 0, firstIndex = 0, indexCount = 0, flags = 0;
         MaterialRecord material;
         uint32_t materialHandle = 0;
+        Matrix4 world; // the world transform the draw was made with
     };
 
     // What the fake device offers.
@@ -45,6 +46,8 @@ class RecordingBackend : public RenderBackend {
     uint32_t boundTexture = 0;
     MaterialRecord material;
     uint32_t materialHandle = 0;
+    Matrix4 world = Matrix4::identity(), view = Matrix4::identity(),
+            projection = Matrix4::identity();
     uint32_t ambient = 0;
     LightRecord light;
     bool lightAttached = false;

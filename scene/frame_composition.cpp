@@ -23,7 +23,7 @@ void composeScene(SceneState& state, const ClockSample& clock, const FrameTimes&
     SunEffects& fx = sunEffects();
     CameraSystem& cams = cameras();
 
-    updateEarth(state, clock, prefs);
+    updateEarth(state, clock, prefs, gHooks.earthTiltShare ? gHooks.earthTiltShare() : 1.0f);
 
     const bool managerOnScreen =
         gHooks.locationsManagerOnScreen && gHooks.locationsManagerOnScreen();
@@ -38,9 +38,7 @@ void composeScene(SceneState& state, const ClockSample& clock, const FrameTimes&
         Mesh* clouds = gHooks.cloudLayer ? gHooks.cloudLayer() : nullptr;
         if (isOn(prefs.cloudsShown) && clouds) {
             // The clouds turn with the earth.
-            clouds->resetTransform();
-            clouds->rotate(0.0f, state.earthYaw, 0.0f);
-            clouds->setPosition(state.earthPosition);
+            clouds->world() = state.earthTransform;
             clouds->draw();
         }
         if (isOn(prefs.cloudsFromSatellites) && gHooks.cloudUpdateIfDue) gHooks.cloudUpdateIfDue();
@@ -68,6 +66,9 @@ void composeScene(SceneState& state, const ClockSample& clock, const FrameTimes&
         in.sunPosition = planet.sun ? planet.sun->position() : Vector3{};
         in.earthPosition = state.earthPosition;
         in.earthYaw = state.earthYaw;
+        in.earthTilted = state.trueSeasons;
+        in.earthRotation = state.earthTransform;
+        in.earthAxis = state.earthAxis;
         in.moonPosition = state.moonPosition;
         updateCameras(cams, times.frameMs, times.smoothedMs);
     }
