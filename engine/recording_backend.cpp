@@ -97,6 +97,11 @@ void RecordingBackend::setTransform(TransformType type, const Matrix4& m) {
     log("setTransform", uint32_t(type));
 }
 
+void RecordingBackend::setSurfaceEffects(const SurfaceEffects& effects) {
+    surface = effects;
+    log("setSurfaceEffects", uint32_t(effects.shading), effects.nightTexture);
+}
+
 void RecordingBackend::setRenderState(RenderState state, uint32_t value) {
     renderStates[state] = value;
     log("setRenderState", uint32_t(state), value);
@@ -157,6 +162,7 @@ void RecordingBackend::drawIndexedBuffer(PrimitiveType type, uint32_t id, uint32
                                          uint32_t indexCount, uint32_t flags) {
     Draw d;
     d.world = world;
+    d.surface = surface;
     d.op = "drawIndexedBuffer";
     d.type = type;
     d.texture = boundTexture;
@@ -174,6 +180,7 @@ void RecordingBackend::drawUnlit(PrimitiveType type, const UnlitVertex* v, uint3
                                  uint32_t flags) {
     Draw d;
     d.world = world;
+    d.surface = surface;
     d.op = "drawUnlit";
     d.type = type;
     d.texture = boundTexture;
@@ -187,6 +194,7 @@ void RecordingBackend::drawLit(PrimitiveType type, const LitVertex* v, uint32_t 
                                uint32_t flags) {
     Draw d;
     d.world = world;
+    d.surface = surface;
     d.op = "drawLit";
     d.type = type;
     d.texture = boundTexture;
@@ -200,6 +208,7 @@ void RecordingBackend::drawScreen(PrimitiveType type, const ScreenVertex* v, uin
                                   const uint16_t* indices, uint32_t indexCount, uint32_t flags) {
     Draw d;
     d.world = world;
+    d.surface = surface;
     d.op = "drawScreen";
     d.type = type;
     d.texture = boundTexture;

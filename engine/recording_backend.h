@@ -27,6 +27,7 @@ class RecordingBackend : public RenderBackend {
         MaterialRecord material;
         uint32_t materialHandle = 0;
         Matrix4 world; // the world transform the draw was made with
+        SurfaceEffects surface;
     };
 
     // What the fake device offers.
@@ -49,6 +50,7 @@ class RecordingBackend : public RenderBackend {
     Matrix4 world = Matrix4::identity(), view = Matrix4::identity(),
             projection = Matrix4::identity();
     uint32_t ambient = 0;
+    SurfaceEffects surface;
     LightRecord light;
     bool lightAttached = false;
     Viewport viewport;
@@ -85,6 +87,7 @@ class RecordingBackend : public RenderBackend {
     void setTexture(uint32_t stage, uint32_t textureId) override;
     void setMaterial(const MaterialRecord& material) override;
     void setLight(const LightRecord& light, bool attached) override;
+    void setSurfaceEffects(const SurfaceEffects& effects) override;
     uint32_t createVertexBuffer(const BufferVertex* vertices, uint32_t vertexCount,
                                 const uint16_t* indices, uint32_t indexCount) override;
     void releaseVertexBuffer(uint32_t id) override;

@@ -27,6 +27,11 @@ void composeScene(SceneState& state, const ClockSample& clock, const FrameTimes&
 
     const bool managerOnScreen =
         gHooks.locationsManagerOnScreen && gHooks.locationsManagerOnScreen();
+    const bool atmosphere = optionOn(prefs, OptionFlag::Atmosphere);
+    // The city lights and the air are the globe's; the flat map is in full
+    // light.
+    setEarthSurface(!managerOnScreen && optionOn(prefs, OptionFlag::NightLights),
+                    !managerOnScreen && atmosphere);
     if (!managerOnScreen) {
         if (planet.earth) {
             // Clamped: a tile's edge row must not blend with its opposite
@@ -40,6 +45,10 @@ void composeScene(SceneState& state, const ClockSample& clock, const FrameTimes&
             // The clouds turn with the earth.
             clouds->world() = state.earthTransform;
             clouds->draw();
+        }
+        if (atmosphere && planet.airShell) {
+            planet.airShell->world() = state.earthTransform;
+            planet.airShell->draw();
         }
         if (isOn(prefs.cloudsFromSatellites) && gHooks.cloudUpdateIfDue) gHooks.cloudUpdateIfDue();
         if (gHooks.drawLocationMarkers) gHooks.drawLocationMarkers();

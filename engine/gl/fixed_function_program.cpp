@@ -32,12 +32,22 @@ uniform vec3 uLightColor;
 uniform vec3 uAttenuation;
 uniform bool uSpecularOn;
 
+uniform int uSurface;         // the planet shading, for lit draws only
+
 out vec4 vDiffuse;
 out vec4 vSpecular;
 out vec2 vTex;
+out vec3 vViewPos;            // for the planet shading, view space
+out vec3 vViewNormal;
+flat out vec3 vLightView;
+flat out int vSurface;
 
 void main() {
     vTex = aTex;
+    vViewPos = vec3(0.0);
+    vViewNormal = vec3(0.0);
+    vLightView = vec3(0.0);
+    vSurface = 0;
     if (uKind == 2) {
         float w = 1.0 / aPos.w;
         vec2 ndc = vec2(aPos.x / uScreen.x * 2.0 - 1.0, 1.0 - aPos.y / uScreen.y * 2.0);
@@ -63,8 +73,12 @@ void main() {
     n = nl > 0.0 ? n / nl : vec3(0.0);
     vec3 colour = uMatEmissive.rgb + uMatAmbient.rgb * uAmbient;
     vec3 highlight = vec3(0.0);
+    vViewPos = viewPos.xyz;
+    vViewNormal = n;
+    vLightView = (uView * vec4(uLightPos, 1.0)).xyz;
+    vSurface = uSurface;
     if (uLightOn) {
-        vec3 lp = (uView * vec4(uLightPos, 1.0)).xyz;
+        vec3 lp = vLightView;
         vec3 l = lp - viewPos.xyz;
         float d = length(l);
         l = d > 0.0 ? l / d : vec3(0.0);
@@ -85,6 +99,10 @@ const char* kFragmentShader = R"(#version 330 core
 in vec4 vDiffuse;
 in vec4 vSpecular;
 in vec2 vTex;
+in vec3 vViewPos;
+in vec3 vViewNormal;
+flat in vec3 vLightView;
+flat in int vSurface;
 out vec4 fragColor;
 
 // Stage 0 without branches: each argument picks texture or diffuse (the
@@ -99,6 +117,40 @@ uniform vec2 uAlphaArgs;
 uniform vec4 uAlphaWeights;
 uniform float uSpecularAdd;
 
+// The planet shading (surface_effects.h): 1 the planet's faces, 2 the shell
+// of air round it.
+uniform sampler2D uNight;  // unit 1
+uniform float uHasNight;
+uniform float uTwilight;   // sine of the twilight band's half width
+uniform float uAir;
+uniform vec3 uAirColour;
+uniform float uGrazing;
+
+vec3 planet(vec3 rgb) {
+    vec3 n = normalize(vViewNormal);
+    vec3 l = normalize(vLightView - vViewPos);
+    float sunSine = dot(n, l);
+    float t = clamp((uTwilight - sunSine) / (2.0 * uTwilight), 0.0, 1.0);
+    float night = t * t * (3.0 - 2.0 * t);
+    rgb += night * uHasNight * texture(uNight, vTex).rgb;
+    // The rim: the air seen edgewise on the limb, lit where the sun is up
+    // and fading across the terminator.
+    float facing = max(dot(n, normalize(-vViewPos)), 0.0);
+    float rim = pow(1.0 - facing, 3.0);
+    float lit = clamp(sunSine * 2.5 + 0.5, 0.0, 1.0);
+    rgb += uAirColour * (uAir * rim * lit);
+    return min(rgb, vec3(1.0));
+}
+
+vec3 airShell() {
+    vec3 n = normalize(vViewNormal);
+    // 0 at the shell's outer edge, 1 where the line of sight grazes the
+    // planet (behind it the planet hides the shell).
+    float edge = clamp(abs(dot(n, normalize(-vViewPos))) / uGrazing, 0.0, 1.0);
+    float sunward = clamp(dot(n, normalize(vLightView - vViewPos)) * 0.6 + 0.4, 0.0, 1.0);
+    return uAirColour * (uAir * edge * edge * sunward * sunward);
+}
+
 void main() {
     // A stage without a texture reads opaque white.
     vec4 tex = mix(vec4(1.0), texture(uTexture, vTex), uHasTexture);
@@ -111,6 +163,11 @@ void main() {
     float a = a1 * uAlphaWeights.x + a2 * uAlphaWeights.y + a1 * a2 * uAlphaWeights.z +
               vDiffuse.a * uAlphaWeights.w;
     rgb = min(rgb + vSpecular.rgb * uSpecularAdd, vec3(1.0));
+    if (vSurface == 1) rgb = planet(rgb);
+    if (vSurface == 2) {
+        rgb = airShell();
+        a = 1.0;
+    }
     fragColor = vec4(rgb, a);
 }
 )";
@@ -158,14 +215,19 @@ bool FixedFunctionProgram::build(std::string& error) {
     }
     glUseProgram(program_);
     auto loc = [&](const char* n) { return glGetUniformLocation(program_, n); };
-    u_ = {loc("uKind"),        loc("uWorld"),       loc("uView"),         loc("uProj"),
-          loc("uClipMap"),     loc("uScreen"),      loc("uClipFix"),      loc("uMatDiffuse"),
-          loc("uMatAmbient"),  loc("uMatSpecular"), loc("uMatEmissive"),  loc("uMatPower"),
-          loc("uAmbient"),     loc("uLightOn"),     loc("uLightPos"),     loc("uLightColor"),
-          loc("uAttenuation"), loc("uSpecularOn"),  loc("uSpecularAdd"),  loc("uTexture"),
-          loc("uHasTexture"),  loc("uColorArgs"),   loc("uColorWeights"), loc("uAlphaArgs"),
-          loc("uAlphaWeights")};
+    u_ = {loc("uKind"),         loc("uWorld"),       loc("uView"),         loc("uProj"),
+          loc("uClipMap"),      loc("uScreen"),      loc("uClipFix"),      loc("uMatDiffuse"),
+          loc("uMatAmbient"),   loc("uMatSpecular"), loc("uMatEmissive"),  loc("uMatPower"),
+          loc("uAmbient"),      loc("uLightOn"),     loc("uLightPos"),     loc("uLightColor"),
+          loc("uAttenuation"),  loc("uSpecularOn"),  loc("uSpecularAdd"),  loc("uTexture"),
+          loc("uHasTexture"),   loc("uColorArgs"),   loc("uColorWeights"), loc("uAlphaArgs"),
+          loc("uAlphaWeights"), loc("uSurface"),     loc("uNight"),        loc("uHasNight"),
+          loc("uTwilight"),     loc("uAir"),         loc("uAirColour"),    loc("uGrazing")};
     glUniform1i(u_.texture, 0);
+    glUniform1i(u_.night, 1);
+    glUniform1f(u_.twilight, kTwilightSine);
+    glUniform3f(u_.airColour, kAirColour.r, kAirColour.g, kAirColour.b);
+    setSurfaceEffects(SurfaceEffects{}, false);
     glUniform3f(u_.attenuation, 1.0f, 0.0f, 0.0f);
     const Matrix4 identity = Matrix4::identity();
     glUniformMatrix4fv(u_.world, 1, GL_FALSE, &identity.m[0][0]);
@@ -226,6 +288,14 @@ void FixedFunctionProgram::setAmbient(uint32_t rgb) {
 
 void FixedFunctionProgram::setDepthRemap(bool remap) {
     glUniform1i(u_.clipFix, remap ? 1 : 0);
+}
+
+void FixedFunctionProgram::setSurfaceEffects(const SurfaceEffects& e, bool nightBound) {
+    if (!program_) return;
+    glUniform1i(u_.surface, int(e.shading));
+    glUniform1f(u_.hasNight, nightBound ? 1.0f : 0.0f);
+    glUniform1f(u_.air, e.air);
+    glUniform1f(u_.grazing, e.grazing > 1e-4f ? e.grazing : 1e-4f);
 }
 
 void FixedFunctionProgram::useKind(VertexKind kind) {
