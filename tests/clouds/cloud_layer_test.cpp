@@ -426,9 +426,9 @@ TEST_F(CloudLayerTest, FilesThatCannotBeReadAreNamedWithTheReason) {
               std::vector<std::string>{"clouds.tga cannot be read (" + reason +
                                        "): it is left as it is\nclouds.sat cannot be read (" +
                                        reason + ")\n"});
-    // An update's rebuild says it at once.
+    // A build from the picture alone says it at once.
     log.clear();
-    EXPECT_FALSE(layer.rebuildFromSatelliteImage());
+    EXPECT_FALSE(layer.build(false));
     EXPECT_EQ(log.reports(),
               std::vector<std::string>{"clouds.sat cannot be read (" + reason + ")\n"});
 }
