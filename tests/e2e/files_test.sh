@@ -8,8 +8,9 @@
 #                 files it could read;
 #   link        - a geovista.cfg that is a link to a synced folder stays a
 #                 link, and the file it leads to is saved with its mode;
-#   failed_save - a program folder the user may not write: the globe's log
-#                 names each file it could not save, and why;
+#   failed_save - a program folder the user may not write, and no folder of
+#                 their own to be had instead: the globe's log names each
+#                 file it could not save, and why;
 #   lock        - without $XDG_RUNTIME_DIR, a lock folder of another user
 #                 (who holds the lock) makes the start fail, said in the log
 #                 and on standard error, instead of ending without a word.
@@ -165,8 +166,11 @@ failed_save)
     chown root:root "$DATA" "$DATA"/*
     chmod 755 "$DATA"
     chmod 644 "$DATA"/*
+    # Nor can the user's own data folder be made: their home is not theirs.
+    mkdir -p "${GV_HOME}/home"
+    chmod 755 "${GV_HOME}/home"
     before=$(checksums)
-    start_globe "${AS_NOBODY[@]}"
+    start_globe "${AS_NOBODY[@]}" HOME="${GV_HOME}/home" XDG_DATA_HOME="${GV_HOME}/home/share"
     wait_for 30 log_has "System initialized." || fail "the globe did not start"
     stop_globe
     grep -q 'Shutting down the system .* \[ FAILED: not every file was saved \]$' "${RUN}/geovista.log" ||
@@ -176,6 +180,7 @@ failed_save)
     log_has "geovista.sel is left as it is: it belongs to geovista.loc, which could not be written" ||
         fail "the selection's reason is not logged"
     log_has "Exiting." || fail "the run did not end normally"
+    [ ! -e "${GV_HOME}/home/share" ] || fail "a folder was made in a home the user may not write"
     [ "$(checksums)" = "$before" ] || fail "a file changed"
     pass "each file the globe could not save is named in the log with the reason"
     ;;
