@@ -296,7 +296,6 @@ void Renderer::applyMaterial(Material& m, uint32_t stage) {
     if (surface.shading != SurfaceShading::None) {
         surface.nightTexture = m.nightTexture() ? m.nightTexture()->deviceId() : 0;
         surface.air = m.air();
-        surface.grazing = m.grazing();
     }
     setSurfaceEffects(surface);
 }

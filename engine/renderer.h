@@ -55,16 +55,14 @@ class Material {
     void setTexture(Texture* texture) { texture_ = texture; }
     Texture* texture() const { return texture_; }
     // The planet's own shading (surface_effects.h); None unless set.
-    void setSurface(SurfaceShading shading, Texture* night, float air, float grazing = 1.0f) {
+    void setSurface(SurfaceShading shading, Texture* night, float air) {
         shading_ = shading;
         night_ = night;
         air_ = air;
-        grazing_ = grazing;
     }
     SurfaceShading surfaceShading() const { return shading_; }
     Texture* nightTexture() const { return night_; }
     float air() const { return air_; }
-    float grazing() const { return grazing_; }
     bool translucent() const { return translucent_; }
     uint32_t cullMode = 3; // counter-clockwise
     uint32_t fillMode = 3; // solid
@@ -81,7 +79,6 @@ class Material {
     SurfaceShading shading_ = SurfaceShading::None;
     Texture* night_ = nullptr;
     float air_ = 0.0f;
-    float grazing_ = 1.0f;
 };
 
 class Light {

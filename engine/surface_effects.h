@@ -2,8 +2,10 @@
 // A planet's own shading, beyond what texture stage 0 does, worked out per
 // pixel from the surface normal, the direction to the light and the view:
 // the night map added where the sun is down, the rim of air on the lit limb,
-// and the glow of a thin shell of air round the disc. Not a Direct3D state:
-// materials carry it and the renderer sends it with each material.
+// and the glow of the air round the disc, on a ring whose first texture
+// coordinate runs from 1 at the planet's limb to 0 at the air's outer edge.
+// Not a Direct3D state: materials carry it and the renderer sends it with
+// each material.
 #include "engine/device_types.h"
 
 #include <cstdint>
@@ -13,16 +15,13 @@ namespace gv {
 enum class SurfaceShading : uint32_t {
     None = 0,
     Planet = 1,   // the night map and the rim on the planet's own faces
-    AirShell = 2, // a sphere round the planet, seen from inside its back faces
+    AirShell = 2, // a ring round the planet's disc
 };
 
 struct SurfaceEffects {
     SurfaceShading shading = SurfaceShading::None;
     uint32_t nightTexture = 0; // Planet: added on the night side; 0 none
     float air = 0.0f;          // Planet: the rim's strength; AirShell: the glow's; 0 none
-    // AirShell: |cos| of the angle between the line of sight and the shell's
-    // normal where the line grazes the planet, sqrt(1 - (planet / shell)²).
-    float grazing = 1.0f;
     bool operator==(const SurfaceEffects&) const = default;
 };
 

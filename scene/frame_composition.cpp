@@ -2,6 +2,7 @@
 
 #include "engine/mesh.h"
 #include "engine/renderer.h"
+#include "scene/air_shell.h"
 #include "scene/cameras.h"
 #include "scene/planet_motion.h"
 #include "scene/planet_objects.h"
@@ -46,10 +47,10 @@ void composeScene(SceneState& state, const ClockSample& clock, const FrameTimes&
             clouds->world() = state.earthTransform;
             clouds->draw();
         }
-        if (atmosphere && planet.airShell) {
-            planet.airShell->world() = state.earthTransform;
-            planet.airShell->draw();
-        }
+        // The ring of air round the disc as this frame's camera sees it.
+        if (atmosphere && planet.airRing && cams.main &&
+            placeAirRing(*planet.airRing, state.earthPosition, kEarthRadius, cams.main->position()))
+            planet.airRing->draw();
         if (isOn(prefs.cloudsFromSatellites) && gHooks.cloudUpdateIfDue) gHooks.cloudUpdateIfDue();
         if (gHooks.drawLocationMarkers) gHooks.drawLocationMarkers();
     } else if (gHooks.locationsManagerFrame) {

@@ -7,6 +7,7 @@
 #include "engine/display_device.h"
 #include "engine/renderer.h"
 #include "engine/texture.h"
+#include "scene/air_shell.h"
 
 #include <algorithm>
 #include <cmath>
@@ -179,9 +180,8 @@ bool buildEarthTexturesAndMaterials() {
     return true;
 }
 
-// The shell of air, drawn from inside (its far side round the disc) and
-// added to what lies behind it.
-void buildAirShell() {
+// The ring of air round the disc, added to what lies behind it.
+void buildAirRing() {
     PlanetObjects& p = gPlanets;
     Renderer& r = *p.renderer;
     if (!p.airReserved) {
@@ -192,13 +192,10 @@ void buildAirShell() {
     m.setRecord(MaterialRecord{});
     m.setTexture(nullptr);
     m.setBlendMode(MaterialBlendMode::Additive);
-    m.cullMode = d3d::kCullCW;
+    m.cullMode = d3d::kCullNone;
     m.zWrite = false;
-    const float grazing =
-        std::sqrt(1.0f - (kEarthRadius / kAirShellRadius) * (kEarthRadius / kAirShellRadius));
-    m.setSurface(SurfaceShading::AirShell, nullptr, kAirShellStrength, grazing);
-    const int n = meshResolution(p.prefs->earthMeshResolution) * 2;
-    p.airShell = buildUvSphere(r, kAirShellRadius, n, n, int32_t(p.airMaterial), false);
+    m.setSurface(SurfaceShading::AirShell, nullptr, kAirShellStrength);
+    p.airRing = gv::buildAirRing(r, int32_t(p.airMaterial));
 }
 
 bool buildEarthGeometry() {
@@ -431,7 +428,7 @@ void bindPlanets(Renderer& renderer, DisplayDevice& display, Preferences& prefs)
 void releasePlanets() {
     PlanetObjects& p = gPlanets;
     p.earth.reset();
-    p.airShell.reset();
+    p.airRing.reset();
     for (auto& c : p.clones)
         c.reset();
     for (auto& t : p.earthTextures)
@@ -448,7 +445,7 @@ void releasePlanets() {
 void destroyEarth() {
     PlanetObjects& p = gPlanets;
     p.earth.reset();
-    p.airShell.reset();
+    p.airRing.reset();
     for (auto& c : p.clones)
         c.reset();
     for (uint32_t i = 0; i < kEarthPatches; ++i) {
@@ -512,9 +509,9 @@ bool buildEarth() {
     }
     // After the clouds, whose materials follow the earth's in the table.
     try {
-        buildAirShell();
+        buildAirRing();
     } catch (...) {
-        p.airShell.reset();
+        p.airRing.reset();
     }
     return true;
 }

@@ -20,11 +20,9 @@ inline constexpr float kEarthRadius = 128.0f;
 inline constexpr float kSunRadius = 48.0f;
 inline constexpr float kMoonRadius = 32.0f;
 inline constexpr int kEarthPatches = 8;
-// The shell of air round the earth, outside the clouds (131).
-inline constexpr float kAirShellRadius = 133.5f;
-// The rim's and the shell's strengths with "ATMOSPHERE" on.
+// The rim's and the glow's strengths with "ATMOSPHERE" on.
 inline constexpr float kAirRimStrength = 0.55f;
-inline constexpr float kAirShellStrength = 0.5f;
+inline constexpr float kAirShellStrength = 0.8f;
 inline constexpr int kMorphClones = 4;
 
 // Slice and stack count of a resolution level (0..6); out-of-range levels
@@ -59,11 +57,11 @@ struct PlanetObjects {
     // without one shows no lights.
     std::array<std::unique_ptr<Texture>, kEarthPatches> nightTextures;
     std::unique_ptr<Mesh> earth;
-    // The shell of air ("ATMOSPHERE"), with its material; none when it could
-    // not be made, which costs only the look.
+    // The ring of air round the disc ("ATMOSPHERE", air_shell.h), with its
+    // material; none when it could not be made, which costs only the look.
     bool airReserved = false;
     uint32_t airMaterial = 0;
-    std::unique_ptr<Mesh> airShell;
+    std::unique_ptr<Mesh> airRing;
     std::array<std::unique_ptr<Mesh>, kMorphClones> clones;
 
     bool sunReserved = false;

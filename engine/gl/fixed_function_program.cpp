@@ -37,16 +37,17 @@ uniform int uSurface;         // the planet shading, for lit draws only
 out vec4 vDiffuse;
 out vec4 vSpecular;
 out vec2 vTex;
-out vec3 vViewPos;            // for the planet shading, view space
-out vec3 vViewNormal;
-flat out vec3 vLightView;
+// For the planet shading, per vertex and interpolated (the planet's mesh is
+// fine enough): the sine of the sun's altitude (the normal dotted with the
+// direction to the light) and how squarely the surface faces the eye.
+out float vSunSine;
+out float vFacing;
 flat out int vSurface;
 
 void main() {
     vTex = aTex;
-    vViewPos = vec3(0.0);
-    vViewNormal = vec3(0.0);
-    vLightView = vec3(0.0);
+    vSunSine = 0.0;
+    vFacing = 0.0;
     vSurface = 0;
     if (uKind == 2) {
         float w = 1.0 / aPos.w;
@@ -73,15 +74,14 @@ void main() {
     n = nl > 0.0 ? n / nl : vec3(0.0);
     vec3 colour = uMatEmissive.rgb + uMatAmbient.rgb * uAmbient;
     vec3 highlight = vec3(0.0);
-    vViewPos = viewPos.xyz;
-    vViewNormal = n;
-    vLightView = (uView * vec4(uLightPos, 1.0)).xyz;
     vSurface = uSurface;
+    vFacing = dot(n, normalize(-viewPos.xyz));
     if (uLightOn) {
-        vec3 lp = vLightView;
+        vec3 lp = (uView * vec4(uLightPos, 1.0)).xyz;
         vec3 l = lp - viewPos.xyz;
         float d = length(l);
         l = d > 0.0 ? l / d : vec3(0.0);
+        vSunSine = dot(n, l);
         float att = 1.0 / max(uAttenuation.x + uAttenuation.y * d + uAttenuation.z * d * d, 1e-6);
         float ndl = max(dot(n, l), 0.0);
         colour += uMatDiffuse.rgb * uLightColor * ndl * att;
@@ -99,9 +99,8 @@ const char* kFragmentShader = R"(#version 330 core
 in vec4 vDiffuse;
 in vec4 vSpecular;
 in vec2 vTex;
-in vec3 vViewPos;
-in vec3 vViewNormal;
-flat in vec3 vLightView;
+in float vSunSine;
+in float vFacing;
 flat in int vSurface;
 out vec4 fragColor;
 
@@ -117,38 +116,37 @@ uniform vec2 uAlphaArgs;
 uniform vec4 uAlphaWeights;
 uniform float uSpecularAdd;
 
-// The planet shading (surface_effects.h): 1 the planet's faces, 2 the shell
-// of air round it.
+// The planet shading (surface_effects.h): 1 the planet's faces, 2 the ring
+// of air round its disc.
 uniform sampler2D uNight;  // unit 1
 uniform float uHasNight;
 uniform float uTwilight;   // sine of the twilight band's half width
 uniform float uAir;
 uniform vec3 uAirColour;
-uniform float uGrazing;
 
 vec3 planet(vec3 rgb) {
-    vec3 n = normalize(vViewNormal);
-    vec3 l = normalize(vLightView - vViewPos);
-    float sunSine = dot(n, l);
-    float t = clamp((uTwilight - sunSine) / (2.0 * uTwilight), 0.0, 1.0);
+    float t = clamp((uTwilight - vSunSine) / (2.0 * uTwilight), 0.0, 1.0);
     float night = t * t * (3.0 - 2.0 * t);
-    rgb += night * uHasNight * texture(uNight, vTex).rgb;
+    // The day side samples no night map.
+    if (uHasNight > 0.0 && night > 0.0) rgb += night * texture(uNight, vTex).rgb;
     // The rim: the air seen edgewise on the limb, lit where the sun is up
     // and fading across the terminator.
-    float facing = max(dot(n, normalize(-vViewPos)), 0.0);
-    float rim = pow(1.0 - facing, 3.0);
-    float lit = clamp(sunSine * 2.5 + 0.5, 0.0, 1.0);
-    rgb += uAirColour * (uAir * rim * lit);
+    if (uAir > 0.0) {
+        float grazing = 1.0 - clamp(vFacing, 0.0, 1.0);
+        float rim = grazing * grazing * grazing;
+        float lit = clamp(vSunSine * 2.5 + 0.5, 0.0, 1.0);
+        rgb += uAirColour * (uAir * rim * lit);
+    }
     return min(rgb, vec3(1.0));
 }
 
-vec3 airShell() {
-    vec3 n = normalize(vViewNormal);
-    // 0 at the shell's outer edge, 1 where the line of sight grazes the
-    // planet (behind it the planet hides the shell).
-    float edge = clamp(abs(dot(n, normalize(-vViewPos))) / uGrazing, 0.0, 1.0);
-    float sunward = clamp(dot(n, normalize(vLightView - vViewPos)) * 0.6 + 0.4, 0.0, 1.0);
-    return uAirColour * (uAir * edge * edge * sunward * sunward);
+vec3 airRing() {
+    // 1 at the planet's limb, 0 at the air's outer edge.
+    float edge = clamp(vTex.x, 0.0, 1.0);
+    // Brightest towards the sun, half as bright across the line of sight,
+    // none on the far side.
+    float sunward = clamp(0.5 + 0.5 * vSunSine, 0.0, 1.0);
+    return uAirColour * (uAir * edge * edge * sunward);
 }
 
 void main() {
@@ -165,7 +163,7 @@ void main() {
     rgb = min(rgb + vSpecular.rgb * uSpecularAdd, vec3(1.0));
     if (vSurface == 1) rgb = planet(rgb);
     if (vSurface == 2) {
-        rgb = airShell();
+        rgb = airRing();
         a = 1.0;
     }
     fragColor = vec4(rgb, a);
@@ -222,7 +220,7 @@ bool FixedFunctionProgram::build(std::string& error) {
           loc("uAttenuation"),  loc("uSpecularOn"),  loc("uSpecularAdd"),  loc("uTexture"),
           loc("uHasTexture"),   loc("uColorArgs"),   loc("uColorWeights"), loc("uAlphaArgs"),
           loc("uAlphaWeights"), loc("uSurface"),     loc("uNight"),        loc("uHasNight"),
-          loc("uTwilight"),     loc("uAir"),         loc("uAirColour"),    loc("uGrazing")};
+          loc("uTwilight"),     loc("uAir"),         loc("uAirColour")};
     glUniform1i(u_.texture, 0);
     glUniform1i(u_.night, 1);
     glUniform1f(u_.twilight, kTwilightSine);
@@ -295,7 +293,6 @@ void FixedFunctionProgram::setSurfaceEffects(const SurfaceEffects& e, bool night
     glUniform1i(u_.surface, int(e.shading));
     glUniform1f(u_.hasNight, nightBound ? 1.0f : 0.0f);
     glUniform1f(u_.air, e.air);
-    glUniform1f(u_.grazing, e.grazing > 1e-4f ? e.grazing : 1e-4f);
 }
 
 void FixedFunctionProgram::useKind(VertexKind kind) {

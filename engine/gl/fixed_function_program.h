@@ -18,7 +18,7 @@ struct ProgramUniforms {
     GLint kind, world, view, proj, clipMap, screen, clipFix, matDiffuse, matAmbient, matSpecular,
         matEmissive, matPower, ambient, lightOn, lightPos, lightColor, attenuation, specularOn,
         specularOnFragment, texture, hasTexture, colorArgs, colorWeights, alphaArgs, alphaWeights,
-        surface, night, hasNight, twilight, air, airColour, grazing;
+        surface, night, hasNight, twilight, air, airColour;
 };
 
 // What a draw's vertices are.

@@ -10,7 +10,8 @@
 //   engine_render_check modechange OUT.tga  a run-time mode change restores
 //                                         textures and the 3D part
 //   engine_render_check surface OUT.tga  a planet's night map by the twilight
-//                                         weight, its rim of air, the shell
+//                                         weight, its rim of air, the ring of
+//                                         air round its disc
 #include "engine/bitmap_font.h"
 #include "engine/display_device.h"
 #include "engine/error_name.h"
@@ -24,6 +25,8 @@
 #include "platform/display_modes.h"
 #include "platform/resources.h"
 #include "platform/window.h"
+#include "scene/air_shell.h"
+#include "scene/planet_objects.h"
 #include "tests/engine/test_images.h"
 
 #include <algorithm>
@@ -432,7 +435,7 @@ int surfaceCase(Renderer& r, DisplayDevice& device, const char* out) {
     Texture night(device);
     check(night.createFromPixels(2, 2, 32, 0, pixels) == kResultOk, "night texture");
     const Vector3 centre{0.0f, 0.0f, 10.0f}, lightPos{1000.0f, 0.0f, 10.0f};
-    constexpr float kRadius = 3.0f, kShellRadius = 3.3f;
+    constexpr float kRadius = 3.0f;
     auto black = [&](uint32_t mat) {
         Material& m = r.material(mat);
         m.setDiffuse(0, 0, 0, 1);
@@ -444,18 +447,13 @@ int surfaceCase(Renderer& r, DisplayDevice& device, const char* out) {
     Mesh planet(r);
     addSphere(planet, centre, kRadius, int(planetMat));
     check(planet.finalize(), "planet finalize");
-    const uint32_t shellMat = black(r.createMaterial());
-    Mesh shell(r);
-    addSphere(shell, centre, kShellRadius, int(shellMat));
-    check(shell.finalize(), "shell finalize");
     auto light = r.createLight();
     light->setPosition(lightPos.x, lightPos.y, lightPos.z);
     r.setAmbientLight(0, 0, 0);
     Camera camera(kFov, kWidth, kHeight);
-    auto frame = [&](bool withShell, const char* name) {
+    auto frame = [&](const char* name) {
         r.beginFrame(camera, kClearTarget | kClearZBuffer);
         planet.draw();
-        if (withShell) shell.draw();
         r.endFrame();
         check(captureFrame(device, out), std::string("capture ") + name);
         Image img;
@@ -473,7 +471,7 @@ int surfaceCase(Renderer& r, DisplayDevice& device, const char* out) {
 
     // The night map alone, by the twilight weight, across the middle row.
     r.material(planetMat).setSurface(SurfaceShading::Planet, &night, 0.0f);
-    Image lights = frame(false, "night map");
+    Image lights = frame("night map");
     if (lights.tga.pixels().empty()) return 1;
     int checked = 0, worst = 0;
     bool sawDay = false, sawNight = false, sawTwilight = false;
@@ -500,7 +498,7 @@ int surfaceCase(Renderer& r, DisplayDevice& device, const char* out) {
     // The rim alone: blue on the lit limb, nothing on the dark limb or where
     // the surface faces the camera.
     r.material(planetMat).setSurface(SurfaceShading::Planet, nullptr, 0.6f);
-    Image rim = frame(false, "rim");
+    Image rim = frame("rim");
     if (rim.tga.pixels().empty()) return 1;
     int litEdge = -1, darkEdge = -1;
     for (int px = kWidth - 1; px >= 0 && litEdge < 0; --px) {
@@ -519,31 +517,47 @@ int surfaceCase(Renderer& r, DisplayDevice& device, const char* out) {
                   lr, lg, lb, dr, dg, db, cr, cg, cb);
     check(lb > 60 && lb > lr + 30 && db < 8 && cb < 8, line);
 
-    // The shell of air round the disc, seen from inside and added: a glow
-    // just outside the lit limb, fainter outside the dark one, nothing
-    // beyond the shell; the planet (depth) hides the shell's far side.
-    Material& air = r.material(shellMat);
+    // The ring of air round the disc, added: a glow just outside the lit
+    // limb, fainter outside the dark one, nothing beyond the air's edge nor
+    // over the planet.
+    const uint32_t airMat = black(r.createMaterial());
+    Material& air = r.material(airMat);
     air.setBlendMode(MaterialBlendMode::Additive);
-    air.cullMode = d3d::kCullCW;
+    air.cullMode = d3d::kCullNone;
     air.zWrite = false;
-    const float grazing = std::sqrt(1.0f - (kRadius / kShellRadius) * (kRadius / kShellRadius));
-    air.setSurface(SurfaceShading::AirShell, nullptr, 0.8f, grazing);
+    air.setSurface(SurfaceShading::AirShell, nullptr, 0.8f);
+    auto ring = buildAirRing(r, int32_t(airMat));
+    check(ring != nullptr, "air ring built");
+    if (!ring) return 1;
+    // In units of the earth: this planet is kRadius, the air kAirShellRadius / 128 of it.
+    const float scale = kEarthRadius / kRadius;
+    check(placeAirRing(*ring, scale * centre, kEarthRadius, Vector3{}), "air ring placed");
+    Matrix4 shrink = Matrix4::identity();
+    shrink.setScale(1.0f / scale);
+    ring->world().multiply(shrink);
     r.material(planetMat).setSurface(SurfaceShading::None, nullptr, 0.0f);
-    Image ring = frame(true, "shell");
-    if (ring.tga.pixels().empty()) return 1;
+    r.beginFrame(camera, kClearTarget | kClearZBuffer);
+    planet.draw();
+    ring->draw();
+    r.endFrame();
+    check(captureFrame(device, out), "capture ring");
+    Image glow;
+    check(glow.tga.read(out), "read ring");
+    if (glow.tga.pixels().empty()) return 1;
+    const float airRadius = kRadius * kAirShellRadius / kEarthRadius;
     int outside = -1;
     for (int px = kWidth - 1; px >= 0 && outside < 0; --px) {
         Vector3 p;
-        if (rayHitsSphere(px, 120, centre, kShellRadius, true, p)) outside = px;
+        if (rayHitsSphere(px, 120, centre, airRadius, false, p)) outside = px;
     }
     int gr, gg, gb, fr, fg, fb, br, bg, bb, mr, mg, mb;
-    ring.pixel(litEdge + 2, 120, gr, gg, gb);
-    ring.pixel(darkEdge - 2, 120, fr, fg, fb);
-    ring.pixel(outside + 2, 120, br, bg, bb);
-    ring.pixel(160, 120, mr, mg, mb);
+    glow.pixel(litEdge + 2, 120, gr, gg, gb);
+    glow.pixel(darkEdge - 2, 120, fr, fg, fb);
+    glow.pixel(outside + 2, 120, br, bg, bb);
+    glow.pixel(160, 120, mr, mg, mb);
     std::snprintf(line, sizeof line,
-                  "shell: beyond the lit limb %d,%d,%d, the dark limb %d,%d,%d, beyond the "
-                  "shell %d,%d,%d, over the planet %d,%d,%d",
+                  "air ring: beyond the lit limb %d,%d,%d, the dark limb %d,%d,%d, beyond the "
+                  "air %d,%d,%d, over the planet %d,%d,%d",
                   gr, gg, gb, fr, fg, fb, br, bg, bb, mr, mg, mb);
     check(gb > 40 && gb > gr + 20 && fb < gb / 2 && bb < 4 && mb < 4, line);
     return 0;

@@ -1,6 +1,7 @@
 #include "recording_scene.h"
 
 #include "engine/texture.h"
+#include "scene/air_shell.h"
 #include "scene/frame_composition.h"
 #include "scene/planet_motion.h"
 
@@ -139,7 +140,7 @@ TEST_F(FrameOrder, SwitchedOffObjectsAreNotDrawnAndTheSunStopsPulsing) {
 }
 
 // "NIGHT LIGHTS" and "ATMOSPHERE": the earth's tiles carry the planet shading
-// with their own night tile, the shell of air follows the earth and its
+// with their own night tile, the ring of air follows the earth and its
 // clouds; neither is on the locations manager's map nor on anything else.
 TEST_F(FrameOrder, TheEarthsLightsAndAirGoWithTheirOptions) {
     PlanetObjects& p = planets();
@@ -174,16 +175,17 @@ TEST_F(FrameOrder, TheEarthsLightsAndAirGoWithTheirOptions) {
         EXPECT_EQ(d.surface.nightTexture, 0u);
         EXPECT_GT(d.surface.air, 0.0f);
     }
-    const auto& shell = backend->draws[8];
-    EXPECT_GT(shell.surface.air, 0.0f);
-    EXPECT_NEAR(shell.surface.grazing,
-                std::sqrt(1.0f - (128.0f / kAirShellRadius) * (128.0f / kAirShellRadius)), 1e-5f);
-    // Round the earth, seen from inside and added to what lies behind it.
-    EXPECT_EQ(shell.world.m[3][0], state.earthPosition.x);
-    EXPECT_EQ(shell.world.m[3][2], state.earthPosition.z);
+    // The ring of air, placed round the earth's limb in the world.
+    const auto& ring = backend->draws[8];
+    EXPECT_EQ(ring.surface.shading, SurfaceShading::AirShell);
+    EXPECT_GT(ring.surface.air, 0.0f);
+    for (const BufferVertex& v : backend->buffers.at(ring.buffer).first) {
+        const float r = distance(transformPoint({v.x, v.y, v.z}, ring.world), state.earthPosition);
+        EXPECT_GE(r, 0.98f * kEarthRadius);
+        EXPECT_LE(r, kAirShellRadius + 1e-2f);
+    }
     const Material& air = renderer->material(p.airMaterial);
     EXPECT_EQ(air.blendMode(), MaterialBlendMode::Additive);
-    EXPECT_EQ(air.cullMode, d3d::kCullCW);
     EXPECT_FALSE(air.zWrite);
 
     prefs.optionFlags = 0x0007;
