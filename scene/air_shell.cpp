@@ -50,10 +50,12 @@ bool placeAirRing(Mesh& ring, const Vector3& earth, float planetRadius, const Ve
     w.setTranslation(earth.x, earth.y, earth.z);
 
     // Its shape depends on the distance alone (the first vertex keeps the
-    // inner circle's offset, r²/d, to tell).
+    // inner circle's offset, r²/d, to tell). A camera that stays where it is
+    // still moves by rounding from frame to frame: sending the vertices again
+    // for that would hold up the device for nothing.
     std::vector<MeshVertex>& v = ring.editableVertices();
     const float innerOffset = planetRadius * planetRadius / d;
-    if (v[0].z == innerOffset) return true;
+    if (std::fabs(v[0].z - innerOffset) < 1e-3f) return true;
     // A sphere's limb seen from the eye: the circle of its tangent points,
     // r²/d towards the eye from its centre, of radius r·sqrt(1 - r²/d²).
     const float innerRadius =
