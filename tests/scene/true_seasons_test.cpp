@@ -107,7 +107,7 @@ TEST(TrueSeasons, SubLunarPointWithinHalfADegreeAndThePhaseOfTheSky) {
                 worstFraction);
 }
 
-// The issue's own figures: the midnight sun over the Greenland ice on 21 June
+// Worked by hand: the midnight sun over the Greenland ice on 21 June
 // and the low noon sun of 21 December, with the option on and off.
 TEST(TrueSeasons, MidnightSunInJuneAndALowSunInDecember) {
     SceneState on, off;
