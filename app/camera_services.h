@@ -1,6 +1,7 @@
 #pragma once
 // What the window procedure asks of the cameras.
 #include "core/seam.h"
+#include "scene/earth_frame.h"
 
 namespace gv {
 
@@ -13,8 +14,9 @@ class CameraServices {
     // F7 / F8: the previous or next of the cameras the keys visit, with its
     // message; refused with "CAMERA CHANGING IN COURSE" while a glide runs.
     virtual void selectAdjacentCamera(bool forward) = 0;
-    // The earth's current rotation angle, radians.
-    virtual float earthRotation() = 0;
+    // The place on the earth below a view that stands still in space over
+    // this latitude and longitude of the scene (radians).
+    virtual GeoPoint groundBelow(float latitude, float longitude) = 0;
 };
 
 inline CameraServices& cameraServices() {

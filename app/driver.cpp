@@ -327,11 +327,8 @@ void runFrame() {
     r.beginFrame(*d.mainCamera, kClearTarget | kClearZBuffer);
     composeScene(d.scene, sample, {clock.frameMs, clock.smoothedMs, clock.frameCounter}, p);
     // While the user view is steered, the point below it is marked.
-    if (inputState().mouseLook && cameras().current() == kUserView) {
-        float lambda = p.userLongitude;
-        if (isOn(p.userCameraFollowsEarth)) lambda += d.scene.earthYaw;
-        drawUserCrosshair(r, d.scene.earthPosition, p.userLatitude + 0.0085f, wrapSigned(lambda));
-    }
+    if (inputState().mouseLook && cameras().current() == kUserView)
+        drawUserViewCrosshair(r, d.scene, p);
     if (d.runMode != RunMode::Preview) {
         drawMessage(clock.frameMs);
         if (inputState().optionsVisible) drawOptions();

@@ -19,6 +19,7 @@
 #include "scene/frame_composition.h"
 #include "scene/planet_motion.h"
 #include "scene/planet_objects.h"
+#include "scene/user_crosshair.h"
 #include "ui/cloud_services.h"
 #include "ui/display_mode_services.h"
 #include "ui/help_overlay.h"
@@ -166,7 +167,9 @@ class ProgramCameraServices final : public CameraServices {
     void selectAdjacentCamera(bool forward) override {
         gv::selectAdjacentCamera(cameras(), forward);
     }
-    float earthRotation() override { return driver().scene.earthYaw; }
+    GeoPoint groundBelow(float latitude, float longitude) override {
+        return gv::groundBelow(driver().scene, latitude, longitude);
+    }
 };
 
 class ProgramLocationsServices final : public LocationsServices {
@@ -215,6 +218,7 @@ LocationsFrame locationsFrame() {
 void connectFrameHooks() {
     SceneFrameHooks& hooks = sceneFrameHooks();
     hooks.locationsManagerOnScreen = [] { return managerOnScreen(); };
+    hooks.earthTiltShare = [] { return managerEarthTilt(); };
     hooks.locationsManagerFrame = [] { managerFrame(locationsFrame()); };
     hooks.drawLocationMarkers = [] { drawGlobeLocations(locationsFrame()); };
 }
@@ -222,6 +226,7 @@ void connectFrameHooks() {
 void disconnectFrameHooks() {
     SceneFrameHooks& hooks = sceneFrameHooks();
     hooks.locationsManagerOnScreen = nullptr;
+    hooks.earthTiltShare = nullptr;
     hooks.locationsManagerFrame = nullptr;
     hooks.drawLocationMarkers = nullptr;
 }

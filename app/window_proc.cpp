@@ -240,12 +240,13 @@ void look(int64_t lParam) {
     const int dy = at.y - gInput.lookCentre.y;
     p.userLongitude = wrapSigned(p.userLongitude - float(dx) * kLookRate);
     p.userLatitude += float(dy) * kLookRate;
-    const float shownLongitude =
-        p.userCameraFollowsEarth != 0
-            ? p.userLongitude
-            : wrapSigned(cameraServices().earthRotation() + p.userLongitude);
+    // A view that stands still in space is over whatever the earth turns
+    // under it.
+    const GeoPoint shown = p.userCameraFollowsEarth != 0
+                               ? GeoPoint{p.userLatitude, p.userLongitude}
+                               : cameraServices().groundBelow(p.userLatitude, p.userLongitude);
     uiHost().postMessage("USER COORDINATES",
-                         userCoordinatesText(p.userLatitude, shownLongitude).c_str());
+                         userCoordinatesText(shown.latitude, shown.longitude).c_str());
     // Clamped after the message, which may show the value once unclamped.
     if (p.userLatitude > kMaxUserLatitude) p.userLatitude = kMaxUserLatitude;
     if (p.userLatitude < -kMaxUserLatitude) p.userLatitude = -kMaxUserLatitude;

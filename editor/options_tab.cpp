@@ -67,6 +67,9 @@ constexpr const char* kControlNames[kSettingCount] = {
     "ambientLight",
     "earthDistance",
     "clockSize",
+    "nightLights",
+    "trueSeasons",
+    "atmosphere",
 };
 
 QLabel* buddyLabel(const QString& text, QWidget* buddy) {
@@ -322,9 +325,16 @@ QWidget* OptionsTab::earthGroup() {
     grid->addWidget(checkBox(Setting::EarthGlows, tr("Earth glows")), 0, 0, 1, 2);
     addTrackBarRow(grid, 1, tr("Specularity"), Setting::Specularity);
     addTrackBarRow(grid, 2, tr("Specular power"), Setting::SpecularPower);
+    // The living earth: city lights, the tilted axis, the air's rim.
+    auto* living = new QHBoxLayout;
+    living->addWidget(checkBox(Setting::NightLights, tr("Night lights")));
+    living->addWidget(checkBox(Setting::TrueSeasons, tr("True seasons")));
+    living->addWidget(checkBox(Setting::Atmosphere, tr("Atmosphere")));
+    living->addStretch(1);
+    grid->addLayout(living, 3, 0, 1, 2);
     const Setting meshes[] = {Setting::EarthResolution, Setting::LocationsResolution,
                               Setting::OtherResolution};
-    int row = 3;
+    int row = 4;
     for (Setting s : meshes) {
         QComboBox* combo = dropDown(s);
         grid->addWidget(buddyLabel(tr(rowOf(s).caption), combo), row, 0);

@@ -65,7 +65,11 @@ constexpr std::array<SettingRow, kSettingCount> kRows = {{
     {S::AmbientLight, 1184, T::I32, M::Identity, C::TrackBar, 0, 100, "Ambient light"},
     {S::EarthDistance, 1188, T::U32, M::SunDistance, C::TrackBar, 0, 100, "Earth dist to sun"},
     {S::ClockSize, 1192, T::U16, M::Identity, C::TrackBar, 1, 5, "Clock size"},
+    {S::NightLights, 1194, T::U16, M::OptionBit, C::CheckBox, 0, 1, "Night lights"},
+    {S::TrueSeasons, 1194, T::U16, M::OptionBit, C::CheckBox, 0, 1, "True seasons"},
+    {S::Atmosphere, 1194, T::U16, M::OptionBit, C::CheckBox, 0, 1, "Atmosphere"},
 }};
+static_assert(kOptionFlagsOffset == 1194);
 
 constexpr bool rowsInOrder() {
     for (int i = 0; i < kSettingCount; ++i)
@@ -110,6 +114,18 @@ int roundedPosition(double v) {
     v = std::round(v);
     constexpr double lo = std::numeric_limits<int>::min(), hi = std::numeric_limits<int>::max();
     return int(std::clamp(v, lo, hi));
+}
+
+// The bit of the option flags a check box stands for.
+OptionFlag optionFlagOf(Setting setting) {
+    switch (setting) {
+    case S::TrueSeasons:
+        return OptionFlag::TrueSeasons;
+    case S::Atmosphere:
+        return OptionFlag::Atmosphere;
+    default:
+        return OptionFlag::NightLights;
+    }
 }
 
 } // namespace
@@ -225,6 +241,8 @@ int SettingsModel::position(Setting setting) const {
     const double v = storedValue(row);
     int pos = 0;
     switch (row.mapping) {
+    case M::OptionBit:
+        return optionOn(bytes_, optionFlagOf(setting)) ? 1 : 0;
     case M::Flag:
         return v != 0 ? 1 : 0;
     case M::NonZeroIsSecond:
@@ -301,6 +319,9 @@ void SettingsModel::setPosition(Setting setting, int position) {
         break;
     case M::CameraDistance:
         store(row, std::round(p * 7.8) + 220.0);
+        break;
+    case M::OptionBit:
+        setOption(bytes_, optionFlagOf(setting), position != 0);
         break;
     }
 }

@@ -58,8 +58,11 @@ enum class Setting : int {
     AmbientLight,
     EarthDistance,
     ClockSize,
+    NightLights,
+    TrueSeasons,
+    Atmosphere,
 };
-inline constexpr int kSettingCount = int(Setting::ClockSize) + 1;
+inline constexpr int kSettingCount = int(Setting::Atmosphere) + 1;
 
 enum class FieldType { I32, U32, U16, F32 };
 
@@ -80,6 +83,7 @@ enum class Mapping {
     OrbitSpeed,     // speed = position * 0.00004 - 0.002; position = round((speed + 0.002) * 25000)
     CameraDistance, // distance = round(position * 7.8) + 220; position = round((d - 220) / 780 *
                     // 100)
+    OptionBit,      // one bit of the option flags, the others kept as read
 };
 
 struct SettingRow {

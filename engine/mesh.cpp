@@ -66,7 +66,7 @@ Camera::Camera(float fov, uint16_t width, uint16_t height)
 }
 
 void Camera::updateView() {
-    view_.setLookAt(position_, target_, {0.0f, 1.0f, 0.0f}, 0.0f);
+    view_.setLookAt(position_, target_, up_, 0.0f);
 }
 
 void Camera::updateProjection() {

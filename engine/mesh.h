@@ -81,6 +81,10 @@ class Camera {
     // Moves without turning: the target moves by the same offset.
     void setPosition(const Vector3& p);
     void lookAt(const Vector3& target);
+    // The direction that shows upwards, world y unless set; takes effect
+    // with the next lookAt or setPosition.
+    void setUp(const Vector3& up) { up_ = up; }
+    const Vector3& up() const { return up_; }
     Vector3& position() { return position_; }
     const Vector3& position() const { return position_; }
     const Vector3& target() const { return target_; }
@@ -105,6 +109,7 @@ class Camera {
     float far_ = 650.0f;
     Vector3 position_{0.0f, 0.0f, 0.0f};
     Vector3 target_{0.0f, 0.0f, 10.0f};
+    Vector3 up_{0.0f, 1.0f, 0.0f};
 };
 
 // The scene container of start-up: one empty mesh and two materials, diffuse

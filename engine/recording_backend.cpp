@@ -92,8 +92,14 @@ void RecordingBackend::endScene() {
     log("endScene");
 }
 
-void RecordingBackend::setTransform(TransformType type, const Matrix4&) {
+void RecordingBackend::setTransform(TransformType type, const Matrix4& m) {
+    (type == TransformType::World ? world : type == TransformType::View ? view : projection) = m;
     log("setTransform", uint32_t(type));
+}
+
+void RecordingBackend::setSurfaceEffects(const SurfaceEffects& effects) {
+    surface = effects;
+    log("setSurfaceEffects", uint32_t(effects.shading), effects.nightTexture);
 }
 
 void RecordingBackend::setRenderState(RenderState state, uint32_t value) {
@@ -155,6 +161,8 @@ bool RecordingBackend::updateVertexBuffer(uint32_t id, const BufferVertex* verti
 void RecordingBackend::drawIndexedBuffer(PrimitiveType type, uint32_t id, uint32_t firstIndex,
                                          uint32_t indexCount, uint32_t flags) {
     Draw d;
+    d.world = world;
+    d.surface = surface;
     d.op = "drawIndexedBuffer";
     d.type = type;
     d.texture = boundTexture;
@@ -171,6 +179,8 @@ void RecordingBackend::drawIndexedBuffer(PrimitiveType type, uint32_t id, uint32
 void RecordingBackend::drawUnlit(PrimitiveType type, const UnlitVertex* v, uint32_t count,
                                  uint32_t flags) {
     Draw d;
+    d.world = world;
+    d.surface = surface;
     d.op = "drawUnlit";
     d.type = type;
     d.texture = boundTexture;
@@ -183,6 +193,8 @@ void RecordingBackend::drawUnlit(PrimitiveType type, const UnlitVertex* v, uint3
 void RecordingBackend::drawLit(PrimitiveType type, const LitVertex* v, uint32_t count,
                                uint32_t flags) {
     Draw d;
+    d.world = world;
+    d.surface = surface;
     d.op = "drawLit";
     d.type = type;
     d.texture = boundTexture;
@@ -195,6 +207,8 @@ void RecordingBackend::drawLit(PrimitiveType type, const LitVertex* v, uint32_t 
 void RecordingBackend::drawScreen(PrimitiveType type, const ScreenVertex* v, uint32_t vertexCount,
                                   const uint16_t* indices, uint32_t indexCount, uint32_t flags) {
     Draw d;
+    d.world = world;
+    d.surface = surface;
     d.op = "drawScreen";
     d.type = type;
     d.texture = boundTexture;

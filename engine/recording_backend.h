@@ -26,6 +26,8 @@ class RecordingBackend : public RenderBackend {
         uint32_t buffer = 0, firstIndex = 0, indexCount = 0, flags = 0;
         MaterialRecord material;
         uint32_t materialHandle = 0;
+        Matrix4 world; // the world transform the draw was made with
+        SurfaceEffects surface;
     };
 
     // What the fake device offers.
@@ -45,7 +47,10 @@ class RecordingBackend : public RenderBackend {
     uint32_t boundTexture = 0;
     MaterialRecord material;
     uint32_t materialHandle = 0;
+    Matrix4 world = Matrix4::identity(), view = Matrix4::identity(),
+            projection = Matrix4::identity();
     uint32_t ambient = 0;
+    SurfaceEffects surface;
     LightRecord light;
     bool lightAttached = false;
     Viewport viewport;
@@ -82,6 +87,7 @@ class RecordingBackend : public RenderBackend {
     void setTexture(uint32_t stage, uint32_t textureId) override;
     void setMaterial(const MaterialRecord& material) override;
     void setLight(const LightRecord& light, bool attached) override;
+    void setSurfaceEffects(const SurfaceEffects& effects) override;
     uint32_t createVertexBuffer(const BufferVertex* vertices, uint32_t vertexCount,
                                 const uint16_t* indices, uint32_t indexCount) override;
     void releaseVertexBuffer(uint32_t id) override;

@@ -3,6 +3,7 @@
 // One implementation runs on OpenGL; another only records the calls, so that
 // scene and overlay logic can be tested without a display.
 #include "engine/device_types.h"
+#include "engine/surface_effects.h"
 
 #include <cstdint>
 #include <string>
@@ -50,6 +51,9 @@ class RenderBackend {
     virtual void setTexture(uint32_t stage, uint32_t textureId) = 0;
     virtual void setMaterial(const MaterialRecord& material) = 0;
     virtual void setLight(const LightRecord& light, bool attached) = 0;
+    // The planet's per-pixel shading for the draws that follow (lit mesh
+    // draws only); None switches it off.
+    virtual void setSurfaceEffects(const SurfaceEffects& effects) = 0;
 
     // Device vertex buffer with its index array; 0 on failure.
     virtual uint32_t createVertexBuffer(const BufferVertex* vertices, uint32_t vertexCount,

@@ -164,6 +164,9 @@ uint32_t Renderer::create3D(bool preferHardware) {
     }
     created_ = true;
     setDefaultRenderStates();
+    // A new device starts without the planet shading.
+    surface_ = SurfaceEffects{};
+    b.setSurfaceEffects(surface_);
     return kResultOk;
 }
 
@@ -288,6 +291,19 @@ void Renderer::applyMaterial(Material& m, uint32_t stage) {
     b.setRenderState(RenderState::FillMode, m.fillMode);
     b.setMaterial(m.record());
     b.setLightState(LightState::Material, m.handle());
+    SurfaceEffects surface;
+    surface.shading = m.surfaceShading();
+    if (surface.shading != SurfaceShading::None) {
+        surface.nightTexture = m.nightTexture() ? m.nightTexture()->deviceId() : 0;
+        surface.air = m.air();
+    }
+    setSurfaceEffects(surface);
+}
+
+void Renderer::setSurfaceEffects(const SurfaceEffects& effects) {
+    if (effects == surface_) return;
+    surface_ = effects;
+    backend().setSurfaceEffects(effects);
 }
 
 std::unique_ptr<Light> Renderer::createLight() {
@@ -376,6 +392,8 @@ void Renderer::drawVertexBuffer(PrimitiveType type, uint32_t handle, uint32_t fi
 
 void Renderer::drawTriangle(PrimitiveType type, const float v0[8], const float v1[8],
                             const float v2[8], Texture* texture, uint32_t flags) {
+    // A lit triangle is no planet surface, whatever material came last.
+    setSurfaceEffects(SurfaceEffects{});
     if (texture) backend().setTexture(0, texture->deviceId());
     const float* in[3] = {v0, v1, v2};
     UnlitVertex v[3];

@@ -3,6 +3,7 @@
 // with a depth buffer and a viewport; keeps the default render states, the
 // materials, the light and the mesh buffers, and draws.
 #include "engine/device_types.h"
+#include "engine/surface_effects.h"
 
 #include <cstdarg>
 #include <cstdint>
@@ -53,6 +54,15 @@ class Material {
 
     void setTexture(Texture* texture) { texture_ = texture; }
     Texture* texture() const { return texture_; }
+    // The planet's own shading (surface_effects.h); None unless set.
+    void setSurface(SurfaceShading shading, Texture* night, float air) {
+        shading_ = shading;
+        night_ = night;
+        air_ = air;
+    }
+    SurfaceShading surfaceShading() const { return shading_; }
+    Texture* nightTexture() const { return night_; }
+    float air() const { return air_; }
     bool translucent() const { return translucent_; }
     uint32_t cullMode = 3; // counter-clockwise
     uint32_t fillMode = 3; // solid
@@ -66,6 +76,9 @@ class Material {
     Texture* texture_ = nullptr;
     bool translucent_ = false;
     MaterialBlendMode blendMode_ = MaterialBlendMode::Opaque;
+    SurfaceShading shading_ = SurfaceShading::None;
+    Texture* night_ = nullptr;
+    float air_ = 0.0f;
 };
 
 class Light {
@@ -205,6 +218,8 @@ class Renderer {
     };
 
     void setDefaultRenderStates();
+    // Sends the planet shading when it differs from what the device has.
+    void setSurfaceEffects(const SurfaceEffects& effects);
     void setTextStates(const BitmapFont& font);
     // One buffer vertex per mesh vertex, with the colour and second texture
     // coordinates of the last face that uses it; false for a face that
@@ -222,6 +237,7 @@ class Renderer {
     float ambient_[3] = {0.0f, 0.0f, 0.0f};
     bool bilinear_ = false;
     std::vector<Camera*> viewCameras_;
+    SurfaceEffects surface_;
     std::vector<BufferVertex> updateScratch_;
     const BitmapFont* batchFont_ = nullptr;
     std::vector<ScreenVertex> batchVertices_;

@@ -84,7 +84,8 @@ template <class Prefs, class Visit> void forEachField(Prefs& prefs, Visit&& visi
     GV_FIELD(0x4A0, ambientPercent);
     GV_FIELD(0x4A4, sunDistance);
     GV_FIELD(0x4A8, clockSize);
-    GV_FIELD(0x4AA, reserved);
+    GV_FIELD(0x4AA, optionFlags);
+    static_assert(kOptionFlagsOffset == 0x4AA);
 }
 #undef GV_FIELD
 
@@ -171,6 +172,7 @@ Preferences defaultPreferences() {
     p.ambientPercent = 5;
     p.sunDistance = 1300;
     p.clockSize = 1;
+    p.optionFlags = kDefaultOptionFlags;
     return p;
 }
 
@@ -191,6 +193,23 @@ void overlayPreferences(Preferences& prefs, std::span<const uint8_t> fileBytes) 
     const std::size_t n = std::min(fileBytes.size(), kPreferencesSize);
     if (n > 0) std::memcpy(bytes.data(), fileBytes.data(), n); // an empty span may hold no pointer
     prefs = decodePreferences(bytes);
+}
+
+bool optionOn(uint16_t flags, OptionFlag flag) {
+    return (flags & uint16_t(flag)) != 0;
+}
+
+uint16_t withOption(uint16_t flags, OptionFlag flag, bool on) {
+    return on ? uint16_t(flags | uint16_t(flag)) : uint16_t(flags & ~uint16_t(flag));
+}
+
+bool optionOn(std::span<const uint8_t, kPreferencesSize> record, OptionFlag flag) {
+    return optionOn(readU16(&record[kOptionFlagsOffset]), flag);
+}
+
+void setOption(std::span<uint8_t, kPreferencesSize> record, OptionFlag flag, bool on) {
+    writeU16(&record[kOptionFlagsOffset],
+             withOption(readU16(&record[kOptionFlagsOffset]), flag, on));
 }
 
 int32_t clampedIndex(int32_t value, int32_t lo, int32_t hi, int32_t fallback) {

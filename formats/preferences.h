@@ -79,8 +79,27 @@ struct Preferences {
     int32_t ambientPercent;
     uint32_t sunDistance;
     uint16_t clockSize;
-    uint8_t reserved[2];
+    uint16_t optionFlags; // the OptionFlag bits below, 1 = on
 };
+
+// The on/off options held as bits of `optionFlags` (offset 0x4AA, a
+// little-endian u16). A fresh record has these three on; a file written
+// before they existed holds 0 there and keeps the look it had. Bit 3 belongs
+// to the labels; every bit not named here is kept as read.
+enum class OptionFlag : uint16_t {
+    NightLights = 1 << 0,
+    TrueSeasons = 1 << 1,
+    Atmosphere = 1 << 2,
+};
+inline constexpr std::size_t kOptionFlagsOffset = 0x4AA;
+inline constexpr uint16_t kDefaultOptionFlags = 0x0007;
+
+bool optionOn(uint16_t flags, OptionFlag flag);
+// The flags with one bit changed, every other bit as it was.
+uint16_t withOption(uint16_t flags, OptionFlag flag, bool on);
+// The same on the record as bytes (the editor keeps it that way).
+bool optionOn(std::span<const uint8_t, kPreferencesSize> record, OptionFlag flag);
+void setOption(std::span<uint8_t, kPreferencesSize> record, OptionFlag flag, bool on);
 
 // A fresh record with every default of the settings table.
 Preferences defaultPreferences();
@@ -118,6 +137,9 @@ inline FieldText<32> cameraNameText(const CameraSetting& camera) {
 
 inline bool isOn(Bool32 v) {
     return v != 0;
+}
+inline bool optionOn(const Preferences& prefs, OptionFlag flag) {
+    return optionOn(prefs.optionFlags, flag);
 }
 
 // `lastCloudUpdate` as the broken-down local time its nine fields hold, and

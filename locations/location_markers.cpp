@@ -7,6 +7,7 @@
 #include "formats/time_zones.h"
 #include "locations/earth_occlusion.h"
 #include "locations/locations_files.h"
+#include "scene/earth_frame.h"
 #include "scene/scene_state.h"
 
 #include <algorithm>
@@ -102,6 +103,13 @@ Vector3 globeMarkerPoint(const LocationRecord& place, float earthRotation, const
             centre.z + std::sin(earthRotation + lambda) * std::sin(theta) * r};
 }
 
+Vector3 globeMarkerPoint(const LocationRecord& place, const SceneState& scene) {
+    if (!scene.trueSeasons) return globeMarkerPoint(place, scene.earthYaw, scene.earthPosition);
+    // In the earth's own frame, then turned with the tilted earth.
+    const Vector3 onEarth = globeMarkerPoint(place, 0.0f, Vector3{});
+    return scene.earthPosition + earthToWorld(scene.earthTransform, onEarth);
+}
+
 Vector3 flatMapPoint(const LocationRecord& place) {
     return {kFlatMapX, place.latitude * kRadiansPerDegree * kFlatMapYPerRadian,
             place.longitude * kRadiansPerDegree * kFlatMapZPerRadian};
@@ -172,7 +180,7 @@ void drawGlobeLocations(const LocationsFrame& frame) {
     for (uint32_t index : selection) {
         if (index >= s.places.size()) continue;
         const LocationRecord& place = s.places[index];
-        const Vector3 point = globeMarkerPoint(place, scene.earthYaw, scene.earthPosition);
+        const Vector3 point = globeMarkerPoint(place, scene);
         const ScreenProjection at =
             projectToScreen(point, view, projection, frame.width, frame.height);
         const GlobeLabel label = globeLabel(at.w, centreW, palette);

@@ -45,6 +45,8 @@ ScreenProjection projectToScreen(const Vector3& point, const Matrix4& view,
 // The marker's place on the globe turned by earthRotation about its axis,
 // half a degree north of the place.
 Vector3 globeMarkerPoint(const LocationRecord& place, float earthRotation, const Vector3& centre);
+// The same on the earth as the scene has it this frame, tilted or not.
+Vector3 globeMarkerPoint(const LocationRecord& place, const SceneState& scene);
 // The place on the flat map, in the earth's own frame.
 Vector3 flatMapPoint(const LocationRecord& place);
 

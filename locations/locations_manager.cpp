@@ -300,6 +300,13 @@ bool managerHandleKey(const WindowMessage& msg) {
     return listsModeKey(m, msg);
 }
 
+float managerEarthTilt() {
+    const LocationsManager& m = gManager;
+    if (!m.opening && !m.open && !m.closing) return 1.0f;
+    if (m.morphStage != 0) return 0.0f;
+    return std::clamp(1.0f - m.morphT, 0.0f, 1.0f);
+}
+
 void morphEarthMesh(Mesh& live, const Mesh& from, const Mesh& to, float t) {
     std::vector<MeshVertex>& v = live.editableVertices();
     const std::vector<MeshVertex>& a = from.vertices();

@@ -32,6 +32,10 @@ void resetLocationsManager();
 
 // Opening, open or closing: its frame replaces the globe's markers.
 bool managerOnScreen();
+// The share of the earth's tilt that the globe shows (with "TRUE SEASONS"):
+// 1 while the manager is closed, straightening to 0 as the globe unrolls
+// into the segment (the map lies upright) and back as it rolls up.
+float managerEarthTilt();
 
 // F4 while closed (the window procedure has checked that no camera glide
 // runs and posts the message): takes the keyboard, keeps a copy of the

@@ -2,6 +2,7 @@
 
 #include "core/angles.h"
 #include "core/startup_step.h"
+#include "scene/earth_frame.h"
 
 #include <cmath>
 #include <cstdio>
@@ -35,11 +36,29 @@ void pointPath(CameraSystem& cams, int from, int to) {
 // The user and location views: a point d above latitude phi and longitude
 // lambda of the earth.
 Vector3 overPlace(const Vector3& e, float latitude, float longitude, float d) {
-    const float phi = latitude + 0.0085f;
-    const float lambda = wrapSigned(longitude);
-    const float p = phi - 1.57f;
-    return {e.x + std::cos(lambda) * std::sin(p) * d, e.y + std::cos(p) * d,
-            e.z + std::sin(lambda) * std::sin(p) * d};
+    const Vector3 v = viewDirection(latitude + 0.0085f, wrapSigned(longitude));
+    return {e.x + v.x * d, e.y + v.y * d, e.z + v.z * d};
+}
+
+bool followsEarth(const CameraSystem& cams) {
+    return isOn(cams.prefs->userCameraFollowsEarth);
+}
+
+// The user and location views, turned with the earth when they follow it:
+// about y by the spin, or with the tilted earth's whole rotation.
+Vector3 overPlaceOnEarth(const CameraSystem& cams, float latitude, float longitude, float d) {
+    const CameraInputs& in = cams.inputs;
+    if (!followsEarth(cams)) return overPlace(in.earthPosition, latitude, longitude, d);
+    if (!in.earthTilted) return overPlace(in.earthPosition, latitude, longitude + in.earthYaw, d);
+    return in.earthPosition + earthToWorld(in.earthRotation, overPlace({}, latitude, longitude, d));
+}
+
+// A view direction must not run along its up direction.
+Vector3 usableUp(const Vector3& up, const Vector3& direction, const Vector3& other) {
+    const float d = length(direction);
+    if (length(cross(up, direction)) > 1e-3f * d) return up;
+    if (length(cross(other, direction)) > 1e-3f * d) return other;
+    return {0.0f, 0.0f, 1.0f};
 }
 
 // The sun view's shift, given in the scene's axes as they stand on 1 January
@@ -148,25 +167,27 @@ void placeRecord(CameraSystem& cams, int index, float elapsedMs) {
         p = m + 320.0f * normalize(m - e);
         break;
     }
-    case kUserView: {
-        float lambda = cams.prefs->userLongitude;
-        if (isOn(cams.prefs->userCameraFollowsEarth)) lambda += in.earthYaw;
-        p = overPlace(e, cams.prefs->userLatitude, lambda, d);
+    case kUserView:
+        p = overPlaceOnEarth(cams, cams.prefs->userLatitude, cams.prefs->userLongitude, d);
         break;
-    }
-    default: {
+    default:
         // Turns with the earth as the user view does: the locations manager
         // keeps its flat map in view this way.
-        float lambda = in.locationLongitude;
-        if (isOn(cams.prefs->userCameraFollowsEarth)) lambda += in.earthYaw;
-        p = overPlace(e, in.locationLatitude, lambda, d);
+        p = overPlaceOnEarth(cams, in.locationLatitude, in.locationLongitude, d);
         break;
     }
-    }
     cam.setPosition(p);
+    cam.setUp(recordUp(cams, index));
     cam.lookAt(e);
     // Kept within one turn: sin and cos see the same angle either way.
     rec.orbitAngle = std::fmod(a + elapsedMs * rec.orbitSpeed, 4.0f * kPi);
+}
+
+Vector3 recordUp(const CameraSystem& cams, int index) {
+    const CameraInputs& in = cams.inputs;
+    const bool overAPlace = index == kUserView || index == kLocationView;
+    if (overAPlace && in.earthTilted && followsEarth(cams)) return in.earthAxis;
+    return {0.0f, 1.0f, 0.0f};
 }
 
 float correctCourse(Vector3& point, const Vector3& earth) {
@@ -218,7 +239,13 @@ void updateCameras(CameraSystem& cams, uint32_t frameMs, uint32_t smoothedMs) {
         std::snprintf(text, sizeof text, "%.2f percent", double(cams.lastCorrection * 100.0f));
         post(cams, kCourseCorrectionMs, "COURSE CORRECTION", text);
     }
+    // The up direction glides with the position, eased the same way.
+    const float s = cams.t * cams.t * (3.0f - 2.0f * cams.t);
+    const Vector3 from = recordUp(cams, cams.previous), to = recordUp(cams, current);
+    Vector3 up = normalize(lerp(from, to, s));
+    up = usableUp(up, e - at, cams.inputs.earthAxis);
     cams.main->setPosition(at);
+    cams.main->setUp(up);
     cams.main->lookAt(e);
 }
 

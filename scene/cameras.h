@@ -37,6 +37,11 @@ struct CameraInputs {
     Vector3 moonPosition;
     // The selected place of the location view, radians.
     float locationLatitude = 0.0f, locationLongitude = 0.0f;
+    // With "TRUE SEASONS" the views over a place turn with the tilted earth
+    // (by the rotation part of earthRotation) and keep its north up.
+    bool earthTilted = false;
+    Matrix4 earthRotation = Matrix4::identity();
+    Vector3 earthAxis{0.0f, 1.0f, 0.0f};
 };
 
 struct CameraSystem {
@@ -96,6 +101,10 @@ void glideFromView(CameraSystem& cams);
 void selectCamera(CameraSystem& cams, int index);
 // The options overlay's field-of-view change, applied to the main camera.
 void setFov(CameraSystem& cams, float radians);
+
+// The up direction of a record's view: the earth's axis for the views over
+// a place on the tilted earth, else the world's y.
+Vector3 recordUp(const CameraSystem& cams, int index);
 
 // Course correction of a glide point: pushed out to 200 units from the
 // earth's centre; returns (200 - r) * 0.005 when it acted, else 0.

@@ -2,6 +2,7 @@
 
 #include "engine/mesh.h"
 #include "engine/renderer.h"
+#include "scene/air_shell.h"
 #include "scene/cameras.h"
 #include "scene/planet_motion.h"
 #include "scene/planet_objects.h"
@@ -23,10 +24,15 @@ void composeScene(SceneState& state, const ClockSample& clock, const FrameTimes&
     SunEffects& fx = sunEffects();
     CameraSystem& cams = cameras();
 
-    updateEarth(state, clock, prefs);
+    updateEarth(state, clock, prefs, gHooks.earthTiltShare ? gHooks.earthTiltShare() : 1.0f);
 
     const bool managerOnScreen =
         gHooks.locationsManagerOnScreen && gHooks.locationsManagerOnScreen();
+    const bool atmosphere = optionOn(prefs, OptionFlag::Atmosphere);
+    // The city lights and the air are the globe's; the flat map is in full
+    // light.
+    setEarthSurface(!managerOnScreen && optionOn(prefs, OptionFlag::NightLights),
+                    !managerOnScreen && atmosphere);
     if (!managerOnScreen) {
         if (planet.earth) {
             // Clamped: a tile's edge row must not blend with its opposite
@@ -38,11 +44,13 @@ void composeScene(SceneState& state, const ClockSample& clock, const FrameTimes&
         Mesh* clouds = gHooks.cloudLayer ? gHooks.cloudLayer() : nullptr;
         if (isOn(prefs.cloudsShown) && clouds) {
             // The clouds turn with the earth.
-            clouds->resetTransform();
-            clouds->rotate(0.0f, state.earthYaw, 0.0f);
-            clouds->setPosition(state.earthPosition);
+            clouds->world() = state.earthTransform;
             clouds->draw();
         }
+        // The ring of air round the disc as this frame's camera sees it.
+        if (atmosphere && planet.airRing && cams.main &&
+            placeAirRing(*planet.airRing, state.earthPosition, kEarthRadius, cams.main->position()))
+            planet.airRing->draw();
         if (isOn(prefs.cloudsFromSatellites) && gHooks.cloudUpdateIfDue) gHooks.cloudUpdateIfDue();
         if (gHooks.drawLocationMarkers) gHooks.drawLocationMarkers();
     } else if (gHooks.locationsManagerFrame) {
@@ -68,6 +76,9 @@ void composeScene(SceneState& state, const ClockSample& clock, const FrameTimes&
         in.sunPosition = planet.sun ? planet.sun->position() : Vector3{};
         in.earthPosition = state.earthPosition;
         in.earthYaw = state.earthYaw;
+        in.earthTilted = state.trueSeasons;
+        in.earthRotation = state.earthTransform;
+        in.earthAxis = state.earthAxis;
         in.moonPosition = state.moonPosition;
         updateCameras(cams, times.frameMs, times.smoothedMs);
     }

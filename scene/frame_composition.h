@@ -29,6 +29,9 @@ struct SceneFrameHooks {
     // Starts a cloud update when one is due.
     void (*cloudUpdateIfDue)() = nullptr;
     void (*drawLocationMarkers)() = nullptr;
+    // How far the earth's axis is tilted with "TRUE SEASONS", 0..1: the
+    // locations manager straightens it while it shows its upright map.
+    float (*earthTiltShare)() = nullptr;
 };
 
 SceneFrameHooks& sceneFrameHooks();

@@ -4,8 +4,11 @@
 
 #include "core/angles.h"
 #include "scene/astronomy/moon.h"
+#include "scene/astronomy/nutation.h"
+#include "scene/astronomy/sidereal_time.h"
 #include "scene/astronomy/sun.h"
 #include "scene/astronomy/time_argument.h"
+#include "scene/earth_frame.h"
 
 namespace gv {
 
@@ -43,10 +46,43 @@ void updateEarth(SceneState& state, const ClockSample& clock, uint32_t sunDistan
     state.earthTransform.rotate(0.0f, state.earthYaw, 0.0f);
     state.earthTransform.setTranslation(state.earthPosition.x, state.earthPosition.y,
                                         state.earthPosition.z);
+    state.trueSeasons = false;
+    state.earthAxis = {0.0f, 1.0f, 0.0f};
+    state.siderealAngle = wrapSigned(state.earthYaw - kPi);
 }
 
-void updateEarth(SceneState& state, const ClockSample& clock, const Preferences& prefs) {
-    updateEarth(state, clock, prefs.sunDistance);
+void updateTrueEarth(SceneState& state, const ClockSample& clock, uint32_t sunDistance,
+                     float tilt) {
+    const double days = preciseDaysSinceJ2000(clock.utc);
+    const float t = static_cast<float>(days / 36525.0);
+    const Nutation nutation = nutationLowAccuracy(t);
+    const double obliquity = double(meanObliquity(t)) + double(nutation.obliquity);
+    const double sidereal = greenwichApparentSiderealAngle(days, nutation.longitude, obliquity);
+
+    // The earth stands opposite the sun's apparent longitude, so that the
+    // sun is seen from it where the sky has it.
+    const Vector3 towardsSun = worldDirectionOfEcliptic(sunApparentLongitude(t), 0.0);
+    state.earthPosition = static_cast<float>(sunDistance) * -1.0f * towardsSun;
+    state.earthPosition.y = 0.0f;
+    state.orbitAngleNegated = -atan2Positive(state.earthPosition.z, state.earthPosition.x);
+
+    state.trueSeasons = true;
+    state.siderealAngle = static_cast<float>(sidereal);
+    // The turn about the axis as the untilted earth would show it.
+    state.earthYaw = wrapSigned(static_cast<float>(sidereal) + kPi);
+    state.earthTransform = tiltedEarthRotation(sidereal, obliquity, double(tilt));
+    state.earthAxis = {state.earthTransform.m[1][0], state.earthTransform.m[1][1],
+                       state.earthTransform.m[1][2]};
+    state.earthTransform.setTranslation(state.earthPosition.x, state.earthPosition.y,
+                                        state.earthPosition.z);
+}
+
+void updateEarth(SceneState& state, const ClockSample& clock, const Preferences& prefs,
+                 float tilt) {
+    if (optionOn(prefs, OptionFlag::TrueSeasons))
+        updateTrueEarth(state, clock, prefs.sunDistance, tilt);
+    else
+        updateEarth(state, clock, prefs.sunDistance);
 }
 
 float moonAzimuth(const SceneState& state, float moonRightAscension, float sunRightAscension) {
@@ -63,6 +99,18 @@ bool updateMoon(SceneState& state, const ClockSample& clock, uint32_t frameMs,
 
     const float t = centuriesSinceJ2000(clock.utc);
     const EquatorialPosition moon = moonEquatorialAt(t);
+    if (state.trueSeasons) {
+        // Over the point where the moon stands overhead, turned with the
+        // earth: the sub-lunar point is the sky's, and the angle between the
+        // sun and the moon seen from the earth (the phase) too.
+        const Vector3 over = earthFrameDirection(
+            moon.declination, wrapSigned(moon.rightAscension - state.siderealAngle));
+        state.moonPosition =
+            add(state.earthPosition,
+                scale(kMoonSceneDistance, earthToWorld(state.earthTransform, over)));
+        state.moonAccumulator = 0;
+        return true;
+    }
     const EquatorialPosition sun = sunApparentEquatorial(t);
     const float phi = moonAzimuth(state, moon.rightAscension, sun.rightAscension);
 

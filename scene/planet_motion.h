@@ -2,7 +2,10 @@
 // The sun stays at the origin; the earth runs a circular yearly orbit in the
 // x-z plane and spins about y with the UTC hour (no axial tilt, so the
 // terminator always runs through the poles); the moon stands 300 units from
-// the earth in its true direction.
+// the earth in its true direction. With "TRUE SEASONS" the earth's axis is
+// tilted by the obliquity of the date towards the celestial pole, the earth
+// turns with Greenwich sidereal time and stands on its orbit where the sun's
+// longitude puts it.
 #include <cstdint>
 
 #include "formats/preferences.h"
@@ -18,7 +21,12 @@ inline constexpr float kMoonSceneDistance = 300.0f;
 // DISTANCE TO SUN" in world units. Writes earthPosition, orbitAngleNegated,
 // earthYaw and earthTransform.
 void updateEarth(SceneState& state, const ClockSample& clock, uint32_t sunDistance);
-void updateEarth(SceneState& state, const ClockSample& clock, const Preferences& prefs);
+// The tilted earth; tilt (0..1) is the share of the obliquity applied, 1 but
+// while the locations manager straightens the globe into its upright map.
+void updateTrueEarth(SceneState& state, const ClockSample& clock, uint32_t sunDistance, float tilt);
+// As the options say.
+void updateEarth(SceneState& state, const ClockSample& clock, const Preferences& prefs,
+                 float tilt = 1.0f);
 
 // Moon recalculation rule, once per frame while the moon is shown, after
 // updateEarth. frameMs is the unsmoothed frame time, frameCounter is 1 on the

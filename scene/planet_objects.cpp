@@ -7,6 +7,7 @@
 #include "engine/display_device.h"
 #include "engine/renderer.h"
 #include "engine/texture.h"
+#include "scene/air_shell.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,6 +21,7 @@ constexpr int kLevelN[kMeshLevelCount] = {8, 12, 16, 20, 24, 32, 38};
 constexpr const char* kLevelNames[kMeshLevelCount] = {
     "ULTRA LOW", "VERY LOW", "LOW", "MEDIUM", "HIGH", "VERY HIGH", "ULTRA HIGH"};
 constexpr uint32_t kEarthBitmap0 = 111;
+constexpr uint32_t kNightBitmap0 = 151;
 constexpr uint32_t kSunBitmap = 104;
 constexpr uint32_t kMoonBitmap = 105;
 
@@ -170,8 +172,30 @@ bool buildEarthTexturesAndMaterials() {
             return false;
         }
         setEarthMaterial(i);
+        // The lights are a look, not a need: a tile without its bitmap
+        // or texture shows none.
+        bool nightBitmapOk = false;
+        p.nightTextures[i] = textureFromBitmap(kNightBitmap0 + i, "nighttex", nightBitmapOk);
     }
     return true;
+}
+
+// The ring of air round the disc, added to what lies behind it.
+void buildAirRing() {
+    PlanetObjects& p = gPlanets;
+    Renderer& r = *p.renderer;
+    if (!p.airReserved) {
+        p.airMaterial = r.createMaterial();
+        p.airReserved = true;
+    }
+    Material& m = r.material(p.airMaterial);
+    m.setRecord(MaterialRecord{});
+    m.setTexture(nullptr);
+    m.setBlendMode(MaterialBlendMode::Additive);
+    m.cullMode = d3d::kCullNone;
+    m.zWrite = false;
+    m.setSurface(SurfaceShading::AirShell, nullptr, kAirShellStrength);
+    p.airRing = gv::buildAirRing(r, int32_t(p.airMaterial));
 }
 
 bool buildEarthGeometry() {
@@ -404,27 +428,33 @@ void bindPlanets(Renderer& renderer, DisplayDevice& display, Preferences& prefs)
 void releasePlanets() {
     PlanetObjects& p = gPlanets;
     p.earth.reset();
+    p.airRing.reset();
     for (auto& c : p.clones)
         c.reset();
     for (auto& t : p.earthTextures)
+        t.reset();
+    for (auto& t : p.nightTextures)
         t.reset();
     p.sun.reset();
     p.sunTexture.reset();
     p.moon.reset();
     p.moonTexture.reset();
-    p.earthReserved = p.sunReserved = p.moonReserved = false;
+    p.earthReserved = p.sunReserved = p.moonReserved = p.airReserved = false;
 }
 
 void destroyEarth() {
     PlanetObjects& p = gPlanets;
     p.earth.reset();
+    p.airRing.reset();
     for (auto& c : p.clones)
         c.reset();
     for (uint32_t i = 0; i < kEarthPatches; ++i) {
         p.earthTextures[i].reset();
+        p.nightTextures[i].reset();
         if (p.earthReserved) {
             Material& m = p.renderer->material(p.earthMaterial0 + i);
             m.setTexture(nullptr);
+            m.setSurface(SurfaceShading::None, nullptr, 0.0f);
             m.setRecord(MaterialRecord{});
         }
     }
@@ -477,6 +507,12 @@ bool buildEarth() {
         logWrite("*** FATAL ERROR while building clouds geometry and texture ***\n");
         return false;
     }
+    // After the clouds, whose materials follow the earth's in the table.
+    try {
+        buildAirRing();
+    } catch (...) {
+        p.airRing.reset();
+    }
     return true;
 }
 
@@ -490,6 +526,17 @@ bool buildMoon() {
     PlanetObjects& p = gPlanets;
     return buildBody(p.moonReserved, p.moonMaterial, p.moonTexture, p.moon, "Creating moon",
                      kMoonBitmap, "moontex", kMoonRadius, false);
+}
+
+void setEarthSurface(bool nightLights, bool atmosphere) {
+    PlanetObjects& p = gPlanets;
+    if (!p.earthReserved) return;
+    const bool shaded = nightLights || atmosphere;
+    for (uint32_t i = 0; i < kEarthPatches; ++i)
+        p.renderer->material(p.earthMaterial0 + i)
+            .setSurface(shaded ? SurfaceShading::Planet : SurfaceShading::None,
+                        nightLights ? p.nightTextures[i].get() : nullptr,
+                        atmosphere ? kAirRimStrength : 0.0f);
 }
 
 void setEarthSpecularLevel(float level) {

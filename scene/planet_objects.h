@@ -20,6 +20,9 @@ inline constexpr float kEarthRadius = 128.0f;
 inline constexpr float kSunRadius = 48.0f;
 inline constexpr float kMoonRadius = 32.0f;
 inline constexpr int kEarthPatches = 8;
+// The rim's and the glow's strengths with "ATMOSPHERE" on.
+inline constexpr float kAirRimStrength = 0.55f;
+inline constexpr float kAirShellStrength = 0.8f;
 inline constexpr int kMorphClones = 4;
 
 // Slice and stack count of a resolution level (0..6); out-of-range levels
@@ -50,7 +53,15 @@ struct PlanetObjects {
     bool earthReserved = false;
     uint32_t earthMaterial0 = 0;
     std::array<std::unique_ptr<Texture>, kEarthPatches> earthTextures;
+    // The city lights, tiled as the day map (bitmaps 151..158); a tile
+    // without one shows no lights.
+    std::array<std::unique_ptr<Texture>, kEarthPatches> nightTextures;
     std::unique_ptr<Mesh> earth;
+    // The ring of air round the disc ("ATMOSPHERE", air_shell.h), with its
+    // material; none when it could not be made, which costs only the look.
+    bool airReserved = false;
+    uint32_t airMaterial = 0;
+    std::unique_ptr<Mesh> airRing;
     std::array<std::unique_ptr<Mesh>, kMorphClones> clones;
 
     bool sunReserved = false;
@@ -83,6 +94,11 @@ bool buildEarth();
 bool buildSun();
 bool buildMoon();
 void destroyEarth();
+
+// The earth's own shading for the next draws: the city lights on its night
+// side and the rim of air on its lit limb, each when on (the flat map of the
+// locations manager has neither).
+void setEarthSurface(bool nightLights, bool atmosphere);
 
 // Applies "EARTH SPECULARITY" / "EARTH SPECULARITY POWER" to the eight earth
 // materials at once.

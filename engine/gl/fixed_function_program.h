@@ -2,8 +2,10 @@
 // The one shader program that emulates the fixed-function pipeline the
 // renderer drives: per-vertex (Gouraud) lighting with one point light,
 // texture stage 0 selecting or modulating texture and diffuse, specular added
-// after the stage, and pre-transformed screen vertices.
+// after the stage, and pre-transformed screen vertices; and, for lit meshes,
+// the planet's per-pixel shading (surface_effects.h) after the stage.
 #include "engine/device_types.h"
+#include "engine/surface_effects.h"
 
 #include <glad/gl.h>
 
@@ -15,7 +17,8 @@ namespace gv::gl {
 struct ProgramUniforms {
     GLint kind, world, view, proj, clipMap, screen, clipFix, matDiffuse, matAmbient, matSpecular,
         matEmissive, matPower, ambient, lightOn, lightPos, lightColor, attenuation, specularOn,
-        specularOnFragment, texture, hasTexture, colorArgs, colorWeights, alphaArgs, alphaWeights;
+        specularOnFragment, texture, hasTexture, colorArgs, colorWeights, alphaArgs, alphaWeights,
+        surface, night, hasNight, twilight, air, airColour;
 };
 
 // What a draw's vertices are.
@@ -48,6 +51,9 @@ class FixedFunctionProgram {
     // Depth comes out of the clip space as 0..1 (GL's clip control) or as
     // -1..1, which the program then remaps.
     void setDepthRemap(bool remap);
+    // The planet shading's uniforms; its night map is bound on unit 1 by the
+    // render states.
+    void setSurfaceEffects(const SurfaceEffects& effects, bool nightBound);
 
     // Switches the vertex kind; a repeat costs nothing.
     void useKind(VertexKind kind);

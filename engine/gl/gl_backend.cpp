@@ -70,6 +70,7 @@ class GlBackend final : public RenderBackend {
     void setLight(const LightRecord& light, bool attached) override {
         program_.setLight(light, attached);
     }
+    void setSurfaceEffects(const SurfaceEffects& effects) override;
     uint32_t createVertexBuffer(const BufferVertex* vertices, uint32_t vertexCount,
                                 const uint16_t* indices, uint32_t indexCount) override;
     void releaseVertexBuffer(uint32_t id) override { meshBuffers_.release(id); }
@@ -112,6 +113,7 @@ class GlBackend final : public RenderBackend {
     gl::MeshBuffers meshBuffers_;
     gl::ConsoleText consoleText_{program_, streams_, states_, backBuffer_};
     bool deviceReady_ = false;
+    SurfaceEffects surface_;
     // Buffers and textures share one run of ids.
     uint32_t nextId_ = 1;
 };
@@ -288,6 +290,7 @@ uint32_t GlBackend::createDevice() {
 
     states_.setDefaults();
     states_.applyAll();
+    surface_ = SurfaceEffects{};
     program_.switchLightOff();
     program_.setAmbient(0);
     program_.setMaterial(MaterialRecord{});
@@ -317,6 +320,12 @@ uint32_t GlBackend::setViewport(const Viewport& vp) {
 void GlBackend::clear(uint32_t flags, uint32_t color, float z) {
     if (!backBuffer_.exists()) return;
     backBuffer_.clear(flags, color, z, states_.depthWrite());
+}
+
+void GlBackend::setSurfaceEffects(const SurfaceEffects& effects) {
+    surface_ = effects;
+    states_.bindNightTexture(effects.nightTexture);
+    program_.setSurfaceEffects(effects, textures_.find(effects.nightTexture) != 0);
 }
 
 void GlBackend::setLightState(LightState state, uint32_t value) {
@@ -387,6 +396,10 @@ uint32_t GlBackend::createTexture(const PixelFormat& format, uint32_t width, uin
 void GlBackend::releaseTexture(uint32_t id) {
     if (!textures_.release(id)) return;
     if (states_.boundTexture() == id) states_.bindTexture(0);
+    if (states_.boundNightTexture() == id) {
+        surface_.nightTexture = 0;
+        setSurfaceEffects(surface_);
+    }
 }
 
 } // namespace

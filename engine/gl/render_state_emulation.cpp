@@ -21,6 +21,7 @@ void RenderStateEmulation::attach(const ProgramUniforms& uniforms) {
     u_ = &uniforms;
     glGenSamplers(1, &sampler_);
     glBindSampler(0, sampler_);
+    glBindSampler(1, sampler_);
 }
 
 void RenderStateEmulation::detach() {
@@ -52,6 +53,7 @@ void RenderStateEmulation::setDefaults() {
     ss_[size_t(StageState::AlphaArg2)] = kArgCurrent;
     ss_[size_t(StageState::AddressMode)] = kAddressWrap;
     boundTexture_ = 0;
+    nightTexture_ = 0;
 }
 
 void RenderStateEmulation::applyAll() {
@@ -61,6 +63,7 @@ void RenderStateEmulation::applyAll() {
     for (size_t i = 0; i < ss_.size(); ++i)
         applyStage(StageState(i));
     applySampler();
+    bindNightTexture(nightTexture_);
     bindTexture(boundTexture_);
 }
 
@@ -83,6 +86,15 @@ void RenderStateEmulation::bindTexture(uint32_t id) {
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, t);
     glUniform1f(u_->hasTexture, t ? 1.0f : 0.0f);
+}
+
+void RenderStateEmulation::bindNightTexture(uint32_t id) {
+    nightTexture_ = id;
+    if (!u_) return;
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_2D, textures_.find(id));
+    // Unit 0 stays the active one: uploads and stage 0 rely on it.
+    glActiveTexture(GL_TEXTURE0);
 }
 
 void RenderStateEmulation::applyCull() {

@@ -2,7 +2,8 @@
 // Direct3D's render states and texture-stage states kept as the renderer
 // sets them and carried over to GL: depth, blending, culling, fill mode, the
 // sampler's filter and address mode, and stage 0's colour and alpha
-// operations as weights of the fixed-function program.
+// operations as weights of the fixed-function program; and the textures of
+// unit 0 (stage 0) and unit 1 (the planet's night map).
 #include "engine/device_types.h"
 #include "engine/gl/fixed_function_program.h"
 #include "engine/gl/texture_table.h"
@@ -35,6 +36,9 @@ class RenderStateEmulation {
     void setStageState(StageState state, uint32_t value);
     void bindTexture(uint32_t id);
     uint32_t boundTexture() const { return boundTexture_; }
+    // The planet shading's night map on unit 1, sampled as stage 0 is.
+    void bindNightTexture(uint32_t id);
+    uint32_t boundNightTexture() const { return nightTexture_; }
     GLuint boundGlTexture() const { return textures_.find(boundTexture_); }
     bool depthWrite() const { return depthMask_; }
     GLuint sampler() const { return sampler_; }
@@ -51,6 +55,7 @@ class RenderStateEmulation {
     std::array<uint32_t, size_t(RenderState::Count)> rs_{};
     std::array<uint32_t, size_t(StageState::Count)> ss_{};
     uint32_t boundTexture_ = 0;
+    uint32_t nightTexture_ = 0;
     bool depthMask_ = true;
 };
 

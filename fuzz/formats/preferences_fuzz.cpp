@@ -14,5 +14,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (gv::encodePreferences(gv::decodePreferences(bytes)) != bytes) std::abort();
     (void)gv::overlayColour(p.titleColour, p.subtitleColour);
     (void)gv::clampedCameraIndex(p.currentCamera);
+    // Switching an option changes its own bit and nothing else.
+    auto switched = bytes;
+    const bool was = gv::optionOn(switched, gv::OptionFlag::TrueSeasons);
+    gv::setOption(switched, gv::OptionFlag::TrueSeasons, !was);
+    if (gv::optionOn(switched, gv::OptionFlag::TrueSeasons) == was) std::abort();
+    switched[gv::kOptionFlagsOffset] ^= uint8_t(gv::OptionFlag::TrueSeasons);
+    if (switched != bytes) std::abort();
     return 0;
 }

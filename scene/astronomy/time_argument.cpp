@@ -11,6 +11,10 @@ float daysSinceJ2000(const std::tm& utc) {
     return static_cast<float>(static_cast<double>(seconds) * 1.1574074e-5);
 }
 
+double preciseDaysSinceJ2000(const std::tm& utc) {
+    return static_cast<double>(utcCalendarSeconds(utc) - kJ2000Seconds) / 86400.0;
+}
+
 float centuriesSinceJ2000(const std::tm& utc) {
     return daysSinceJ2000(utc) * 2.7378508e-5f;
 }

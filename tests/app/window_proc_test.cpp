@@ -3,6 +3,7 @@
 #include "app/locations_services.h"
 #include "app/preferences_file.h"
 #include "app/window_proc.h"
+#include "core/angles.h"
 #include "scene/cameras.h"
 #include "tests/ui/fake_ui_host.h"
 #include "ui/help_overlay.h"
@@ -61,7 +62,10 @@ class FakeInputServices : public testing::FakeUiHost,
         };
         gv::selectAdjacentCamera(cams, forward);
     }
-    float earthRotation() override { return spin; }
+    GeoPoint groundBelow(float latitude, float longitude) override {
+        // An earth turned by spin about its upright axis.
+        return {latitude, gv::wrapSigned(longitude - spin)};
+    }
     bool managerHasKeyboard() override { return claim; }
     bool managerHandleKey(const WindowMessage& msg) override {
         offered.push_back(msg);
@@ -336,7 +340,7 @@ TEST_F(WindowProc, ArrowsAndEnterReachTheOptionsOnlyWhileTheyAreShown) {
     EXPECT_EQ(p.optionsSelection, 0);
     key(VK_F3);
     key(VK_END);
-    EXPECT_EQ(p.optionsSelection, 40);
+    EXPECT_EQ(p.optionsSelection, 43);
     p.optionsSelection = 14; // "SUN SIZE"
     key(VK_UP);
     EXPECT_EQ(p.sunSize, 4);
@@ -453,8 +457,9 @@ TEST_F(WindowProc, AUserViewThatDoesNotFollowTheEarthShowsTheLongitudeOverTheGro
     s.spin = 1.0f;
     windowProc({WM_LBUTTONDOWN, MK_LBUTTON, 0});
     windowProc({WM_MOUSEMOVE, MK_LBUTTON, makePointParam(320, 240)});
-    // 1 radian east: 57 degrees 17 minutes.
-    EXPECT_EQ(last().second, "00\xBA 00' N, 057\xBA 17' E");
+    // The earth has turned 1 radian east under the view: the ground below is
+    // 57 degrees 17 minutes west.
+    EXPECT_EQ(last().second, "00\xBA 00' N, 057\xBA 17' W");
     EXPECT_EQ(p.userLongitude, 0.0f);
 }
 

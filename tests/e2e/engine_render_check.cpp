@@ -9,6 +9,9 @@
 //   engine_render_check specular OUT.tga per-vertex specular highlight
 //   engine_render_check modechange OUT.tga  a run-time mode change restores
 //                                         textures and the 3D part
+//   engine_render_check surface OUT.tga  a planet's night map by the twilight
+//                                         weight, its rim of air, the ring of
+//                                         air round its disc
 #include "engine/bitmap_font.h"
 #include "engine/display_device.h"
 #include "engine/error_name.h"
@@ -16,13 +19,17 @@
 #include "engine/mesh.h"
 #include "engine/render_backend.h"
 #include "engine/renderer.h"
+#include "engine/surface_effects.h"
 #include "engine/texture.h"
 #include "engine/tga_image.h"
 #include "platform/display_modes.h"
 #include "platform/resources.h"
 #include "platform/window.h"
+#include "scene/air_shell.h"
+#include "scene/planet_objects.h"
 #include "tests/engine/test_images.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -371,11 +378,196 @@ int modeChangeCase(Renderer& r, DisplayDevice& device, const char* out) {
     return 0;
 }
 
+// A latitude-longitude sphere about centre, normals outward, faces clockwise
+// on screen seen from outside (kept under counter-clockwise culling).
+void addSphere(Mesh& mesh, const Vector3& centre, float radius, int material) {
+    constexpr int kStacks = 48, kSlices = 96;
+    constexpr float kPiF = 3.14159265f;
+    for (int i = 0; i <= kStacks; ++i) {
+        const float phi = float(i) * kPiF / float(kStacks);
+        for (int k = 0; k <= kSlices; ++k) {
+            const float theta = float(k) * 2.0f * kPiF / float(kSlices);
+            const Vector3 n{std::sin(phi) * std::cos(theta), std::cos(phi),
+                            std::sin(phi) * std::sin(theta)};
+            const Vector3 p = centre + radius * n;
+            mesh.appendVertex({p.x, p.y, p.z, n.x, n.y, n.z, 0.5f, 0.5f});
+        }
+    }
+    for (int i = 0; i < kStacks; ++i)
+        for (int k = 0; k < kSlices; ++k) {
+            const uint32_t a = uint32_t(i * (kSlices + 1) + k), b = a + uint32_t(kSlices + 1);
+            MeshFace f1, f2;
+            f1.a = a;
+            f1.b = b + 1;
+            f1.c = b;
+            f2.a = a;
+            f2.b = a + 1;
+            f2.c = b + 1;
+            f1.material = f2.material = material;
+            mesh.appendFace(f1);
+            mesh.appendFace(f2);
+        }
+}
+
+// Where the ray through pixel (px, py) meets a sphere: the near (far = false)
+// or far point; false when it misses.
+bool rayHitsSphere(int px, int py, const Vector3& centre, float radius, bool far, Vector3& hit) {
+    const Vector3 d = normalize(worldAt(float(px), float(py), 1.0f));
+    const float b = dot(d, centre);
+    const float disc = b * b - dot(centre, centre) + radius * radius;
+    if (disc <= 0.0f) return false;
+    const float t = far ? b + std::sqrt(disc) : b - std::sqrt(disc);
+    hit = t * d;
+    return true;
+}
+
+int surfaceCase(Renderer& r, DisplayDevice& device, const char* out) {
+    // A black planet: without its effects nothing of it shows, so what is
+    // on screen is the effect alone.
+    constexpr uint8_t kNight[3] = {200, 120, 40};
+    uint8_t pixels[2 * 2 * 4];
+    for (int i = 0; i < 4; ++i) {
+        pixels[i * 4 + 0] = kNight[2];
+        pixels[i * 4 + 1] = kNight[1];
+        pixels[i * 4 + 2] = kNight[0];
+        pixels[i * 4 + 3] = 255;
+    }
+    Texture night(device);
+    check(night.createFromPixels(2, 2, 32, 0, pixels) == kResultOk, "night texture");
+    const Vector3 centre{0.0f, 0.0f, 10.0f}, lightPos{1000.0f, 0.0f, 10.0f};
+    constexpr float kRadius = 3.0f;
+    auto black = [&](uint32_t mat) {
+        Material& m = r.material(mat);
+        m.setDiffuse(0, 0, 0, 1);
+        m.setAmbient(0, 0, 0, 1);
+        m.setEmissive(0, 0, 0, 1);
+        return mat;
+    };
+    const uint32_t planetMat = black(r.createMaterial());
+    Mesh planet(r);
+    addSphere(planet, centre, kRadius, int(planetMat));
+    check(planet.finalize(), "planet finalize");
+    auto light = r.createLight();
+    light->setPosition(lightPos.x, lightPos.y, lightPos.z);
+    r.setAmbientLight(0, 0, 0);
+    Camera camera(kFov, kWidth, kHeight);
+    auto frame = [&](const char* name) {
+        r.beginFrame(camera, kClearTarget | kClearZBuffer);
+        planet.draw();
+        r.endFrame();
+        check(captureFrame(device, out), std::string("capture ") + name);
+        Image img;
+        check(img.tga.read(out), std::string("read ") + name);
+        return img;
+    };
+    // The sine of the sun's altitude where the ray through a pixel meets
+    // the planet (false when it misses).
+    auto sunSine = [&](int px, int py, float& sine) {
+        Vector3 p;
+        if (!rayHitsSphere(px, py, centre, kRadius, false, p)) return false;
+        sine = dot(normalize(p - centre), normalize(lightPos - p));
+        return true;
+    };
+
+    // The night map alone, by the twilight weight, across the middle row.
+    r.material(planetMat).setSurface(SurfaceShading::Planet, &night, 0.0f);
+    Image lights = frame("night map");
+    if (lights.tga.pixels().empty()) return 1;
+    int checked = 0, worst = 0;
+    bool sawDay = false, sawNight = false, sawTwilight = false;
+    for (int px = 0; px < kWidth; ++px) {
+        float sine = 0.0f;
+        if (!sunSine(px, 120, sine) || std::fabs(sine) > 0.9f) continue; // not at the limb
+        const float w = twilightWeight(sine);
+        int cr, cg, cb;
+        lights.pixel(px, 120, cr, cg, cb);
+        worst = std::max({worst, std::abs(cr - int(std::lround(w * kNight[0]))),
+                          std::abs(cg - int(std::lround(w * kNight[1]))),
+                          std::abs(cb - int(std::lround(w * kNight[2])))});
+        ++checked;
+        sawDay |= sine > kTwilightSine;
+        sawNight |= sine < -kTwilightSine;
+        sawTwilight |= std::fabs(sine) < 0.5f * kTwilightSine;
+    }
+    char line[160];
+    std::snprintf(line, sizeof line,
+                  "night map by the twilight weight over %d pixels: worst difference %d", checked,
+                  worst);
+    check(checked > 100 && sawDay && sawNight && sawTwilight && worst <= 6, line);
+
+    // The rim alone: blue on the lit limb, nothing on the dark limb or where
+    // the surface faces the camera.
+    r.material(planetMat).setSurface(SurfaceShading::Planet, nullptr, 0.6f);
+    Image rim = frame("rim");
+    if (rim.tga.pixels().empty()) return 1;
+    int litEdge = -1, darkEdge = -1;
+    for (int px = kWidth - 1; px >= 0 && litEdge < 0; --px) {
+        float sine;
+        if (sunSine(px, 120, sine)) litEdge = px - 1;
+    }
+    for (int px = 0; px < kWidth && darkEdge < 0; ++px) {
+        float sine;
+        if (sunSine(px, 120, sine)) darkEdge = px + 1;
+    }
+    int lr, lg, lb, dr, dg, db, cr, cg, cb;
+    rim.pixel(litEdge, 120, lr, lg, lb);
+    rim.pixel(darkEdge, 120, dr, dg, db);
+    rim.pixel(160, 120, cr, cg, cb);
+    std::snprintf(line, sizeof line, "rim: lit limb %d,%d,%d, dark limb %d,%d,%d, middle %d,%d,%d",
+                  lr, lg, lb, dr, dg, db, cr, cg, cb);
+    check(lb > 60 && lb > lr + 30 && db < 8 && cb < 8, line);
+
+    // The ring of air round the disc, added: a glow just outside the lit
+    // limb, fainter outside the dark one, nothing beyond the air's edge nor
+    // over the planet.
+    const uint32_t airMat = black(r.createMaterial());
+    Material& air = r.material(airMat);
+    air.setBlendMode(MaterialBlendMode::Additive);
+    air.cullMode = d3d::kCullNone;
+    air.zWrite = false;
+    air.setSurface(SurfaceShading::AirShell, nullptr, 0.8f);
+    auto ring = buildAirRing(r, int32_t(airMat));
+    check(ring != nullptr, "air ring built");
+    if (!ring) return 1;
+    // In units of the earth: this planet is kRadius, the air kAirShellRadius / 128 of it.
+    const float scale = kEarthRadius / kRadius;
+    check(placeAirRing(*ring, scale * centre, kEarthRadius, Vector3{}), "air ring placed");
+    Matrix4 shrink = Matrix4::identity();
+    shrink.setScale(1.0f / scale);
+    ring->world().multiply(shrink);
+    r.material(planetMat).setSurface(SurfaceShading::None, nullptr, 0.0f);
+    r.beginFrame(camera, kClearTarget | kClearZBuffer);
+    planet.draw();
+    ring->draw();
+    r.endFrame();
+    check(captureFrame(device, out), "capture ring");
+    Image glow;
+    check(glow.tga.read(out), "read ring");
+    if (glow.tga.pixels().empty()) return 1;
+    const float airRadius = kRadius * kAirShellRadius / kEarthRadius;
+    int outside = -1;
+    for (int px = kWidth - 1; px >= 0 && outside < 0; --px) {
+        Vector3 p;
+        if (rayHitsSphere(px, 120, centre, airRadius, false, p)) outside = px;
+    }
+    int gr, gg, gb, fr, fg, fb, br, bg, bb, mr, mg, mb;
+    glow.pixel(litEdge + 2, 120, gr, gg, gb);
+    glow.pixel(darkEdge - 2, 120, fr, fg, fb);
+    glow.pixel(outside + 2, 120, br, bg, bb);
+    glow.pixel(160, 120, mr, mg, mb);
+    std::snprintf(line, sizeof line,
+                  "air ring: beyond the lit limb %d,%d,%d, the dark limb %d,%d,%d, beyond the "
+                  "air %d,%d,%d, over the planet %d,%d,%d",
+                  gr, gg, gb, fr, fg, fb, br, bg, bb, mr, mg, mb);
+    check(gb > 40 && gb > gr + 20 && fb < gb / 2 && bb < 4 && mb < 4, line);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s render|depth|console|modechange|specular OUT.tga\n",
+        std::fprintf(stderr, "usage: %s render|depth|console|modechange|specular|surface OUT.tga\n",
                      argv[0]);
         return 2;
     }
@@ -409,6 +601,7 @@ int main(int argc, char** argv) {
                  : mode == "console"    ? consoleCase(renderer, device, argv[2])
                  : mode == "modechange" ? modeChangeCase(renderer, device, argv[2])
                  : mode == "specular"   ? specularCase(renderer, device, argv[2])
+                 : mode == "surface"    ? surfaceCase(renderer, device, argv[2])
                                         : renderCase(renderer, device, argv[2]);
     }
     window.reset();

@@ -14,6 +14,9 @@ picture is not what it should be.
     planet_pixels.py sunspot IMAGE X Y TOL         the white sun's centre within TOL of (X, Y)
     planet_pixels.py radius IMAGE                  the radius of the earth's disc in the middle
     planet_pixels.py radius_at D                   the disc's radius D units away
+    planet_pixels.py lights NIGHT_ON NIGHT_OFF DAY_ON DAY_OFF  warm city lights at night only
+    planet_pixels.py brighter A B FACTOR           the middle of A at least FACTOR times B's
+    planet_pixels.py rim ON OFF                    blue on the lit limb and round the disc
 """
 import sys
 
@@ -343,6 +346,77 @@ def cmd_sunspot(path, x, y, tol):
           f"x {xs.min()}..{xs.max()} y {ys.min()}..{ys.max()}")
     if abs(cx - float(x)) > float(tol) or abs(cy - float(y)) > float(tol):
         fail(f"the sun is not at ({x}, {y})")
+
+
+# The user view 500 units from the earth's centre: the disc's radius.
+DISC = 321.6
+
+
+def ring(img, r0, r1):
+    """The pixels whose distance from the middle of the picture lies in
+    [r0, r1), as rows of (red, green, blue)."""
+    ys, xs = np.mgrid[0:H, 0:W]
+    d = np.hypot(xs - 639.5, ys - 359.5)
+    return img[(d >= r0) & (d < r1)]
+
+
+def warm_lights(img):
+    """City lights: bright and warm (red well over blue) points on the disc."""
+    px = ring(img, 0, DISC - 4)
+    lit = (px[:, 0] >= 90) & (px[:, 0] >= px[:, 2] + 50) & (px[:, 0] >= px[:, 1])
+    return px[lit]
+
+
+def cmd_lights(night_on, night_off, day_on, day_off):
+    """Over a place at night the lights are many warm points with "NIGHT
+    LIGHTS" on and none with it off; over a place in full day the middle of
+    the picture is the same either way."""
+    on, off = warm_lights(load(night_on)), warm_lights(load(night_off))
+    print(f"warm lit pixels at night: {len(on)} with the lights, {len(off)} without")
+    if len(on) < 400:
+        fail(f"only {len(on)} warm lit pixels with the lights on")
+    if len(off) > 20:
+        fail(f"{len(off)} warm lit pixels with the lights off")
+    mean = on.mean(axis=0)
+    print(f"their mean colour {mean[0]:.0f}, {mean[1]:.0f}, {mean[2]:.0f}")
+    if not mean[0] > mean[1] > mean[2] + 40:
+        fail("the lights are not warm")
+    a, b = load(day_on), load(day_off)
+    day = np.abs(a - b).max(axis=2)[360 - 150:360 + 150, 640 - 150:640 + 150]
+    changed = int((day > 4).sum())
+    print(f"{changed} pixels differ in the middle of the day side")
+    if changed > 50:
+        fail("the lights show on the day side")
+
+
+def cmd_brighter(a, b, factor):
+    """The middle of picture A (40 x 40 pixels) at least FACTOR times as
+    bright as B's, and lit itself."""
+    ma, mb = box_mean(load(a), 640, 360, 20), box_mean(load(b), 640, 360, 20)
+    print(f"middle: {ma:.1f} against {mb:.1f}")
+    if ma < 30 or ma < float(factor) * mb:
+        fail(f"{a} is not {factor} times as bright as {b} in the middle")
+
+
+def cmd_rim(on_path, off_path):
+    """Looking down on the point under the sun the whole limb is lit: with
+    "ATMOSPHERE" on it turns blue just inside the disc's edge and a blue
+    ring lies just outside it; with it off the limb keeps the ground's
+    colours and outside is black."""
+    on, off = load(on_path), load(off_path)
+    inside_on, inside_off = ring(on, DISC - 14, DISC - 3), ring(off, DISC - 14, DISC - 3)
+    blue_on = float((inside_on[:, 2] - inside_on[:, 0]).mean())
+    blue_off = float((inside_off[:, 2] - inside_off[:, 0]).mean())
+    outside_on = ring(on, DISC + 3, DISC + 9).mean(axis=0)
+    outside_off = ring(off, DISC + 3, DISC + 9).mean(axis=0)
+    print(f"inside the limb, blue over red: {blue_on:.1f} on, {blue_off:.1f} off; "
+          f"just outside: {outside_on.round(1)} on, {outside_off.round(1)} off")
+    if blue_on < blue_off + 15:
+        fail("no blue rim on the lit limb")
+    if not (outside_on[2] > 8 and outside_on[2] > outside_on[0] + 4):
+        fail("no blue ring round the disc")
+    if outside_off.max() > 2:
+        fail("light round the disc without the atmosphere")
 
 
 if __name__ == "__main__":

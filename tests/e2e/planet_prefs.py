@@ -52,6 +52,9 @@ FIELDS = {
     "ambientPercent": (0x4A0, "<i", 5),
     "sunDistance": (0x4A4, "<I", 1300),
     "clockSize": (0x4A8, "<H", 1),
+    # Night lights, true seasons, atmosphere: off, the look of a file
+    # written before they existed.
+    "optionFlags": (0x4AA, "<H", 0),
 }
 # The 20 cloud colours (0x408), as the defaults have them.
 CLOUD_COLOURS = [

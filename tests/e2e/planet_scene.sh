@@ -63,6 +63,8 @@ keep() { [ -n "$PICTURES" ] && mkdir -p "$PICTURES" && cp "$1" "$PICTURES/$2"; r
 QUIET="moonShown=0 sunShown=0 starsShown=0 cameraChangingAutomatic=0"
 # The user view over a place (radians); it follows the earth.
 over() { echo "currentCamera=6 userLatitude=$1 userLongitude=$2 cam6.distance=500"; }
+# "NIGHT LIGHTS", "TRUE SEASONS" and "ATMOSPHERE" are bits 0, 1 and 2.
+LIGHTS=optionFlags=1 SEASONS=optionFlags=2 AIR=optionFlags=4 NONE=optionFlags=0
 
 case "$SCENARIO" in
 startup)
@@ -206,6 +208,53 @@ glide)
     pixels clock "${E2E_TMP}/g_${begun}.png" || fail "clock"
     keep "${E2E_TMP}/g_${half}.png" glide.png
     pass "Orbit 1 to Orbit 2 along the eased path in 10 s, with CAMERA SELECTED and COMPLETED in their colours and places; clock at the bottom right"
+    ;;
+seasons)
+    # The Greenland ice at 80 N 40 W at local midnight on 21 June (02:40
+    # UTC): the midnight sun, about 13 degrees high, lights it with "TRUE
+    # SEASONS"; untilted it lies 10 degrees below the horizon.
+    for o in on off; do
+        [ $o = on ] && opt=$SEASONS || opt=$NONE
+        run_globe "june_$o" '@2026-06-21 02:40:00 x10' $QUIET $(over 1.3963 -0.6981) $opt
+        at 2.5; drawn_shot "${E2E_TMP}/june_$o.png"; stop_globe
+    done
+    keep "${E2E_TMP}/june_on.png" midnight-sun.png
+    pixels brighter "${E2E_TMP}/june_on.png" "${E2E_TMP}/june_off.png" 2.5 \
+        || fail "no midnight sun over Greenland with true seasons"
+    # 65 N 40 W at local noon on 21 December (14:40 UTC): the sun on the
+    # horizon with true seasons, 25 degrees high without.
+    for o in on off; do
+        [ $o = on ] && opt=$SEASONS || opt=$NONE
+        run_globe "december_$o" '@2026-12-21 14:40:00 x10' $QUIET $(over 1.1345 -0.6981) $opt
+        at 2.5; drawn_shot "${E2E_TMP}/december_$o.png"; stop_globe
+    done
+    pixels brighter "${E2E_TMP}/december_off.png" "${E2E_TMP}/december_on.png" 2.5 \
+        || fail "the December noon sun is not low with true seasons"
+    pass "midnight sun over the Greenland ice in June and a sun on the horizon at 65 N in December with true seasons; neither without"
+    ;;
+lights)
+    # Europe (50 N 10 E) at 00:00 UTC on 20 March, and at 12:00 UTC.
+    for o in on off; do
+        [ $o = on ] && opt=$LIGHTS || opt=$NONE
+        run_globe "night_$o" '@2026-03-20 00:00:00 x10' $QUIET $(over 0.8727 0.1745) $opt
+        at 2.5; drawn_shot "${E2E_TMP}/night_$o.png"; stop_globe
+        run_globe "day_$o" '@2026-03-20 12:00:00 x10' $QUIET $(over 0.8727 0.1745) $opt
+        at 2.5; drawn_shot "${E2E_TMP}/day_$o.png"; stop_globe
+    done
+    pixels lights "${E2E_TMP}/night_on.png" "${E2E_TMP}/night_off.png" \
+        "${E2E_TMP}/day_on.png" "${E2E_TMP}/day_off.png" || fail "night lights"
+    pass "warm city lights over Europe at night with night lights, none without, none on the day side"
+    ;;
+atmosphere)
+    # Over the point under the sun (0 N 0 E at 12:00 UTC at the equinox),
+    # the whole limb lit.
+    for o in on off; do
+        [ $o = on ] && opt=$AIR || opt=$NONE
+        run_globe "air_$o" '@2026-03-20 12:00:00 x10' $QUIET $(over 0 0) $opt
+        at 2.5; drawn_shot "${E2E_TMP}/air_$o.png"; stop_globe
+    done
+    pixels rim "${E2E_TMP}/air_on.png" "${E2E_TMP}/air_off.png" || fail "atmosphere"
+    pass "a blue rim on the lit limb and a blue ring round the disc with the atmosphere, neither without"
     ;;
 *)
     fail "unknown scenario $SCENARIO"

@@ -94,6 +94,8 @@ TEST(FactoryRecord, HoldsTheTableDefaultsWithCheckedBoxesAsMinusOne) {
     EXPECT_EQ(i32At(m, 1184), 5);
     EXPECT_EQ(u32At(m, 1188), 1300u);
     EXPECT_EQ(readU16(&m.bytes()[1192]), 1);
+    // Night lights, true seasons and atmosphere on.
+    EXPECT_EQ(readU16(&m.bytes()[1194]), 7);
 }
 
 TEST(FactoryRecord, ShowsTheControlsAsTheTableSays) {
@@ -155,6 +157,38 @@ struct ListCase {
     int position;
     int32_t stored;
 };
+
+TEST(SettingRows, TheEarthOptionBoxesEachTurnTheirOwnBit) {
+    SettingsModel m;
+    // A file from before the options: all three unchecked.
+    std::vector<uint8_t> old(m.bytes().begin(), m.bytes().end());
+    old[1194] = 0x08; // bit 3 belongs to the labels, and must survive
+    old[1195] = 0x10;
+    m.overlayFile(old);
+    EXPECT_EQ(m.position(Setting::NightLights), 0);
+    EXPECT_EQ(m.position(Setting::TrueSeasons), 0);
+    EXPECT_EQ(m.position(Setting::Atmosphere), 0);
+
+    m.setPosition(Setting::TrueSeasons, 1);
+    EXPECT_EQ(readU16(&m.bytes()[1194]), 0x1000 | 0x08 | 0x02);
+    EXPECT_EQ(m.position(Setting::TrueSeasons), 1);
+    EXPECT_EQ(m.position(Setting::NightLights), 0);
+    m.setPosition(Setting::NightLights, 1);
+    m.setPosition(Setting::Atmosphere, 1);
+    EXPECT_EQ(readU16(&m.bytes()[1194]), 0x1000 | 0x08 | 0x07);
+    m.setPosition(Setting::NightLights, 0);
+    EXPECT_EQ(readU16(&m.bytes()[1194]), 0x1000 | 0x08 | 0x06);
+    EXPECT_EQ(m.position(Setting::NightLights), 0);
+    EXPECT_EQ(m.position(Setting::Atmosphere), 1);
+    // The clock size in front of them is untouched.
+    EXPECT_EQ(readU16(&m.bytes()[1192]), 1);
+
+    // "Defaults" brings all three back on.
+    m.setFactoryDefaults();
+    EXPECT_EQ(m.position(Setting::NightLights), 1);
+    EXPECT_EQ(m.position(Setting::TrueSeasons), 1);
+    EXPECT_EQ(m.position(Setting::Atmosphere), 1);
+}
 
 TEST(SettingRows, ListsStoreTheirItemIndexOrItsMapping) {
     const ListCase cases[] = {

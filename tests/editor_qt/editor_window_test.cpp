@@ -347,6 +347,26 @@ class EditorWindowTest : public QObject {
         QCOMPARE(filesInFolder(), std::size_t(3));
     }
 
+    void theEarthGroupsThreeOptionsAreBitsOfOneWord() {
+        // An older file: zeros where the options live, a labels bit beside them.
+        std::vector<uint8_t> old(1196, 0);
+        old[1194] = 0x08;
+        gv::test::writeBytes(dir_->file("geovista.cfg"), old);
+        MainWindow& w = open();
+        auto* lights = child<QCheckBox>(options(), "nightLights");
+        auto* seasons = child<QCheckBox>(options(), "trueSeasons");
+        auto* air = child<QCheckBox>(options(), "atmosphere");
+        QVERIFY(!lights->isChecked());
+        QVERIFY(!seasons->isChecked());
+        QVERIFY(!air->isChecked());
+        seasons->setChecked(true);
+        air->setChecked(true);
+        click(&w, "ok");
+        const auto cfg = gv::test::readBytes(dir_->file("geovista.cfg"));
+        QCOMPARE(cfg.size(), std::size_t(1196));
+        QCOMPARE(int(readU16(&cfg[1194])), 0x08 | 0x02 | 0x04);
+    }
+
     void defaultsAsksFirstAndForgetsTheOptionsOnYes() {
         MainWindow& w = open();
         auto* fov = child<QSlider>(options(), "fieldOfView");

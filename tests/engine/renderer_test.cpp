@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <utility>
 
@@ -344,4 +345,60 @@ TEST_F(RendererFixture, LightIsAttachedUntilReleased) {
     }
     EXPECT_FALSE(backend->lightAttached);
     EXPECT_EQ(renderer->light(), nullptr);
+}
+
+// The night map's share by the sun's altitude: none with the sun 6° up,
+// all of it 6° down, half on the horizon, smooth in between.
+TEST(TwilightWeight, NoneAtSixDegreesUpHalfOnTheHorizonAllAtSixDown) {
+    const float deg = 0.017453292f;
+    EXPECT_FLOAT_EQ(twilightWeight(std::sin(6.0f * deg)), 0.0f);
+    EXPECT_FLOAT_EQ(twilightWeight(0.0f), 0.5f);
+    EXPECT_FLOAT_EQ(twilightWeight(std::sin(-6.0f * deg)), 1.0f);
+    EXPECT_FLOAT_EQ(twilightWeight(0.9f), 0.0f) << "the day side";
+    EXPECT_FLOAT_EQ(twilightWeight(-0.9f), 1.0f) << "deep night";
+    // 3° up: t = (sin 6° - sin 3°) / (2 sin 6°) = 0.24966, 3t² - 2t³ = 0.15586.
+    EXPECT_NEAR(twilightWeight(std::sin(3.0f * deg)), 0.15586f, 1e-4f);
+    EXPECT_NEAR(twilightWeight(std::sin(-3.0f * deg)), 1.0f - 0.15586f, 1e-4f);
+    float last = 0.0f;
+    for (float a = 8.0f; a >= -8.0f; a -= 0.25f) {
+        const float w = twilightWeight(std::sin(a * deg));
+        EXPECT_GE(w, last) << a << " degrees";
+        last = w;
+    }
+}
+
+TEST_F(RendererFixture, ThePlanetShadingGoesWithItsMaterialAndOnlyThere) {
+    ASSERT_EQ(renderer->create3D(true), kResultOk);
+    uint8_t pixels[4] = {10, 20, 30, 255};
+    Texture night(*device);
+    ASSERT_EQ(night.createFromPixels(1, 1, 32, 0, pixels), kResultOk);
+    const uint32_t planet = renderer->createMaterial();
+    const uint32_t plain = renderer->createMaterial();
+    renderer->material(planet).setSurface(SurfaceShading::Planet, &night, 0.4f);
+    backend->clearLog();
+
+    renderer->applyMaterial(planet, 0);
+    EXPECT_EQ(backend->surface.shading, SurfaceShading::Planet);
+    EXPECT_EQ(backend->surface.nightTexture, night.deviceId());
+    EXPECT_FLOAT_EQ(backend->surface.air, 0.4f);
+    // The same again costs nothing.
+    renderer->applyMaterial(planet, 0);
+    EXPECT_EQ(backend->countCalls("setSurfaceEffects"), 1u);
+    // Any other material switches it off.
+    renderer->applyMaterial(plain, 0);
+    EXPECT_EQ(backend->surface, SurfaceEffects{});
+    EXPECT_EQ(backend->countCalls("setSurfaceEffects"), 2u);
+    // So does a lit triangle drawn after the planet.
+    renderer->applyMaterial(planet, 0);
+    const float v[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+    renderer->drawTriangle(PrimitiveType::TriangleList, v, v, v, nullptr, 0);
+    ASSERT_FALSE(backend->draws.empty());
+    EXPECT_EQ(backend->draws.back().surface.shading, SurfaceShading::None);
+    // A new device starts without it.
+    renderer->applyMaterial(planet, 0);
+    renderer->release3D();
+    ASSERT_EQ(renderer->create3D(true), kResultOk);
+    EXPECT_EQ(backend->surface, SurfaceEffects{});
+    renderer->applyMaterial(planet, 0);
+    EXPECT_EQ(backend->surface.shading, SurfaceShading::Planet);
 }

@@ -45,7 +45,8 @@ TEST(PreferencesLayout, DefaultsLandAtTheirFileOffsets) {
     EXPECT_EQ(readI32(&bytes[0x4A0]), 5);
     EXPECT_EQ(readU32(&bytes[0x4A4]), 1300u);
     EXPECT_EQ(readU16(&bytes[0x4A8]), 1);
-    EXPECT_EQ(bytes[0x4AA], 0);
+    // "NIGHT LIGHTS", "TRUE SEASONS" and "ATMOSPHERE" on in a fresh record.
+    EXPECT_EQ(bytes[0x4AA], 0x07);
     EXPECT_EQ(bytes[0x4AB], 0);
 }
 
@@ -90,7 +91,78 @@ TEST(PreferencesLoad, FileLengthDecidesHowMuchIsReplaced) {
     Preferences large = defaultPreferences();
     overlayPreferences(large, big);
     EXPECT_EQ(large.clockSize, 0x2222);
-    EXPECT_EQ(large.reserved[1], 0x22);
+    EXPECT_EQ(large.optionFlags, 0x2222);
+}
+
+TEST(PreferencesOptionFlags, ReadAsALittleEndianWordOfBits) {
+    std::array<uint8_t, kPreferencesSize> bytes = encodePreferences(defaultPreferences());
+    // 0x8A02: bit 1 ("TRUE SEASONS"), bit 9 and bit 15 set; bits 0, 2 clear.
+    bytes[0x4AA] = 0x02;
+    bytes[0x4AB] = 0x8A;
+    const Preferences p = decodePreferences(bytes);
+    EXPECT_EQ(p.optionFlags, 0x8A02);
+    EXPECT_FALSE(optionOn(p, OptionFlag::NightLights));
+    EXPECT_TRUE(optionOn(p, OptionFlag::TrueSeasons));
+    EXPECT_FALSE(optionOn(p, OptionFlag::Atmosphere));
+    EXPECT_TRUE(optionOn(bytes, OptionFlag::TrueSeasons));
+    EXPECT_FALSE(optionOn(bytes, OptionFlag::Atmosphere));
+
+    // Bit 0 alone, in the low byte; a high byte alone switches none of them.
+    bytes[0x4AA] = 0x01;
+    bytes[0x4AB] = 0x00;
+    EXPECT_TRUE(optionOn(bytes, OptionFlag::NightLights));
+    EXPECT_FALSE(optionOn(bytes, OptionFlag::TrueSeasons));
+    bytes[0x4AA] = 0x00;
+    bytes[0x4AB] = 0x07;
+    EXPECT_FALSE(optionOn(bytes, OptionFlag::NightLights));
+    EXPECT_FALSE(optionOn(bytes, OptionFlag::TrueSeasons));
+    EXPECT_FALSE(optionOn(bytes, OptionFlag::Atmosphere));
+}
+
+TEST(PreferencesOptionFlags, ChangingOneKeepsEveryOtherBitAsRead) {
+    std::array<uint8_t, kPreferencesSize> bytes = encodePreferences(defaultPreferences());
+    bytes[0x4AA] = 0x0A; // "TRUE SEASONS" and bit 3, which is not ours
+    bytes[0x4AB] = 0x40;
+    setOption(bytes, OptionFlag::NightLights, true);
+    EXPECT_EQ(bytes[0x4AA], 0x0B);
+    EXPECT_EQ(bytes[0x4AB], 0x40);
+    setOption(bytes, OptionFlag::TrueSeasons, false);
+    EXPECT_EQ(bytes[0x4AA], 0x09);
+    EXPECT_EQ(bytes[0x4AB], 0x40);
+    setOption(bytes, OptionFlag::Atmosphere, true);
+    setOption(bytes, OptionFlag::Atmosphere, true); // twice is once
+    EXPECT_EQ(bytes[0x4AA], 0x0D);
+    EXPECT_EQ(bytes[0x4AB], 0x40);
+    // The bytes before and after are not touched.
+    EXPECT_EQ(readU16(&bytes[0x4A8]), 1);
+
+    // The record's word does the same, and goes back to the file as it stands.
+    Preferences p = decodePreferences(bytes);
+    p.optionFlags = withOption(p.optionFlags, OptionFlag::NightLights, false);
+    EXPECT_EQ(p.optionFlags, 0x400C);
+    const auto written = encodePreferences(p);
+    EXPECT_EQ(written[0x4AA], 0x0C);
+    EXPECT_EQ(written[0x4AB], 0x40);
+}
+
+TEST(PreferencesOptionFlags, AFileFromBeforeTheOptionsKeepsThemOff) {
+    // A full record written before the options existed: zeros at 0x4AA.
+    std::array<uint8_t, kPreferencesSize> old = encodePreferences(defaultPreferences());
+    old[0x4AA] = 0;
+    old[0x4AB] = 0;
+    Preferences p = defaultPreferences();
+    overlayPreferences(p, old);
+    EXPECT_EQ(p.optionFlags, 0);
+    EXPECT_FALSE(optionOn(p, OptionFlag::NightLights));
+    EXPECT_FALSE(optionOn(p, OptionFlag::TrueSeasons));
+    EXPECT_FALSE(optionOn(p, OptionFlag::Atmosphere));
+
+    // A file that ends before 0x4AA leaves the fresh record's options on.
+    Preferences shortFile = defaultPreferences();
+    overlayPreferences(shortFile, std::span(old).first(0x4AA));
+    EXPECT_TRUE(optionOn(shortFile, OptionFlag::NightLights));
+    EXPECT_TRUE(optionOn(shortFile, OptionFlag::TrueSeasons));
+    EXPECT_TRUE(optionOn(shortFile, OptionFlag::Atmosphere));
 }
 
 TEST(PreferencesTables, OutOfRangeIndicesNeverReadPastATable) {

@@ -4,6 +4,8 @@
 // tan(0.485) = 0.52698 and 1280 pixels across), looking at the centre.
 #include "locations/location_markers.h"
 #include "locations_fixture.h"
+#include "scene/clock_samples.h"
+#include "scene/planet_motion.h"
 #include "scene/scene_state.h"
 
 #include <gtest/gtest.h>
@@ -221,6 +223,30 @@ TEST_F(Markers, TheMarkerStandsOnThePlaceAndFacesTheCamera) {
     EXPECT_NEAR(w.m[2][1], toCamera.y, 1e-5f);
     EXPECT_NEAR(w.m[2][2], toCamera.z, 1e-5f);
     EXPECT_NEAR(w.m[1][1], 1.0f, 1e-4f);
+}
+
+TEST_F(Markers, OnTheTiltedEarthAMarkerStandsWhereTheSunSeesItsPlace) {
+    // 21 June 2024, 02:40 UTC, "TRUE SEASONS": the midnight sun over the
+    // Greenland ice. At 80° N (the marker 0.49° further north) the sun stands
+    // at its lower culmination, 80.49 + 23.44 - 90 = 13.9° high; at 60° N it
+    // is 60.49 + 23.44 - 90 = 6.1° below the horizon.
+    const ClockSample clock = test::sampleAt(test::utcTime(2024, 6, 21, 2, 40));
+    SceneState tilted;
+    updateTrueEarth(tilted, clock, 1300, 1.0f);
+    const Vector3 toSun = normalize(-1.0f * tilted.earthPosition);
+    auto altitude = [&](float latitude) {
+        const LocationRecord place = makeLocationRecord("Ice", latitude, -40.0f, -3);
+        const Vector3 p = globeMarkerPoint(place, tilted);
+        EXPECT_NEAR(distance(p, tilted.earthPosition), kMarkerSphereRadius, 1e-2f);
+        return std::asin(dot(normalize(p - tilted.earthPosition), toSun)) * 57.29578f;
+    };
+    EXPECT_NEAR(altitude(80.0f), 13.9f, 0.5f);
+    EXPECT_NEAR(altitude(60.0f), -6.1f, 0.5f);
+    // The untilted scene keeps the formula about y.
+    const LocationRecord paris = makeLocationRecord("Paris", 48.86f, 2.35f, 1);
+    scene.earthYaw = 0.4f;
+    const Vector3 a = globeMarkerPoint(paris, scene), b = globeMarkerPoint(paris, 0.4f, kEarth);
+    EXPECT_TRUE(equals(a, b));
 }
 
 TEST_F(Markers, MarkersTurnWithTheEarthAndTheDateLineMeetsItself) {

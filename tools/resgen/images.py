@@ -43,6 +43,36 @@ def earth_tiles(day_map, layout=EARTH_TILE_LAYOUT):
     return tiles
 
 
+# The city lights are faint points in the map; halving it to the tiles dims
+# them further, so their brightness is raised before the ramp.
+NIGHT_GAIN = 1.6
+
+
+def night_ramp():
+    """The night tiles' 256 colours: black, then the orange of sodium lamps
+    brightening to a warm pale yellow (red before green before blue)."""
+    v = np.arange(256, dtype=np.float64) / 255.0
+    red = np.clip(1.15 * v, 0.0, 1.0)
+    green = 0.86 * v ** 1.15
+    blue = 0.48 * v ** 1.7
+    return np.rint(np.stack([red, green, blue], axis=-1) * 255.0).astype(np.uint8)
+
+
+def night_tiles(night_map, layout=EARTH_TILE_LAYOUT):
+    """The eight night tiles (151..158): cut as the day tiles are, each pixel's
+    brightness (gained) an index into night_ramp(), as palettized images."""
+    ramp = night_ramp()
+    tiles = []
+    for tile in earth_tiles(night_map, layout):
+        rgb = np.asarray(tile, dtype=np.float64)
+        brightness = np.clip(NIGHT_GAIN * rgb.mean(axis=-1) / 255.0, 0.0, 1.0)
+        index = np.rint(brightness * 255.0).astype(np.uint8)
+        image = Image.frombytes("P", (index.shape[1], index.shape[0]), index.tobytes())
+        image.putpalette(ramp.reshape(-1).tolist())
+        tiles.append(image)
+    return tiles
+
+
 def tiles_picture(tiles, font_path):
     """The eight tiles side by side in resource order, each labelled with its id."""
     from PIL import ImageDraw, ImageFont
@@ -173,7 +203,9 @@ def globe_icon(day_map, size, supersample=4):
 
 
 def to_bitmap(image):
-    """The .bmp bytes of an RGB image or of 8-bit grey values."""
+    """The .bmp bytes of an RGB image, a palettized one or 8-bit grey values."""
     if isinstance(image, np.ndarray):
         return dib.encode_bmp8(dib.grey_palette_image(image))
+    if image.mode == "P":
+        return dib.encode_bmp8(image)
     return dib.encode_bmp8(dib.quantize(image))

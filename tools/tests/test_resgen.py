@@ -53,6 +53,43 @@ class EarthTiles(unittest.TestCase):
         self.assertEqual(tiles[0][0, 0, 0], 3)
 
 
+class NightTiles(unittest.TestCase):
+    def test_cut_like_the_day_tiles_with_brightness_on_a_warm_ramp(self):
+        # A map dark but for one lit block in each tile's top-left corner,
+        # brighter from tile to tile: tile i is lit at (i + 1) * 20.
+        a = np.zeros((1024, 2048, 3), dtype=np.uint8)
+        for i in range(8):
+            row, col = (512 if i >= 4 else 0), (i % 4) * 512
+            a[row:row + 64, col:col + 64] = (i + 1) * 20
+        tiles = images.night_tiles(Image.fromarray(a))
+        ramp = images.night_ramp()
+        self.assertEqual(len(tiles), 8)
+        for i, tile in enumerate(tiles):
+            self.assertEqual(tile.mode, "P")
+            self.assertEqual(tile.size, (256, 256))
+            index = np.asarray(tile)
+            # The block halves with the tile: 32 x 32 pixels in the corner.
+            self.assertTrue((index[:32, :32] == index[0, 0]).all())
+            self.assertEqual(index[40:, 40:].max(), 0, f"tile {151 + i} dark elsewhere")
+            expected = min(255, round(images.NIGHT_GAIN * (i + 1) * 20))
+            self.assertEqual(index[0, 0], expected)
+        # Black stays black; every lit colour is warm: red over green over blue.
+        self.assertEqual(tuple(ramp[0]), (0, 0, 0))
+        for level in (40, 128, 255):
+            r, g, b = (int(c) for c in ramp[level])
+            self.assertGreater(r, g)
+            self.assertGreater(g, b)
+        self.assertTrue((np.diff(ramp.astype(int), axis=0) >= 0).all(), "brighter all the way")
+
+    def test_written_as_palettized_bitmaps_with_the_ramp(self):
+        tile = images.night_tiles(Image.new("RGB", (2048, 1024), (200, 200, 200)))[0]
+        data = images.to_bitmap(tile)
+        self.assertEqual(struct.unpack_from("<H", data, 28)[0], 8)  # bits per pixel
+        table = data[54:54 + 1024]
+        top = images.night_ramp()[255]
+        self.assertEqual(tuple(table[4 * 255:4 * 255 + 3]), (top[2], top[1], top[0]))
+
+
 class Bitmaps(unittest.TestCase):
     def test_rows_are_stored_bottom_up_and_padded_to_four_bytes(self):
         grey = np.array([[1, 2, 3], [4, 5, 6]], dtype=np.uint8)
