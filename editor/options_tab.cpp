@@ -70,6 +70,7 @@ constexpr const char* kControlNames[kSettingCount] = {
     "nightLights",
     "trueSeasons",
     "atmosphere",
+    "labelsDeclutter",
 };
 
 QLabel* buddyLabel(const QString& text, QWidget* buddy) {
@@ -408,7 +409,12 @@ QWidget* OptionsTab::onscreenGroup() {
     }
     grid->addWidget(boxBetween(tr("kee&p for"), numberBox(Setting::MessageMs), tr("ms")), 2, 0, 1,
                     4);
-    grid->addWidget(checkBox(Setting::ShowApproxTime, tr("Show approx time")), 3, 0, 1, 4);
+    // The labels' two options side by side.
+    auto* labels = new QHBoxLayout;
+    labels->addWidget(checkBox(Setting::ShowApproxTime, tr("Show approx time")));
+    labels->addWidget(checkBox(Setting::LabelsDeclutter, tr("Declutter labels")));
+    labels->addStretch(1);
+    grid->addLayout(labels, 3, 0, 1, 4);
     grid->addWidget(checkBox(Setting::Performance, tr("Performance")), 4, 0, 1, 4);
     auto* clock = new QGridLayout;
     addTrackBarRow(clock, 0, tr("Clock si&ze"), Setting::ClockSize);

@@ -68,6 +68,7 @@ constexpr std::array<SettingRow, kSettingCount> kRows = {{
     {S::NightLights, 1194, T::U16, M::OptionBit, C::CheckBox, 0, 1, "Night lights"},
     {S::TrueSeasons, 1194, T::U16, M::OptionBit, C::CheckBox, 0, 1, "True seasons"},
     {S::Atmosphere, 1194, T::U16, M::OptionBit, C::CheckBox, 0, 1, "Atmosphere"},
+    {S::LabelsDeclutter, 1194, T::U16, M::OptionBit, C::CheckBox, 0, 1, "Declutter labels"},
 }};
 static_assert(kOptionFlagsOffset == 1194);
 
@@ -123,6 +124,8 @@ OptionFlag optionFlagOf(Setting setting) {
         return OptionFlag::TrueSeasons;
     case S::Atmosphere:
         return OptionFlag::Atmosphere;
+    case S::LabelsDeclutter:
+        return OptionFlag::LabelsDeclutter;
     default:
         return OptionFlag::NightLights;
     }

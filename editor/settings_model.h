@@ -61,8 +61,9 @@ enum class Setting : int {
     NightLights,
     TrueSeasons,
     Atmosphere,
+    LabelsDeclutter,
 };
-inline constexpr int kSettingCount = int(Setting::Atmosphere) + 1;
+inline constexpr int kSettingCount = int(Setting::LabelsDeclutter) + 1;
 
 enum class FieldType { I32, U32, U16, F32 };
 

@@ -83,16 +83,17 @@ struct Preferences {
 };
 
 // The on/off options held as bits of `optionFlags` (offset 0x4AA, a
-// little-endian u16). A fresh record has these three on; a file written
-// before they existed holds 0 there and keeps the look it had. Bit 3 belongs
-// to the labels; every bit not named here is kept as read.
+// little-endian u16). A fresh record has these four on; a file written
+// before they existed holds 0 there and keeps the look it had. Every bit not
+// named here is kept as read.
 enum class OptionFlag : uint16_t {
     NightLights = 1 << 0,
     TrueSeasons = 1 << 1,
     Atmosphere = 1 << 2,
+    LabelsDeclutter = 1 << 3, // a label that would cover a nearer one is left out
 };
 inline constexpr std::size_t kOptionFlagsOffset = 0x4AA;
-inline constexpr uint16_t kDefaultOptionFlags = 0x0007;
+inline constexpr uint16_t kDefaultOptionFlags = 0x000F;
 
 bool optionOn(uint16_t flags, OptionFlag flag);
 // The flags with one bit changed, every other bit as it was.

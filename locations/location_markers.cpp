@@ -6,12 +6,14 @@
 #include "formats/preferences.h"
 #include "formats/time_zones.h"
 #include "locations/earth_occlusion.h"
+#include "locations/label_declutter.h"
 #include "locations/locations_files.h"
 #include "scene/earth_frame.h"
 #include "scene/scene_state.h"
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace gv {
 
@@ -26,6 +28,17 @@ constexpr float kFlatMapZPerRadian = -81.48733f;
 constexpr float kHighlightTurnPerMs = 0.01f;
 
 float gHighlightPhase = 0.0f;
+
+// A chosen place's marker and label as the frame found them, between
+// deciding which labels are drawn and drawing them.
+struct GlobePlace {
+    Vector3 point;
+    float x = 0, y = 0;
+    GlobeLabel label{};
+    bool drawn = false; // false: the globe covers marker and label
+};
+std::vector<GlobePlace> gGlobePlaces;
+LabelDeclutter gDeclutter;
 
 void rowTimesMatrix(const float in[4], const Matrix4& m, float out[4]) {
     for (int j = 0; j < 4; ++j)
@@ -63,21 +76,24 @@ float textWidth(const BitmapFont& font, const char* text, std::size_t limit) {
     return width;
 }
 
-// A place behind the globe whose marker and whole label the earth covers:
-// the depth test would keep none of their pixels.
-bool coveredByEarth(const EarthOcclusion& cover, const LocationRecord& place, const Vector3& point,
-                    float x, float y, float scale, const char* time) {
-    // The marker reaches about two units round its point.
-    if (!cover.coversPoint(point, kEarthCoverRadius - 3.0f)) return false;
+// The rectangle a label's text covers: its widest line by its lines.
+LabelBox labelBox(const LocationRecord& place, float x, float y, float scale, const char* time) {
     const BitmapFont& font = *locations().bound.mainFont;
     float width = textWidth(font, place.name, kLocationNameSize);
     if (time) width = std::max(width, textWidth(font, time, 12));
     const float height = float(font.lineHeight()) * (time ? 2.0f : 1.0f);
-    const float x1 = x + width * scale, y1 = y + height * scale;
-    return cover.coversPixel(x, y, kEarthCoverRadius) &&
-           cover.coversPixel(x1, y, kEarthCoverRadius) &&
-           cover.coversPixel(x, y1, kEarthCoverRadius) &&
-           cover.coversPixel(x1, y1, kEarthCoverRadius);
+    return {x, y, x + width * scale, y + height * scale};
+}
+
+// A place behind the globe whose marker and whole label the earth covers:
+// the depth test would keep none of their pixels.
+bool coveredByEarth(const EarthOcclusion& cover, const Vector3& point, const LabelBox& box) {
+    // The marker reaches about two units round its point.
+    if (!cover.coversPoint(point, kEarthCoverRadius - 3.0f)) return false;
+    return cover.coversPixel(box.left, box.top, kEarthCoverRadius) &&
+           cover.coversPixel(box.right, box.top, kEarthCoverRadius) &&
+           cover.coversPixel(box.left, box.bottom, kEarthCoverRadius) &&
+           cover.coversPixel(box.right, box.bottom, kEarthCoverRadius);
 }
 
 } // namespace
@@ -174,25 +190,44 @@ void drawGlobeLocations(const LocationsFrame& frame) {
     const uint32_t palette = overlayColour(b.prefs->labelColour, kDefaultLabelColour);
     Mesh& marker = *b.cityMarker;
     const EarthOcclusion cover(*frame.camera, scene.earthPosition, frame.width, frame.height);
+    const bool declutter = optionOn(*b.prefs, OptionFlag::LabelsDeclutter);
+    if (declutter)
+        gDeclutter.beginFrame(selection.size(), frame.frameMs);
+    else
+        gDeclutter.reset();
+    if (gGlobePlaces.size() < selection.size()) gGlobePlaces.resize(selection.size());
+    char buffer[12];
+    for (std::size_t slot = 0; slot < selection.size(); ++slot) {
+        GlobePlace& at = gGlobePlaces[slot];
+        at.drawn = false;
+        const uint32_t index = selection[slot];
+        if (index >= s.places.size()) continue;
+        const LocationRecord& place = s.places[index];
+        at.point = globeMarkerPoint(place, scene);
+        const ScreenProjection p =
+            projectToScreen(at.point, view, projection, frame.width, frame.height);
+        at.label = globeLabel(p.w, centreW, palette);
+        at.x = p.sx + 8.0f;
+        at.y = p.sy - 6.0f;
+        const LabelBox box =
+            labelBox(place, at.x, at.y, at.label.scale, labelTime(place, frame, buffer));
+        if (at.label.depth == kLabelBehindDepth && coveredByEarth(cover, at.point, box)) continue;
+        at.drawn = true;
+        if (declutter) gDeclutter.offer(slot, index, p.w, box);
+    }
+    if (declutter) gDeclutter.place();
     // The labels go out together after the markers (one draw rather than
     // one per place); each label still lies over the labels before it.
     b.renderer->beginTextBatch(*b.mainFont);
-    for (uint32_t index : selection) {
-        if (index >= s.places.size()) continue;
-        const LocationRecord& place = s.places[index];
-        const Vector3 point = globeMarkerPoint(place, scene);
-        const ScreenProjection at =
-            projectToScreen(point, view, projection, frame.width, frame.height);
-        const GlobeLabel label = globeLabel(at.w, centreW, palette);
-        char buffer[12];
-        const char* time = labelTime(place, frame, buffer);
-        const float x = at.sx + 8.0f, y = at.sy - 6.0f;
-        if (label.depth == kLabelBehindDepth &&
-            coveredByEarth(cover, place, point, x, y, label.scale, time))
-            continue;
-        marker.world().setFacing(point, eye);
+    for (std::size_t slot = 0; slot < selection.size(); ++slot) {
+        const GlobePlace& at = gGlobePlaces[slot];
+        if (!at.drawn) continue;
+        marker.world().setFacing(at.point, eye);
         marker.draw();
-        drawLabel(place, x, y, label.depth, label.colour, label.scale, time);
+        if (declutter && !gDeclutter.shown(slot)) continue;
+        const LocationRecord& place = s.places[selection[slot]];
+        drawLabel(place, at.x, at.y, at.label.depth, at.label.colour, at.label.scale,
+                  labelTime(place, frame, buffer));
     }
     b.renderer->endTextBatch();
 }

@@ -401,6 +401,10 @@ OptionValue atmosphere(uint32_t key) {
     return optionBit(OptionFlag::Atmosphere, key);
 }
 
+OptionValue labelsDeclutter(uint32_t key) {
+    return optionBit(OptionFlag::LabelsDeclutter, key);
+}
+
 OptionValue saverMode(uint32_t key) {
     toggle(P().screenSaverEnhanced, key);
     return P().screenSaverEnhanced != 0 ? "ENHANCED" : "CONVENTIONAL";
@@ -452,6 +456,7 @@ const std::array<OptionEntry, kOptionCount> kEntries = {{
     {"NIGHT LIGHTS", nightLights},
     {"TRUE SEASONS", trueSeasons},
     {"ATMOSPHERE", atmosphere},
+    {"LOCATIONS LABELS DECLUTTER", labelsDeclutter},
 }};
 
 } // namespace

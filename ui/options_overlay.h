@@ -8,7 +8,7 @@
 
 namespace gv {
 
-inline constexpr int kOptionCount = 44;
+inline constexpr int kOptionCount = 45;
 inline constexpr std::size_t kOptionLabelSize = 48;
 
 // Key codes a handler understands; 0 asks only for the value text.

@@ -57,7 +57,7 @@ FIELDS = [
     (1184, "<i", 5, "ambientPercent"),
     (1188, "<I", 1300, "sunDistance"),
     (1192, "<H", 1, "clockSize"),
-    (1194, "<H", 7, "optionFlags"),  # night lights, true seasons, atmosphere
+    (1194, "<H", 15, "optionFlags"),  # night lights, true seasons, atmosphere, declutter
 ]
 CAMERAS = [("Orbit 1", 560, 0.0002), ("Orbit 2", 650, -0.0004), ("Orbit 3", 400, 0.0002),
            ("Orbit 4", 400, -0.0004), ("Sun view", 500, 0.0), ("Moon view", 500, 0.0),

@@ -4,6 +4,7 @@
 must keep), its selection, and the files expected after the manager scenario.
 
     locations_files.py write DATA          geovista.loc and geovista.sel
+    locations_files.py capitals DATA       25 European capitals, all chosen
     locations_files.py expect LOC SEL      the files after the scenario
 """
 import struct
@@ -16,6 +17,21 @@ PLACES = [("Berlin", 52.52, 13.40, 1), ("Buenos Aires", -34.60, -58.38, -3),
           ("New York", 40.71, -74.01, -5), ("Paris", 48.86, 2.35, 1),
           ("Sydney", -33.87, 151.21, 10), ("Tokyo", 35.68, 139.69, 9)]
 SELECTION = [5, 7, 3]  # Paris, Tokyo, London
+# The view over Europe, with the knots of close cities ("Amsterdam",
+# "Brussels" and "Berlin"; "Vienna", "Bratislava" and "Budapest").
+CAPITALS = [("Amsterdam", 52.37, 4.90, 1), ("Athens", 37.98, 23.73, 2),
+            ("Berlin", 52.52, 13.40, 1), ("Bern", 46.95, 7.45, 1),
+            ("Bratislava", 48.15, 17.11, 1), ("Brussels", 50.85, 4.35, 1),
+            ("Bucharest", 44.43, 26.10, 2), ("Budapest", 47.50, 19.04, 1),
+            ("Copenhagen", 55.68, 12.57, 1), ("Dublin", 53.35, -6.26, 0),
+            ("Helsinki", 60.17, 24.94, 2), ("Kyiv", 50.45, 30.52, 2),
+            ("Lisbon", 38.72, -9.14, 0), ("Ljubljana", 46.06, 14.51, 1),
+            ("London", 51.51, -0.13, 0), ("Luxembourg", 49.61, 6.13, 1),
+            ("Madrid", 40.42, -3.70, 1), ("Moscow", 55.76, 37.62, 3),
+            ("Oslo", 59.91, 10.75, 1), ("Paris", 48.86, 2.35, 1),
+            ("Prague", 50.08, 14.44, 1), ("Rome", 41.90, 12.50, 1),
+            ("Stockholm", 59.33, 18.07, 1), ("Vienna", 48.21, 16.37, 1),
+            ("Warsaw", 52.23, 21.01, 1)]
 
 
 def record(country, region, name, lat, lon, zone, filler):
@@ -40,6 +56,11 @@ if __name__ == "__main__":
         data = sys.argv[2]
         open(f"{data}/geovista.loc", "wb").write(b"".join(database()))
         open(f"{data}/geovista.sel", "wb").write(struct.pack(f"<{len(SELECTION)}I", *SELECTION))
+    elif sys.argv[1] == "capitals":
+        data = sys.argv[2]
+        records = [record(60 + i, 140 + i, n, la, lo, z, b"\0") for i, (n, la, lo, z) in enumerate(CAPITALS)]
+        open(f"{data}/geovista.loc", "wb").write(b"".join(records))
+        open(f"{data}/geovista.sel", "wb").write(struct.pack(f"<{len(CAPITALS)}I", *range(len(CAPITALS))))
     elif sys.argv[1] == "expect":
         # Berlin deleted, Buenos Aires chosen, Punta Arenas added at 53 09 s,
         # 070 55 W, GMT-4 (zeros where the form leaves nothing).

@@ -16,6 +16,8 @@ should be.
     locations_pixels.py empty_form SHOWN HIDDEN     the insert form as Insert opens it
     locations_pixels.py files DATA EXPECTED_LOC EXPECTED_SEL
                                                     the files of the program folder
+    locations_pixels.py declutter ON OFF PLAIN      the labels with declutter on and off
+                                                    against the view without places
 
 The lists' rectangles at 1280 x 720 and their colours: the available list
 (325, 95)-(635, 635), the selected list (645, 95)-(955, 527), rows 13.5
@@ -143,6 +145,98 @@ def cmd_form(shown_path, hidden_path):
     cmd_same(shown_path, hidden_path, 560, 300, 630, 600, "1.5")
 
 
+def components(mask):
+    """The 8-connected pieces of a mask as (left, top, right, bottom, pixels),
+    right and bottom inclusive."""
+    seen = np.zeros(mask.shape, dtype=bool)
+    out = []
+    h, w = mask.shape
+    for y0, x0 in zip(*np.nonzero(mask)):
+        if seen[y0, x0]:
+            continue
+        seen[y0, x0] = True
+        stack, box, n = [(y0, x0)], [x0, y0, x0, y0], 0
+        while stack:
+            y, x = stack.pop()
+            n += 1
+            box = [min(box[0], x), min(box[1], y), max(box[2], x), max(box[3], y)]
+            for dy in (-1, 0, 1):
+                for dx in (-1, 0, 1):
+                    yy, xx = y + dy, x + dx
+                    if 0 <= yy < h and 0 <= xx < w and mask[yy, xx] and not seen[yy, xx]:
+                        seen[yy, xx] = True
+                        stack.append((yy, xx))
+        out.append((*box, n))
+    return out
+
+
+def grow(mask, r):
+    out = mask.copy()
+    for dy in range(-r, r + 1):
+        for dx in range(-r, r + 1):
+            out |= np.roll(np.roll(mask, dy, axis=0), dx, axis=1)
+    return out
+
+
+def red_of(img):
+    return (img[..., 0] > 150) & (img[..., 1] < 80) & (img[..., 2] < 80)
+
+
+# Above the clock in the bottom-right corner.
+GLOBE_ROWS = 680
+# One label at this view: two lines of the 27-pixel font at most 0.6 of its
+# size (the nearest place, 0.65 of the earth centre's distance, would be
+# 1.25 - 0.65), "Copenhagen" at most 10 glyphs of 17 pixels.
+LABEL_HEIGHT = 2 * 27 * 0.6 + 3
+LABEL_WIDTH = 10 * 17 * 0.6 + 3
+
+
+def labels_of(img, plain):
+    """The pieces of label text: what differs from the view without places,
+    not the markers, each glyph joined to its neighbours a pixel away."""
+    diff = np.abs(img - plain).max(axis=2)[:GLOBE_ROWS]
+    text = (diff > 40) & ~grow(red_of(img)[:GLOBE_ROWS], 1)
+    pieces = [c for c in components(grow(text, 1)) if c[4] >= 12]
+    return text, pieces
+
+
+def boxes_meet(a, b):
+    return a[0] <= b[2] and b[0] <= a[2] and a[1] <= b[3] and b[1] <= a[3]
+
+
+def cmd_declutter(on_path, off_path, plain_path):
+    on, off, plain = load(on_path), load(off_path), load(plain_path)
+    _, on_pieces = labels_of(on, plain)
+    _, off_pieces = labels_of(off, plain)
+    print(f"label pieces: {len(on_pieces)} with declutter, {len(off_pieces)} without")
+    # No two drawn labels' boxes overlap, and no piece is larger than one
+    # label (two overlapping labels would make one larger piece).
+    for i, a in enumerate(on_pieces):
+        if a[2] - a[0] > LABEL_WIDTH or a[3] - a[1] > LABEL_HEIGHT:
+            fail(f"a piece of text {a[2] - a[0] + 1} x {a[3] - a[1] + 1} at ({a[0]}, {a[1]}): "
+                 "labels over each other")
+        for b in on_pieces[:i]:
+            if boxes_meet(a, b):
+                fail(f"label boxes at ({a[0]}, {a[1]}) and ({b[0]}, {b[1]}) overlap")
+    # Without declutter the knots are there, as before.
+    knots = [a for a in off_pieces if a[2] - a[0] > LABEL_WIDTH or a[3] - a[1] > LABEL_HEIGHT]
+    print(f"knots without declutter: {[(k[0], k[1], k[2] - k[0] + 1, k[3] - k[1] + 1) for k in knots]}")
+    if not knots:
+        fail("no labels over each other without declutter")
+    # Each knot keeps a label in it (the nearest place's).
+    for a in knots:
+        if not any(boxes_meet(a, b) for b in on_pieces):
+            fail(f"no label left of the knot at ({a[0]}, {a[1]})")
+    # Every marker stays: what is red without declutter (some of it under
+    # other places' labels) is red with it too.
+    red_on, red_off = red_of(on), red_of(off)
+    lost = int((red_off & ~grow(red_on, 1)).sum())
+    print(f"marker pixels: {int(red_on.sum())} with declutter, {int(red_off.sum())} without; "
+          f"{lost} of those without lost with it")
+    if lost > 3 or red_on.sum() < red_off.sum():
+        fail("a marker went with its label")
+
+
 def cmd_files(data, loc, sel):
     for name, want in (("geovista.loc", loc), ("geovista.sel", sel)):
         got = open(f"{data}/{name}", "rb").read()
@@ -155,5 +249,5 @@ def cmd_files(data, loc, sel):
 if __name__ == "__main__":
     commands = {"marker": cmd_marker, "label": cmd_label, "same": cmd_same, "lists": cmd_lists,
                 "row": cmd_row, "form": cmd_form, "empty_form": cmd_empty_form,
-                "files": cmd_files}
+                "files": cmd_files, "declutter": cmd_declutter}
     commands[sys.argv[1]](*sys.argv[2:])

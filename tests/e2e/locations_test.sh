@@ -24,7 +24,11 @@ keep() { [ -n "$PICTURES" ] && mkdir -p "$PICTURES" && cp "$1" "$PICTURES/$2"; r
 run_globe() {
     local name=$1 selection=$2; shift 2
     new_folders "$name"
-    "$PY" "${HERE}/locations_files.py" write "$DATA"
+    if [ "$selection" = capitals ]; then
+        "$PY" "${HERE}/locations_files.py" capitals "$DATA"
+    else
+        "$PY" "${HERE}/locations_files.py" write "$DATA"
+    fi
     [ "$selection" = none ] && : >"${DATA}/geovista.sel"
     "$PY" "${HERE}/planet_prefs.py" "${DATA}/geovista.cfg" "$@"
     (cd "$RUN" && LD_PRELOAD="$FAKETIME_LIB" FAKETIME='@2026-03-20 12:00:00 x10' exec "$GEOVISTA") &
@@ -99,6 +103,25 @@ markers)
     pixels same "${E2E_TMP}/labels.png" "${E2E_TMP}/plain.png" 300 100 620 620 \
         || fail "the globe changed beside the place"
     pass "Paris has its red marker at the middle and its label beside it"
+    ;;
+declutter)
+    # The view over Europe at noon with 25 capitals and their times, with
+    # "LOCATIONS LABELS DECLUTTER" (bit 3 of the option flags) on and off.
+    over_europe="currentCamera=6 userLatitude=0.80285 userLongitude=0.20944 cam6.distance=400"
+    run_globe plain none $QUIET $over_europe labelsShowTime=1 optionFlags=7
+    until_still "${E2E_TMP}/plain.png" 0 0 1280 680 || fail "the view keeps changing"
+    stop_globe
+    run_globe off capitals $QUIET $over_europe labelsShowTime=1 optionFlags=7
+    until_still "${E2E_TMP}/off.png" 0 0 1280 680 || fail "the view keeps changing"
+    stop_globe
+    run_globe on capitals $QUIET $over_europe labelsShowTime=1 optionFlags=15
+    until_still "${E2E_TMP}/on.png" 0 0 1280 680 || fail "the view keeps changing"
+    stop_globe
+    keep "${E2E_TMP}/on.png" locations-labels.png
+    keep "${E2E_TMP}/off.png" locations-labels-cluttered.png
+    pixels declutter "${E2E_TMP}/on.png" "${E2E_TMP}/off.png" "${E2E_TMP}/plain.png" \
+        || fail "the decluttered labels"
+    pass "declutter: no drawn labels overlap, every marker stays, each knot keeps a label"
     ;;
 manager)
     # The locations view's own distance, which the manager's view replaces

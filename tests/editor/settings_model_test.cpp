@@ -94,8 +94,8 @@ TEST(FactoryRecord, HoldsTheTableDefaultsWithCheckedBoxesAsMinusOne) {
     EXPECT_EQ(i32At(m, 1184), 5);
     EXPECT_EQ(u32At(m, 1188), 1300u);
     EXPECT_EQ(readU16(&m.bytes()[1192]), 1);
-    // Night lights, true seasons and atmosphere on.
-    EXPECT_EQ(readU16(&m.bytes()[1194]), 7);
+    // Night lights, true seasons, atmosphere and the labels' declutter on.
+    EXPECT_EQ(readU16(&m.bytes()[1194]), 15);
 }
 
 TEST(FactoryRecord, ShowsTheControlsAsTheTableSays) {
@@ -188,6 +188,21 @@ TEST(SettingRows, TheEarthOptionBoxesEachTurnTheirOwnBit) {
     EXPECT_EQ(m.position(Setting::NightLights), 1);
     EXPECT_EQ(m.position(Setting::TrueSeasons), 1);
     EXPECT_EQ(m.position(Setting::Atmosphere), 1);
+}
+
+TEST(SettingRows, TheDeclutterBoxIsBitThreeAndOffInAnOlderFile) {
+    SettingsModel m;
+    EXPECT_EQ(m.position(Setting::LabelsDeclutter), 1) << "on in a fresh record";
+    std::vector<uint8_t> old(m.bytes().begin(), m.bytes().end());
+    old[1194] = 0x05; // night lights and atmosphere, from before the labels' bit
+    old[1195] = 0x00;
+    m.overlayFile(old);
+    EXPECT_EQ(m.position(Setting::LabelsDeclutter), 0);
+    m.setPosition(Setting::LabelsDeclutter, 1);
+    EXPECT_EQ(readU16(&m.bytes()[1194]), 0x0D);
+    EXPECT_EQ(m.position(Setting::NightLights), 1);
+    m.setPosition(Setting::LabelsDeclutter, 0);
+    EXPECT_EQ(readU16(&m.bytes()[1194]), 0x05);
 }
 
 TEST(SettingRows, ListsStoreTheirItemIndexOrItsMapping) {

@@ -367,6 +367,19 @@ class EditorWindowTest : public QObject {
         QCOMPARE(int(readU16(&cfg[1194])), 0x08 | 0x02 | 0x04);
     }
 
+    void theDeclutterBoxTurnsBitThreeOnly() {
+        std::vector<uint8_t> old(1196, 0);
+        old[1194] = 0x01; // night lights alone, from before the labels' bit
+        gv::test::writeBytes(dir_->file("geovista.cfg"), old);
+        MainWindow& w = open();
+        auto* declutter = child<QCheckBox>(options(), "labelsDeclutter");
+        QVERIFY(!declutter->isChecked());
+        declutter->setChecked(true);
+        click(&w, "ok");
+        const auto cfg = gv::test::readBytes(dir_->file("geovista.cfg"));
+        QCOMPARE(int(readU16(&cfg[1194])), 0x01 | 0x08);
+    }
+
     void defaultsAsksFirstAndForgetsTheOptionsOnYes() {
         MainWindow& w = open();
         auto* fov = child<QSlider>(options(), "fieldOfView");

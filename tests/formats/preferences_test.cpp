@@ -45,8 +45,9 @@ TEST(PreferencesLayout, DefaultsLandAtTheirFileOffsets) {
     EXPECT_EQ(readI32(&bytes[0x4A0]), 5);
     EXPECT_EQ(readU32(&bytes[0x4A4]), 1300u);
     EXPECT_EQ(readU16(&bytes[0x4A8]), 1);
-    // "NIGHT LIGHTS", "TRUE SEASONS" and "ATMOSPHERE" on in a fresh record.
-    EXPECT_EQ(bytes[0x4AA], 0x07);
+    // "NIGHT LIGHTS", "TRUE SEASONS", "ATMOSPHERE" and "LOCATIONS LABELS
+    // DECLUTTER" (bits 0 to 3) on in a fresh record.
+    EXPECT_EQ(bytes[0x4AA], 0x0F);
     EXPECT_EQ(bytes[0x4AB], 0);
 }
 
@@ -117,11 +118,18 @@ TEST(PreferencesOptionFlags, ReadAsALittleEndianWordOfBits) {
     EXPECT_FALSE(optionOn(bytes, OptionFlag::NightLights));
     EXPECT_FALSE(optionOn(bytes, OptionFlag::TrueSeasons));
     EXPECT_FALSE(optionOn(bytes, OptionFlag::Atmosphere));
+    EXPECT_FALSE(optionOn(bytes, OptionFlag::LabelsDeclutter));
+    // Bit 3 (value 8) alone is the labels' and no earth option's.
+    bytes[0x4AA] = 0x08;
+    bytes[0x4AB] = 0x00;
+    EXPECT_TRUE(optionOn(bytes, OptionFlag::LabelsDeclutter));
+    EXPECT_FALSE(optionOn(bytes, OptionFlag::NightLights));
+    EXPECT_FALSE(optionOn(bytes, OptionFlag::Atmosphere));
 }
 
 TEST(PreferencesOptionFlags, ChangingOneKeepsEveryOtherBitAsRead) {
     std::array<uint8_t, kPreferencesSize> bytes = encodePreferences(defaultPreferences());
-    bytes[0x4AA] = 0x0A; // "TRUE SEASONS" and bit 3, which is not ours
+    bytes[0x4AA] = 0x0A; // "TRUE SEASONS" and "LOCATIONS LABELS DECLUTTER"
     bytes[0x4AB] = 0x40;
     setOption(bytes, OptionFlag::NightLights, true);
     EXPECT_EQ(bytes[0x4AA], 0x0B);
@@ -156,6 +164,7 @@ TEST(PreferencesOptionFlags, AFileFromBeforeTheOptionsKeepsThemOff) {
     EXPECT_FALSE(optionOn(p, OptionFlag::NightLights));
     EXPECT_FALSE(optionOn(p, OptionFlag::TrueSeasons));
     EXPECT_FALSE(optionOn(p, OptionFlag::Atmosphere));
+    EXPECT_FALSE(optionOn(p, OptionFlag::LabelsDeclutter)) << "every label drawn, as before";
 
     // A file that ends before 0x4AA leaves the fresh record's options on.
     Preferences shortFile = defaultPreferences();
@@ -163,6 +172,7 @@ TEST(PreferencesOptionFlags, AFileFromBeforeTheOptionsKeepsThemOff) {
     EXPECT_TRUE(optionOn(shortFile, OptionFlag::NightLights));
     EXPECT_TRUE(optionOn(shortFile, OptionFlag::TrueSeasons));
     EXPECT_TRUE(optionOn(shortFile, OptionFlag::Atmosphere));
+    EXPECT_TRUE(optionOn(shortFile, OptionFlag::LabelsDeclutter));
 }
 
 TEST(PreferencesTables, OutOfRangeIndicesNeverReadPastATable) {

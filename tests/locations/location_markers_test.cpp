@@ -43,6 +43,8 @@ struct Markers : testing::LocationsFixture {
         frame.utc.tm_mon = 2;
         frame.utc.tm_year = 126;
         prefs.labelsShowTime = 0;
+        // Every label, as drawn before "LOCATIONS LABELS DECLUTTER".
+        prefs.optionFlags = withOption(prefs.optionFlags, OptionFlag::LabelsDeclutter, false);
     }
     std::vector<const RecordingBackend::Draw*> labelDraws() const {
         std::vector<const RecordingBackend::Draw*> out;
@@ -150,6 +152,25 @@ TEST_F(Markers, LabelsSitBesideTheirMarkersInFrontOnTheLimbAndBehind) {
     EXPECT_NEAR(edge.sy, 357.107f - 6.0f, 0.01f);
     EXPECT_FLOAT_EQ(edge.sz, 0.99999f);
     EXPECT_EQ(edge.color >> 24, 61u);
+}
+
+TEST_F(Markers, DeclutterLeavesOutALabelThatWouldCoverANearerOneButKeepsItsMarker) {
+    load(kThreePlusEdge, {3, 0, 1, 2});
+    prefs.optionFlags = withOption(prefs.optionFlags, OptionFlag::LabelsDeclutter, true);
+    backend->clearLog();
+    drawGlobeLocations(frame);
+    // "Edge", two degrees past the limb and drawn first, lies 3 px right of
+    // "Limb"; the limb is nearer, so its label stays and Edge's goes.
+    EXPECT_EQ(markerDraws(), 3);
+    const auto labels = labelsIn(batch());
+    ASSERT_EQ(labels.size(), 2u);
+    EXPECT_EQ(textOf(labels[0], *mainFont), "Front");
+    EXPECT_EQ(textOf(labels[1], *mainFont), "Limb");
+    // Off: every label, as before.
+    prefs.optionFlags = withOption(prefs.optionFlags, OptionFlag::LabelsDeclutter, false);
+    backend->clearLog();
+    drawGlobeLocations(frame);
+    EXPECT_EQ(labelsIn(batch()).size(), 3u);
 }
 
 TEST_F(Markers, FarBehindTheGlobeTheWrappedAlphaNeverShows) {

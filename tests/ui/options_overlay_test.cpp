@@ -38,7 +38,7 @@ class Options : public ::testing::Test {
     std::string value() { return optionEntries()[std::size_t(selectedOption())].handler(0).text; }
 };
 
-TEST_F(Options, FortyFourEntriesFromSmoothnessToAtmosphereWithLabelsThatFitTheirField) {
+TEST_F(Options, FortyFiveEntriesFromSmoothnessToDeclutterWithLabelsThatFitTheirField) {
     const auto& e = optionEntries();
     EXPECT_STREQ(e[0].label, "CAMERA MOVEMENT SMOOTHNESS");
     EXPECT_STREQ(e[5].label, "EARTH MESH RESOLUTION\n[ENTER] to rebuild");
@@ -52,6 +52,7 @@ TEST_F(Options, FortyFourEntriesFromSmoothnessToAtmosphereWithLabelsThatFitTheir
     EXPECT_STREQ(e[41].label, "NIGHT LIGHTS");
     EXPECT_STREQ(e[42].label, "TRUE SEASONS");
     EXPECT_STREQ(e[43].label, "ATMOSPHERE");
+    EXPECT_STREQ(e[44].label, "LOCATIONS LABELS DECLUTTER");
     for (const OptionEntry& entry : e) {
         EXPECT_LT(std::strlen(entry.label), kOptionLabelSize);
         EXPECT_NE(entry.handler, nullptr);
@@ -103,6 +104,7 @@ TEST_F(Options, EveryValueTextAtTheDefaults) {
                                           "CONVENTIONAL",
                                           "ON",
                                           "ON",
+                                          "ON",
                                           "ON"};
     // The first-run marker 999 is past every list: it reads the last mode.
     expected[37] = "800x600 32bits";
@@ -117,12 +119,12 @@ TEST_F(Options, EveryValueTextAtTheDefaults) {
 TEST_F(Options, LeftRightHomeEndWalkTheEntriesRoundBothEnds) {
     host.prefs.optionsSelection = 0;
     optionsKey(VK_LEFT);
-    EXPECT_EQ(host.prefs.optionsSelection, 43);
-    EXPECT_STREQ(optionEntries()[43].label, "ATMOSPHERE");
+    EXPECT_EQ(host.prefs.optionsSelection, 44);
+    EXPECT_STREQ(optionEntries()[44].label, "LOCATIONS LABELS DECLUTTER");
     optionsKey(VK_RIGHT);
     EXPECT_EQ(host.prefs.optionsSelection, 0);
     optionsKey(VK_END);
-    EXPECT_EQ(host.prefs.optionsSelection, 43);
+    EXPECT_EQ(host.prefs.optionsSelection, 44);
     optionsKey(VK_HOME);
     EXPECT_EQ(host.prefs.optionsSelection, 0);
     optionsKey(VK_RIGHT);
@@ -160,6 +162,16 @@ TEST_F(Options, TheEarthOptionsEachToggleTheirOwnBitAtOnce) {
     select("NIGHT LIGHTS");
     EXPECT_EQ(press(VK_DOWN), "OFF");
     EXPECT_EQ(host.prefs.optionFlags, 0x000A);
+}
+
+TEST_F(Options, DeclutterTogglesTheLabelsBitAlone) {
+    host.prefs.optionFlags = 0x0005; // a file with two earth options, from before
+    select("LOCATIONS LABELS DECLUTTER");
+    EXPECT_EQ(value(), "OFF");
+    EXPECT_EQ(press(VK_UP), "ON");
+    EXPECT_EQ(host.prefs.optionFlags, 0x000D);
+    EXPECT_EQ(press(VK_DOWN), "OFF");
+    EXPECT_EQ(host.prefs.optionFlags, 0x0005);
 }
 
 TEST_F(Options, FieldOfViewStepsInSinglePrecisionAndReachesTheCamera) {
