@@ -237,6 +237,23 @@ void RecordingBackend::releaseTexture(uint32_t id) {
     log("releaseTexture", id);
 }
 
+bool RecordingBackend::updateTexture(uint32_t id, const PixelFormat& format, uint32_t x, uint32_t y,
+                                     uint32_t width, uint32_t height, const uint8_t* pixels,
+                                     uint32_t rowPixels) {
+    auto it = textures.find(id);
+    if (it == textures.end()) return false;
+    // The copy is kept at the width of the source rows (the texture's own).
+    const size_t bpp = format.bits / 8;
+    std::vector<uint8_t>& copy = it->second;
+    for (uint32_t row = 0; row < height; ++row) {
+        const size_t at = ((size_t(y) + row) * rowPixels + x) * bpp;
+        if (at + width * bpp > copy.size()) return false;
+        std::memcpy(copy.data() + at, pixels + size_t(row) * rowPixels * bpp, width * bpp);
+    }
+    log("updateTexture", id, x, y, width * 65536u + height);
+    return true;
+}
+
 bool RecordingBackend::readBackBuffer(uint8_t* bgr, uint32_t width, uint32_t height) {
     std::memset(bgr, 0, size_t(width) * height * 3);
     return true;

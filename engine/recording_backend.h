@@ -104,6 +104,9 @@ class RecordingBackend : public RenderBackend {
     uint32_t createTexture(const PixelFormat& format, uint32_t width, uint32_t height,
                            const uint8_t* pixels) override;
     void releaseTexture(uint32_t id) override;
+    bool updateTexture(uint32_t id, const PixelFormat& format, uint32_t x, uint32_t y,
+                       uint32_t width, uint32_t height, const uint8_t* pixels,
+                       uint32_t rowPixels) override;
     bool readBackBuffer(uint8_t* bgr, uint32_t width, uint32_t height) override;
     bool readDepth(uint32_t x, uint32_t y, float& depth) override;
     void drawConsoleText(int x, int y, const char* text, uint32_t rgb) override;

@@ -78,6 +78,11 @@ class RenderBackend {
     virtual uint32_t createTexture(const PixelFormat& format, uint32_t width, uint32_t height,
                                    const uint8_t* pixels) = 0;
     virtual void releaseTexture(uint32_t id) = 0;
+    // New pixels for a rectangle of a texture made by createTexture, in the
+    // format it was made with; rows rowPixels apart, top row first.
+    virtual bool updateTexture(uint32_t id, const PixelFormat& format, uint32_t x, uint32_t y,
+                               uint32_t width, uint32_t height, const uint8_t* pixels,
+                               uint32_t rowPixels) = 0;
 
     // --- read back ---
     // The back buffer as 24-bit blue, green, red, top row first.

@@ -6,14 +6,28 @@
 #include "engine/error_name.h"
 #include "engine/mesh.h"
 #include "engine/render_backend.h"
+#include "engine/text_atlas.h"
 #include "engine/texture.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace gv {
 
 namespace {
+
+// A screen quad from (x0, y0) to (x1, y1) over the texture coordinates (l, t)
+// to (r, b): top left, bottom left, bottom right, top right.
+struct ScreenQuad {
+    ScreenVertex v[4];
+    ScreenQuad(float x0, float y0, float x1, float y1, float depth, float rhw, uint32_t colour,
+               float l, float t, float r, float b)
+        : v{{x0, y0, depth, rhw, colour, 0, l, t},
+            {x0, y1, depth, rhw, colour, 0, l, b},
+            {x1, y1, depth, rhw, colour, 0, r, b},
+            {x1, y0, depth, rhw, colour, 0, r, t}} {}
+};
 
 uint32_t channel255(float v) {
     if (!(v > 0.0f)) return 0;
@@ -473,6 +487,10 @@ void Renderer::drawTextV(const BitmapFont& font, float x, float y, float depth, 
     penY_ = y;
     if (text_[0] == 0) return;
     const bool batched = batchFont_ == &font;
+    if (batched && batchAtlas_ && !std::strchr(text_, 9)) {
+        atlasText(font, x, y, depth, argb, scaleX, scaleY);
+        return;
+    }
     if (!batched) setTextStates(font);
 
     const float rhw = 1.0f / depth;
@@ -500,16 +518,12 @@ void Renderer::drawTextV(const BitmapFont& font, float x, float y, float depth, 
         const float w = float(font.glyphWidth(c)) * scaleX;
         const float h = float(font.glyphHeight(c)) * scaleY;
         if (w != 0.0f && h != 0.0f && quads < kMaxGlyphs) {
-            const float l = font.texLeft(c), t = font.texTop(c), r = font.texRight(c),
-                        bt = font.texBottom(c);
-            const ScreenVertex quad[4] = {{penX, penY, depth, rhw, colour, 0, l, t},
-                                          {penX, penY + h, depth, rhw, colour, 0, l, bt},
-                                          {penX + w, penY + h, depth, rhw, colour, 0, r, bt},
-                                          {penX + w, penY, depth, rhw, colour, 0, r, t}};
+            const ScreenQuad q(penX, penY, penX + w, penY + h, depth, rhw, colour, font.texLeft(c),
+                               font.texTop(c), font.texRight(c), font.texBottom(c));
             if (batched)
-                batchVertices_.insert(batchVertices_.end(), quad, quad + 4);
+                batchVertices_.insert(batchVertices_.end(), q.v, q.v + 4);
             else
-                std::copy(quad, quad + 4, &textVertices_[quads * 4]);
+                std::copy(q.v, q.v + 4, &textVertices_[quads * 4]);
             ++quads;
         }
         penX += w;
@@ -523,18 +537,64 @@ void Renderer::drawTextV(const BitmapFont& font, float x, float y, float depth, 
     backend().setRenderState(RenderState::AlphaBlendEnable, 0);
 }
 
-void Renderer::beginTextBatch(const BitmapFont& font) {
-    batchFont_ = &font;
-    batchVertices_.clear();
+void Renderer::atlasText(const BitmapFont& font, float x, float y, float depth, uint32_t argb,
+                         float scaleX, float scaleY) {
+    const float rhw = 1.0f / depth;
+    const float lineHeight = float(font.lineHeight()) * scaleY;
+    float penX = x, penY = y;
+    for (const char* line = text_;;) {
+        const char* end = std::strchr(line, 10);
+        const size_t length = end ? size_t(end - line) : std::strlen(line);
+        penX = x;
+        if (const TextAtlas::Line* at = batchAtlas_->find(line, length)) {
+            // Over the line's ink box only: the samples outside it are
+            // clear and would leave the pixels as they are. Texels for now;
+            // endTextBatch divides by the atlas's size.
+            if (at->inkRight > at->inkLeft) {
+                const float x0 = penX + float(at->inkLeft) * scaleX,
+                            x1 = penX + float(at->inkRight) * scaleX;
+                const float y0 = penY + float(at->inkTop) * scaleY,
+                            y1 = penY + float(at->inkBottom) * scaleY;
+                const ScreenQuad q(x0, y0, x1, y1, depth, rhw, argb, float(at->x + at->inkLeft),
+                                   float(at->y + at->inkTop), float(at->x + at->inkRight),
+                                   float(at->y + at->inkBottom));
+                atlasVertices_.insert(atlasVertices_.end(), q.v, q.v + 4);
+            }
+            penX += float(at->width) * scaleX;
+        } else {
+            for (size_t i = 0; i < length; ++i) {
+                const unsigned char c = static_cast<unsigned char>(line[i]);
+                const float w = float(font.glyphWidth(c)) * scaleX;
+                const float h = float(font.glyphHeight(c)) * scaleY;
+                if (w != 0.0f && h != 0.0f) {
+                    const ScreenQuad q(penX, penY, penX + w, penY + h, depth, rhw, argb,
+                                       font.texLeft(c), font.texTop(c), font.texRight(c),
+                                       font.texBottom(c));
+                    batchVertices_.insert(batchVertices_.end(), q.v, q.v + 4);
+                }
+                penX += w;
+            }
+        }
+        if (!end) break;
+        line = end + 1;
+        penY += lineHeight;
+    }
+    penX_ = penX;
+    penY_ = penY;
 }
 
-void Renderer::endTextBatch() {
-    const BitmapFont* font = batchFont_;
-    batchFont_ = nullptr;
-    if (!font || batchVertices_.empty()) return;
+void Renderer::beginTextBatch(const BitmapFont& font, TextAtlas* atlas) {
+    batchFont_ = &font;
+    batchAtlas_ = atlas && &atlas->font() == &font ? atlas : nullptr;
+    if (batchAtlas_) batchAtlas_->beginFrame();
+    batchVertices_.clear();
+    atlasVertices_.clear();
+}
+
+void Renderer::drawQuads(const std::vector<ScreenVertex>& vertices) {
     // 16-bit indices reach 16384 quads per draw.
     constexpr size_t kQuadsPerDraw = 16384;
-    const size_t quads = batchVertices_.size() / 4;
+    const size_t quads = vertices.size() / 4;
     const size_t perDraw = std::min(quads, kQuadsPerDraw);
     if (batchIndices_.size() < perDraw * 6) {
         batchIndices_.resize(perDraw * 6);
@@ -545,12 +605,33 @@ void Renderer::endTextBatch() {
             std::copy(quad, quad + 6, &batchIndices_[i * 6]);
         }
     }
-    setTextStates(*font);
     for (size_t first = 0; first < quads; first += kQuadsPerDraw) {
         const size_t n = std::min(kQuadsPerDraw, quads - first);
-        backend().drawScreen(PrimitiveType::TriangleList, &batchVertices_[first * 4],
-                             uint32_t(n * 4), batchIndices_.data(), uint32_t(n * 6),
-                             kDrawDoNotUpdateExtents);
+        backend().drawScreen(PrimitiveType::TriangleList, &vertices[first * 4], uint32_t(n * 4),
+                             batchIndices_.data(), uint32_t(n * 6), kDrawDoNotUpdateExtents);
+    }
+}
+
+void Renderer::endTextBatch() {
+    const BitmapFont* font = batchFont_;
+    TextAtlas* atlas = batchAtlas_;
+    batchFont_ = nullptr;
+    batchAtlas_ = nullptr;
+    if (!font) return;
+    if (!batchVertices_.empty()) {
+        setTextStates(*font);
+        drawQuads(batchVertices_);
+    }
+    if (atlas && !atlasVertices_.empty()) {
+        // The quads hold texels until now: the atlas may have grown since.
+        const float w = float(atlas->texture()->width()), h = float(atlas->texture()->height());
+        for (ScreenVertex& v : atlasVertices_) {
+            v.u /= w;
+            v.v /= h;
+        }
+        setTextStates(*font);
+        backend().setTexture(0, atlas->texture()->deviceId());
+        drawQuads(atlasVertices_);
     }
     backend().setRenderState(RenderState::AlphaBlendEnable, 0);
 }

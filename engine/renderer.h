@@ -17,6 +17,7 @@ class Camera;
 class DisplayDevice;
 class Renderer;
 class RenderBackend;
+class TextAtlas;
 class Texture;
 struct MeshVertex;
 struct MeshFace;
@@ -169,8 +170,10 @@ class Renderer {
     // drawn between these two go out together at the end, in the order
     // drawn, in as few draws as the index range allows; text in another font
     // is drawn at once as usual. Nothing is allocated once the batch has
-    // grown to the largest frame.
-    void beginTextBatch(const BitmapFont& font);
+    // grown to the largest frame. With an atlas of the font, each line of
+    // text is one quad over its texels there (lines the atlas has no room
+    // for are drawn glyph by glyph, under the others).
+    void beginTextBatch(const BitmapFont& font, TextAtlas* atlas = nullptr);
     void endTextBatch();
     // The pen position after the last drawText (for layout checks).
     float lastTextX() const {
@@ -239,8 +242,15 @@ class Renderer {
     std::vector<Camera*> viewCameras_;
     SurfaceEffects surface_;
     std::vector<BufferVertex> updateScratch_;
+    // text_ through the batch's atlas, a quad a line.
+    void atlasText(const BitmapFont& font, float x, float y, float depth, uint32_t argb,
+                   float scaleX, float scaleY);
+    void drawQuads(const std::vector<ScreenVertex>& vertices);
+
     const BitmapFont* batchFont_ = nullptr;
+    TextAtlas* batchAtlas_ = nullptr;
     std::vector<ScreenVertex> batchVertices_;
+    std::vector<ScreenVertex> atlasVertices_;
     std::vector<uint16_t> batchIndices_;
 
     // Text scratch: formatted text and one quad per character, kept between

@@ -151,6 +151,42 @@ uint32_t Texture::createFromBitmap(const char* name, const Bitmap& bitmap, Alpha
     return upload();
 }
 
+uint32_t Texture::createBlank(const Texture& like, uint32_t width, uint32_t height,
+                              uint32_t texel) {
+    release();
+    if (width == 0 || height == 0 || width > 8192 || height > 8192) return kErrInvalidParams;
+    const PixelFormat format = like.format_;
+    if (format.bits != 16 && format.bits != 24 && format.bits != 32) return kErrInvalidPixelFormat;
+    format_ = format;
+    bits_ = uint8_t(format.bits);
+    width_ = uint16_t(width);
+    height_ = uint16_t(height);
+    surface_.assign(size_t(width) * height * (format_.bits / 8), 0);
+    for (size_t i = 0, n = size_t(width) * height; i < n; ++i)
+        storePixel(i, texel);
+    return upload();
+}
+
+uint32_t Texture::growTo(uint32_t height, uint32_t texel) {
+    if (surface_.empty()) return kErrSurfaceLost;
+    if (height <= height_ || height > 8192) return kErrInvalidParams;
+    const size_t before = size_t(width_) * height_;
+    surface_.resize(size_t(width_) * height * (format_.bits / 8));
+    height_ = uint16_t(height);
+    for (size_t i = before, n = size_t(width_) * height_; i < n; ++i)
+        storePixel(i, texel);
+    return upload();
+}
+
+uint32_t Texture::uploadRegion(uint32_t x, uint32_t y, uint32_t width, uint32_t height) {
+    if (surface_.empty() || !id_) return kErrSurfaceLost;
+    if (x + width > width_ || y + height > height_) return kErrInvalidParams;
+    const uint8_t* first = surface_.data() + (size_t(y) * width_ + x) * (format_.bits / 8);
+    return device_.backend().updateTexture(id_, format_, x, y, width, height, first, width_)
+               ? kResultOk
+               : kErrOutOfVideoMemory;
+}
+
 uint32_t Texture::createFromPixels(uint32_t width, uint32_t height, uint32_t depth,
                                    uint32_t alphaBits, const uint8_t* pixels) {
     const uint32_t r = makeSurface(width, height, depth, alphaBits);

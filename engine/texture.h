@@ -45,6 +45,17 @@ class Texture {
     // New pixels for a texture made from pixels, of its size and the depth
     // it was made with; the surface and its format stay. 0 or a result code.
     uint32_t updatePixels(const uint8_t* pixels);
+    // A texture of one texel value throughout, in the format of `like`
+    // (a texture the device made), to be drawn into with texels() and
+    // uploadRegion(). 0 or a result code.
+    uint32_t createBlank(const Texture& like, uint32_t width, uint32_t height, uint32_t texel);
+    // The same texture taller, the new rows of the texel value; what it
+    // held stays at the same texels.
+    uint32_t growTo(uint32_t height, uint32_t texel);
+    // The system-memory copy to draw into, rows of width() texels.
+    uint8_t* texels() { return surface_.data(); }
+    // Sends a rectangle of the copy to the device.
+    uint32_t uploadRegion(uint32_t x, uint32_t y, uint32_t width, uint32_t height);
     void release();
     // Uploads the system-memory copy again (after a mode change).
     uint32_t restore();

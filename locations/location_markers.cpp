@@ -3,6 +3,7 @@
 #include "engine/bitmap_font.h"
 #include "engine/mesh.h"
 #include "engine/renderer.h"
+#include "engine/text_atlas.h"
 #include "formats/preferences.h"
 #include "formats/time_zones.h"
 #include "locations/earth_occlusion.h"
@@ -216,9 +217,12 @@ void drawGlobeLocations(const LocationsFrame& frame) {
         if (declutter) gDeclutter.offer(slot, index, p.w, box);
     }
     if (declutter) gDeclutter.place();
-    // The labels go out together after the markers (one draw rather than
-    // one per place); each label still lies over the labels before it.
-    b.renderer->beginTextBatch(*b.mainFont);
+    // The labels go out together after the markers, a quad a line from the
+    // atlas; each label still lies over the labels before it.
+    LocationsState& state = locations();
+    if (!state.labelAtlas)
+        state.labelAtlas = std::make_unique<TextAtlas>(b.renderer->device(), *b.mainFont);
+    b.renderer->beginTextBatch(*b.mainFont, state.labelAtlas.get());
     for (std::size_t slot = 0; slot < selection.size(); ++slot) {
         const GlobePlace& at = gGlobePlaces[slot];
         if (!at.drawn) continue;

@@ -39,6 +39,8 @@ void resetLocationsForRun() {
 }
 
 void bindLocations(const LocationsBinding& binding) {
+    // The atlas belongs to the font and device it was made for.
+    gLocations.labelAtlas.reset();
     gLocations.bound = binding;
 }
 

@@ -3,6 +3,7 @@
 // files), the two lists of the locations manager (every place, and the
 // chosen ones) and its insert form, as built at start-up; the places are
 // loaded then and written back at shut-down.
+#include "engine/text_atlas.h"
 #include "locations/overlay_edit.h"
 #include "locations/overlay_list.h"
 #include "places/places.h"
@@ -37,6 +38,8 @@ struct LocationsState {
     Places places;
     bool locationsReady = false;
     LocationsBinding bound;
+    // The labels' lines, drawn once each (made at the first labels drawn).
+    std::unique_ptr<TextAtlas> labelAtlas;
 
     // The lists panel: "AVAILABLE LOCATIONS" (entry k is record k) and then
     // "SELECTED LOCATIONS" (entry j names the place of the selection's

@@ -89,6 +89,9 @@ class GlBackend final : public RenderBackend {
     uint32_t createTexture(const PixelFormat& format, uint32_t width, uint32_t height,
                            const uint8_t* pixels) override;
     void releaseTexture(uint32_t id) override;
+    bool updateTexture(uint32_t id, const PixelFormat& format, uint32_t x, uint32_t y,
+                       uint32_t width, uint32_t height, const uint8_t* pixels,
+                       uint32_t rowPixels) override;
     bool readBackBuffer(uint8_t* bgr, uint32_t width, uint32_t height) override {
         return backBuffer_.read(bgr, width, height, error_);
     }
@@ -400,6 +403,16 @@ void GlBackend::releaseTexture(uint32_t id) {
         surface_.nightTexture = 0;
         setSurfaceEffects(surface_);
     }
+}
+
+bool GlBackend::updateTexture(uint32_t id, const PixelFormat& format, uint32_t x, uint32_t y,
+                              uint32_t width, uint32_t height, const uint8_t* pixels,
+                              uint32_t rowPixels) {
+    gl::TextureFormat f;
+    const GLuint t = textures_.find(id);
+    if (!context_ || !t || !gl::textureFormatOf(format, f)) return false;
+    return gl::TextureTable::update(t, f, x, y, width, height, pixels, rowPixels,
+                                    states_.boundGlTexture(), error_);
 }
 
 } // namespace

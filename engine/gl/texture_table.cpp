@@ -25,6 +25,22 @@ GLuint TextureTable::upload(const TextureFormat& f, uint32_t width, uint32_t hei
     return t;
 }
 
+bool TextureTable::update(GLuint texture, const TextureFormat& f, uint32_t x, uint32_t y,
+                          uint32_t width, uint32_t height, const uint8_t* pixels,
+                          uint32_t rowPixels, GLuint restore, std::string& error) {
+    glGetError();
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, GLint(rowPixels));
+    glTexSubImage2D(GL_TEXTURE_2D, 0, GLint(x), GLint(y), GLsizei(width), GLsizei(height), f.format,
+                    f.type, pixels);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    const bool refused = failed("texture update", error);
+    glBindTexture(GL_TEXTURE_2D, restore);
+    return !refused;
+}
+
 GLuint TextureTable::find(uint32_t id) const {
     auto it = textures_.find(id);
     return it == textures_.end() ? 0 : it->second;

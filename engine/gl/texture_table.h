@@ -18,6 +18,12 @@ class TextureTable {
     static GLuint upload(const TextureFormat& format, uint32_t width, uint32_t height,
                          const uint8_t* pixels, GLuint restore, std::string& error);
 
+    // A rectangle of an uploaded texture, rows rowPixels apart; stage 0 is
+    // left bound to restore.
+    static bool update(GLuint texture, const TextureFormat& format, uint32_t x, uint32_t y,
+                       uint32_t width, uint32_t height, const uint8_t* pixels, uint32_t rowPixels,
+                       GLuint restore, std::string& error);
+
     void add(uint32_t id, GLuint texture) { textures_[id] = texture; }
     // The GL texture of an id; 0 for none.
     GLuint find(uint32_t id) const;

@@ -12,6 +12,8 @@
 //   engine_render_check surface OUT.tga  a planet's night map by the twilight
 //                                         weight, its rim of air, the ring of
 //                                         air round its disc
+//   engine_render_check labels OUT.tga   a label's pixels drawn from the text
+//                                         atlas against its glyph quads
 #include "engine/bitmap_font.h"
 #include "engine/display_device.h"
 #include "engine/error_name.h"
@@ -20,11 +22,13 @@
 #include "engine/render_backend.h"
 #include "engine/renderer.h"
 #include "engine/surface_effects.h"
+#include "engine/text_atlas.h"
 #include "engine/texture.h"
 #include "engine/tga_image.h"
 #include "platform/display_modes.h"
 #include "platform/resources.h"
 #include "platform/window.h"
+#include "resources/builtin_resources.h"
 #include "scene/air_shell.h"
 #include "scene/planet_objects.h"
 #include "tests/engine/test_images.h"
@@ -34,6 +38,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 using namespace gv;
 
@@ -563,11 +568,116 @@ int surfaceCase(Renderer& r, DisplayDevice& device, const char* out) {
     return 0;
 }
 
+// The labels of the places, drawn with the program's main font as glyph
+// quads and as a quad a line from the atlas, over the same background:
+// labels as large and bright as one facing the camera (scale 0.51, alpha
+// 0x81) and as small and faint as one on the limb (0.25, 0x3F), with and
+// without the time, with bilinear and with nearest filtering. Tolerance: at
+// most 2 levels a channel anywhere but in the pixel columns within a pixel
+// of where two glyphs meet (there bilinear filtering reads the next glyph
+// in the atlas and the sheet's gap on the sheet), and a mean of at most 1
+// level over the label's box.
+int labelsCase(Renderer& r, DisplayDevice& device, const char* out) {
+    resources::registerBuiltinResources();
+    BitmapFont font(device);
+    check(font.loadFont(resources::kMainFontMetrics, resources::kMainFontSheet), "main font loads");
+    TextAtlas atlas(device, font);
+    Camera camera(kFov, kWidth, kHeight);
+    struct Case {
+        const char* what;
+        float scale;
+        uint32_t colour;
+        const char* name;
+        const char* time;
+    };
+    const Case cases[] = {
+        {"in front", 0.508549f, 0x81D0B0FFu, "Amsterdam", nullptr},
+        {"in front with the time", 0.508549f, 0x81D0B0FFu, "Amsterdam", "13:00:59"},
+        {"on the limb", 0.25f, 0x3FD0B0FFu, "Brussels", nullptr},
+        {"on the limb with the time", 0.25f, 0x3FD0B0FFu, "Brussels", "13:00:59"},
+    };
+    // Where a label lands: not on a pixel's edge, as on the globe.
+    const float x = 37.3f, y = 41.7f;
+    const std::string glyphsOut = std::string(out) + ".glyphs.tga";
+    int compared = 0;
+    for (bool bilinear : {true, false}) {
+        for (const Case& c : cases) {
+            auto draw = [&](TextAtlas* with, const std::string& path) {
+                r.setBilinearFiltering(bilinear);
+                r.beginFrame(camera, kClearTarget | kClearZBuffer);
+                r.bindTexture(nullptr);
+                r.drawScreenRect(0, 0, kWidth, kHeight, 0xFF305078u, false, 0.9f);
+                r.beginTextBatch(font, with);
+                if (c.time)
+                    r.drawText(font, x, y, 0.00001f, c.colour, c.scale, c.scale, "%s\n%s", c.name,
+                               c.time);
+                else
+                    r.drawText(font, x, y, 0.00001f, c.colour, c.scale, c.scale, "%s", c.name);
+                r.endTextBatch();
+                r.endFrame();
+                device.present();
+                Image img;
+                const bool ok = captureFrame(device, path.c_str()) && img.tga.read(path.c_str()) &&
+                                img.tga.width() == kWidth && img.tga.height() == kHeight;
+                check(ok, std::string("capture of the label ") + c.what);
+                return img;
+            };
+            const Image glyphs = draw(nullptr, glyphsOut);
+            const Image quads = draw(&atlas, out);
+            if (glyphs.tga.pixels().empty() || quads.tga.pixels().empty()) return 1;
+            // Where glyphs meet, line by line.
+            std::vector<float> joins;
+            float widest = 0;
+            for (const char* line : {c.name, c.time}) {
+                if (!line) continue;
+                float pen = x;
+                for (const char* p = line; *p != 0; ++p) {
+                    pen += float(font.glyphWidth(uint8_t(*p))) * c.scale;
+                    if (p[1] != 0) joins.push_back(pen);
+                }
+                widest = std::max(widest, pen - x);
+            }
+            const int lines = c.time ? 2 : 1;
+            const int x0 = int(x) - 2, y0 = int(y) - 2;
+            const int x1 = int(x + widest) + 2,
+                      y1 = int(y + float(lines * font.lineHeight()) * c.scale) + 2;
+            int worst = 0, inked = 0;
+            double sum = 0;
+            int count = 0;
+            for (int py = y0; py <= y1; ++py)
+                for (int px = x0; px <= x1; ++px) {
+                    int r0, g0, b0, r1, g1, b1;
+                    glyphs.pixel(px, py, r0, g0, b0);
+                    quads.pixel(px, py, r1, g1, b1);
+                    const int d =
+                        std::max({std::abs(r0 - r1), std::abs(g0 - g1), std::abs(b0 - b1)});
+                    sum += d;
+                    ++count;
+                    inked += std::abs(r0 - 0x30) + std::abs(g0 - 0x50) + std::abs(b0 - 0x78) > 6;
+                    const bool atJoin = std::any_of(joins.begin(), joins.end(), [&](float j) {
+                        return std::fabs(float(px) + 0.5f - j) <= 1.0f;
+                    });
+                    if (!atJoin) worst = std::max(worst, d);
+                }
+            char line[256];
+            std::snprintf(line, sizeof line,
+                          "label %s, %s filtering: %d pixels of ink, worst difference %d away from "
+                          "glyph joins, mean %.2f",
+                          c.what, bilinear ? "bilinear" : "nearest", inked, worst, sum / count);
+            check(inked > 20 && worst <= 2 && sum / count <= 1.0, line);
+            ++compared;
+        }
+    }
+    check(compared == 8, "eight labels compared");
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s render|depth|console|modechange|specular|surface OUT.tga\n",
+        std::fprintf(stderr,
+                     "usage: %s render|depth|console|modechange|specular|surface|labels OUT.tga\n",
                      argv[0]);
         return 2;
     }
@@ -602,6 +712,7 @@ int main(int argc, char** argv) {
                  : mode == "modechange" ? modeChangeCase(renderer, device, argv[2])
                  : mode == "specular"   ? specularCase(renderer, device, argv[2])
                  : mode == "surface"    ? surfaceCase(renderer, device, argv[2])
+                 : mode == "labels"     ? labelsCase(renderer, device, argv[2])
                                         : renderCase(renderer, device, argv[2]);
     }
     window.reset();

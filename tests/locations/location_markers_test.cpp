@@ -68,6 +68,7 @@ struct Markers : testing::LocationsFixture {
                 out.back().screen[0].sz != v.sz) {
                 out.emplace_back();
                 out.back().op = d.op;
+                out.back().texture = d.texture;
             }
             out.back().screen.insert(out.back().screen.end(), &d.screen[q], &d.screen[q] + 4);
         }
@@ -129,15 +130,19 @@ TEST_F(Markers, LabelsSitBesideTheirMarkersInFrontOnTheLimbAndBehind) {
 
     // In front: projected at (640, 356.063), 370.726 units away against 500:
     // f = 1.25 - 0.741451 = 0.508549, alpha 129 = 0x81 on colour 9 D0B0FF.
-    const ScreenVertex& front = labels[0].screen[0];
+    const ScreenVertex front = textOrigin(labels[0]);
     EXPECT_NEAR(front.sx, 648.0f, 0.01f);
     EXPECT_NEAR(front.sy, 350.063f, 0.01f);
     EXPECT_FLOAT_EQ(front.sz, 0.00001f);
     EXPECT_EQ(front.color, 0x81D0B0FFu);
-    EXPECT_NEAR(labels[0].screen[1].sy - front.sy, 27.0f * 0.508549f, 0.01f);
+    // Texels at the label's scale.
+    const ScreenVertex& a = labels[0].screen[0];
+    const ScreenVertex& b = labels[0].screen[2];
+    EXPECT_NEAR((b.sy - a.sy) / ((b.v - a.v) * float(locations().labelAtlas->texture()->height())),
+                0.508549f, 1e-4f);
 
     // On the limb: as far as the centre, so still in front; f = 0.25.
-    const ScreenVertex& limb = labels[1].screen[0];
+    const ScreenVertex limb = textOrigin(labels[1]);
     EXPECT_NEAR(limb.sx, 326.0025f + 8.0f, 0.01f);
     EXPECT_NEAR(limb.sy, 357.0809f - 6.0f, 0.01f);
     EXPECT_FLOAT_EQ(limb.sz, 0.00001f);
@@ -147,7 +152,7 @@ TEST_F(Markers, LabelsSitBesideTheirMarkersInFrontOnTheLimbAndBehind) {
     // but the label reaches past the globe's edge, so it is drawn.
     // 129.196 units left, 4.512 behind the centre: at (329.000, 357.107),
     // f = 1.25 - 504.512 / 500 = 0.240977, alpha 61.
-    const ScreenVertex& edge = labels[2].screen[0];
+    const ScreenVertex edge = textOrigin(labels[2]);
     EXPECT_NEAR(edge.sx, 329.0f + 8.0f, 0.01f);
     EXPECT_NEAR(edge.sy, 357.107f - 6.0f, 0.01f);
     EXPECT_FLOAT_EQ(edge.sz, 0.99999f);
@@ -198,11 +203,13 @@ TEST_F(Markers, TheTimeOptionAddsTheApproximateLocalTimeOnASecondLine) {
     // GMT+1 at 23:30 UTC is 00:30; GMT-5 is 18:30.
     EXPECT_EQ(textOf(labels[0], *mainFont), "Front\n00:30:00");
     EXPECT_EQ(textOf(labels[1], *mainFont), "Edge\n18:30:00");
-    // The second line starts under the first, one scaled line lower.
-    const auto& q = labels[0].screen;
-    const std::size_t secondLine = 4 * 5;
-    EXPECT_NEAR(q[secondLine].sx, 648.0f, 0.01f);
-    EXPECT_NEAR(q[secondLine].sy, 350.063f + 27.0f * 0.508549f, 0.02f);
+    // The second line (the second quad, a quad a line) starts under the
+    // first, one scaled line lower.
+    RecordingBackend::Draw second = labels[0];
+    second.screen.erase(second.screen.begin(), second.screen.begin() + 4);
+    const ScreenVertex at = textOrigin(second);
+    EXPECT_NEAR(at.sx, 648.0f, 0.01f);
+    EXPECT_NEAR(at.sy, 350.063f + 27.0f * 0.508549f, 0.02f);
 }
 
 TEST_F(Markers, NothingIsDrawnWithoutASelection) {

@@ -138,14 +138,44 @@ struct LocationsFixture : ::testing::Test {
 
     // The characters of a recorded text draw, read back from the glyphs'
     // places on the font sheet; a line feed where the pen went down a line.
+    // Where the text of a label's first quad starts on the screen: a quad
+    // from the atlas covers its line's ink only, so it is moved back to the
+    // line's first texel (at the quad's own scale); a glyph quad starts
+    // there.
+    ScreenVertex textOrigin(const RecordingBackend::Draw& d) const {
+        ScreenVertex v = d.screen.at(0);
+        const TextAtlas* atlas = locations().labelAtlas.get();
+        if (!atlas || !atlas->texture() || d.texture != atlas->texture()->deviceId()) return v;
+        const float tw = float(atlas->texture()->width()), th = float(atlas->texture()->height());
+        const ScreenVertex& far = d.screen.at(2);
+        const float scaleX = (far.sx - v.sx) / ((far.u - v.u) * tw);
+        const float scaleY = (far.sy - v.sy) / ((far.v - v.v) * th);
+        const TextAtlas::Line* line =
+            atlas->lineAt(uint32_t(v.u * tw + 0.5f), uint32_t(v.v * th + 0.5f));
+        if (!line) return v;
+        v.sx -= (v.u * tw - float(line->x)) * scaleX;
+        v.sy -= (v.v * th - float(line->y)) * scaleY;
+        return v;
+    }
     std::string textOf(const RecordingBackend::Draw& d, const BitmapFont& font) const {
         std::string out;
         float lineY = d.screen.empty() ? 0.0f : d.screen[0].sy;
+        const TextAtlas* atlas = locations().labelAtlas.get();
+        const bool fromAtlas =
+            atlas && atlas->texture() && d.texture == atlas->texture()->deviceId();
         for (std::size_t q = 0; q + 3 < d.screen.size(); q += 4) {
             const ScreenVertex& v = d.screen[q];
             if (std::fabs(v.sy - lineY) > 0.01f) {
                 out += '\n';
                 lineY = v.sy;
+            }
+            if (fromAtlas) {
+                // A whole line: the atlas names the line starting at its texel.
+                const char* line =
+                    atlas->textAt(uint32_t(std::lround(v.u * float(atlas->texture()->width()))),
+                                  uint32_t(std::lround(v.v * float(atlas->texture()->height()))));
+                out += line ? line : "?";
+                continue;
             }
             char found = '?';
             for (int c = 32; c < 256; ++c)
