@@ -43,6 +43,52 @@ Vector3 timesMatrix(const Vector3& v, const Matrix4& m, bool withTranslation) {
             v.x * m.m[0][2] + v.y * m.m[1][2] + v.z * m.m[2][2] + t * m.m[3][2]};
 }
 
+// A billboard 360 units square facing -z, over the cells of the texture
+// that hold light, its vertices on the grid shared by neighbouring cells.
+std::unique_ptr<Mesh> litBoard(Renderer& renderer, const Texture& texture, uint32_t material) {
+    auto board = std::make_unique<Mesh>(renderer);
+    constexpr int g = kBoardGrid;
+    for (int i = 0; i <= g; ++i)
+        for (int j = 0; j <= g; ++j) {
+            const float u = float(j) / g, v = float(i) / g;
+            board->appendVertex({-180.0f + 360.0f * u, -180.0f + 360.0f * v, 0, 0, 0, -1, u, v});
+        }
+    const std::vector<bool> lit = litCells(texture, g);
+    for (int i = 0; i < g; ++i)
+        for (int j = 0; j < g; ++j) {
+            if (!lit[size_t(i * g + j)]) continue;
+            const uint32_t a = uint32_t(i * (g + 1) + j), b = a + 1, c = b + uint32_t(g + 1),
+                           d = a + uint32_t(g + 1);
+            for (const auto& tri :
+                 {std::array<uint32_t, 3>{a, b, c}, std::array<uint32_t, 3>{a, c, d}}) {
+                MeshFace f;
+                f.a = tri[0];
+                f.b = tri[1];
+                f.c = tri[2];
+                f.material = int32_t(material);
+                board->appendFace(f);
+            }
+        }
+    if (!board->finalize()) return nullptr;
+    return board;
+}
+
+// The lit cells of a halo as triangles over a flare's (grid + 1)^2 vertices.
+std::vector<uint16_t> flareCells(const Texture& halo) {
+    constexpr int g = kFlareGrid;
+    const std::vector<bool> lit = litCells(halo, g);
+    std::vector<uint16_t> indices;
+    for (int i = 0; i < g; ++i)
+        for (int j = 0; j < g; ++j) {
+            if (!lit[size_t(i * g + j)]) continue;
+            const uint16_t a = uint16_t(i * (g + 1) + j), b = uint16_t(a + 1),
+                           c = uint16_t(b + g + 1), d = uint16_t(a + g + 1);
+            for (uint16_t k : {a, b, c, a, c, d})
+                indices.push_back(k);
+        }
+    return indices;
+}
+
 int32_t clampedSize(int32_t option) {
     return option >= 1 && option <= 5 ? option : 0;
 }
@@ -58,6 +104,27 @@ const std::array<FlareElement, kFlareCount> kFlareElements = {{
     {-200.0f, 1.2f, 0x6080FF, 2},
     {-350.0f, 0.9f, 0x5060FF, 2},
 }};
+
+std::vector<bool> litCells(const Texture& texture, int grid) {
+    std::vector<bool> lit(size_t(grid * grid), false);
+    const int w = texture.width(), h = texture.height();
+    if (w == 0 || h == 0 || texture.surface().empty()) return lit;
+    const uint32_t colour = ~texture.format().alphaMask;
+    for (int i = 0; i < grid; ++i)
+        for (int j = 0; j < grid; ++j) {
+            // The cell's texels and the one beyond each edge (round the
+            // texture's edges too, for a texture that wraps).
+            const int x0 = j * w / grid - 1, x1 = (j + 1) * w / grid;
+            const int y0 = i * h / grid - 1, y1 = (i + 1) * h / grid;
+            bool any = false;
+            for (int y = y0; y <= y1 && !any; ++y)
+                for (int x = x0; x <= x1 && !any; ++x)
+                    any =
+                        (texture.pixel(uint32_t((x + w) % w), uint32_t((y + h) % h)) & colour) != 0;
+            lit[size_t(i * grid + j)] = any;
+        }
+    return lit;
+}
 
 float effectSize(int32_t option) {
     return kSizes[clampedSize(option)];
@@ -190,26 +257,14 @@ bool buildLensFlares(Renderer& renderer, DisplayDevice& display, Preferences& pr
         m.zWrite = false;
         m.setEmissive(1, 1, 1, 1);
 
-        fx.billboard = std::make_unique<Mesh>(renderer);
-        const MeshVertex corners[4] = {{-180, -180, 0, 0, 0, -1, 0, 0},
-                                       {180, -180, 0, 0, 0, -1, 1, 0},
-                                       {180, 180, 0, 0, 0, -1, 1, 1},
-                                       {-180, 180, 0, 0, 0, -1, 0, 1}};
-        for (const MeshVertex& v : corners)
-            fx.billboard->appendVertex(v);
-        for (const auto& tri :
-             {std::array<uint32_t, 3>{0, 1, 2}, std::array<uint32_t, 3>{0, 2, 3}}) {
-            MeshFace f;
-            f.a = tri[0];
-            f.b = tri[1];
-            f.c = tri[2];
-            f.material = int32_t(fx.flareMaterial);
-            fx.billboard->appendFace(f);
-        }
-        if (!fx.billboard->finalize()) {
+        fx.billboard = litBoard(renderer, *fx.flareTexture, fx.flareMaterial);
+        fx.glowBoard = litBoard(renderer, *fx.glowTexture, fx.flareMaterial);
+        if (!fx.billboard || !fx.glowBoard) {
             logWrite("[ FAILED: texture ]\n");
             return false;
         }
+        for (int k = 0; k < 3; ++k)
+            fx.haloCells[size_t(k)] = flareCells(*fx.halos[size_t(k)]);
     } catch (...) {
         logWrite("*** FATAL ERROR while building lens flares ***\n");
         return false;
@@ -230,6 +285,7 @@ void buildStarField() {
 void releaseSunEffects() {
     SunEffects& fx = gEffects;
     fx.billboard.reset();
+    fx.glowBoard.reset();
     fx.flareTexture.reset();
     for (auto& h : fx.halos)
         h.reset();
@@ -296,23 +352,25 @@ void sunPass(SunEffects& fx, Mesh* sun, const Camera& camera, const Vector3& ear
         Matrix4 sc, toEarth;
         sc.setScale(std::cos(fx.sunSpin) * 0.01f + glowScale(s.d));
         toEarth.setFacing(earthPosition, camera.position());
-        board.world() = sc * toEarth;
-        board.world().translate(-50.0f * s.d * s.ux, -50.0f * s.d * s.uy, 0.0f);
+        Mesh& glow = *fx.glowBoard;
+        glow.world() = sc * toEarth;
+        glow.world().translate(-50.0f * s.d * s.ux, -50.0f * s.d * s.uy, 0.0f);
         flare.setTexture(fx.glowTexture.get());
-        board.draw();
+        glow.draw();
         flare.setTexture(fx.flareTexture.get());
     }
 
-    if (isOn(p.sunOverbrights) && s.d <= 0.7f) {
+    // A wash or flares of alpha 0 would leave every pixel as it is.
+    if (isOn(p.sunOverbrights) && s.d <= 0.7f && overbrightAlpha(s.d) > 0) {
         r.bindTexture(nullptr);
         r.drawScreenRect(-320.0f, -180.0f, W + 320.0f, H + 180.0f,
                          overbrightAlpha(s.d) << 24 | 0x00FFFFFFu, false, kOverlayDepth);
     }
 
-    if (isOn(p.lensFlares) && !hidden) {
+    if (isOn(p.lensFlares) && !hidden && flareAlpha(s.d) > 0) {
         const uint32_t alpha = flareAlpha(s.d) << 24;
         const float size = effectSize(p.lensFlareSize);
-        static const uint16_t quad[6] = {0, 1, 2, 0, 2, 3};
+        constexpr int g = kFlareGrid;
         flare.setBlendMode(MaterialBlendMode::CombinedAlpha);
         for (int i = 0; i < kFlareCount; ++i) {
             const FlareElement& e = kFlareElements[size_t(i)];
@@ -324,12 +382,24 @@ void sunPass(SunEffects& fx, Mesh* sun, const Camera& camera, const Vector3& ear
             flareCentre(i, s, W, H, x, y);
             const float h = size * e.sizeFactor * 80.0f;
             const uint32_t c = alpha | e.rgb;
-            const ScreenVertex v[4] = {{x - h, y - h, kOverlayDepth, 1000.0f, c, 0, 0.0f, 0.0f},
-                                       {x + h, y - h, kOverlayDepth, 1000.0f, c, 0, 1.0f, 0.0f},
-                                       {x + h, y + h, kOverlayDepth, 1000.0f, c, 0, 1.0f, 1.0f},
-                                       {x - h, y + h, kOverlayDepth, 1000.0f, c, 0, 0.0f, 1.0f}};
-            r.backend().drawScreen(PrimitiveType::TriangleList, v, 4, quad, 6,
-                                   kDrawDoNotUpdateExtents);
+            const std::vector<uint16_t>& cells = fx.haloCells[size_t(e.kind)];
+            if (cells.empty()) continue;
+            // The flare's square on the halo's grid; only its lit cells go out.
+            for (int row = 0; row <= g; ++row)
+                for (int col = 0; col <= g; ++col) {
+                    const float u = float(col) / g, v = float(row) / g;
+                    fx.flareVertices[size_t(row * (g + 1) + col)] = {x - h + 2.0f * h * u,
+                                                                     y - h + 2.0f * h * v,
+                                                                     kOverlayDepth,
+                                                                     1000.0f,
+                                                                     c,
+                                                                     0,
+                                                                     u,
+                                                                     v};
+                }
+            r.backend().drawScreen(PrimitiveType::TriangleList, fx.flareVertices.data(),
+                                   uint32_t(fx.flareVertices.size()), cells.data(),
+                                   uint32_t(cells.size()), kDrawDoNotUpdateExtents);
         }
         flare.setBlendMode(MaterialBlendMode::Additive);
         flare.setTexture(fx.flareTexture.get());

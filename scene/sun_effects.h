@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace gv {
 
@@ -53,6 +54,14 @@ extern const std::array<FlareElement, kFlareCount> kFlareElements;
 // Centre of flare i in screen pixels (y downward).
 void flareCentre(int i, const SunOnScreen& sun, float width, float height, float& x, float& y);
 
+// The sprites are cut into a grid of cells, and only the cells where their
+// texture is not black (or lies a texel from such a texel, which bilinear
+// filtering reads) are drawn: black adds nothing to the sky behind a sprite.
+inline constexpr int kBoardGrid = 32; // the sun's billboards and the glow
+inline constexpr int kFlareGrid = 16; // the lens flares
+// Row by row, true for a cell to draw.
+std::vector<bool> litCells(const Texture& texture, int grid);
+
 inline constexpr int kStarCount = 2048;
 struct Star {
     Vector3 position; // relative to the earth's centre
@@ -70,7 +79,12 @@ struct SunEffects {
     std::array<std::unique_ptr<Texture>, 3> halos;
     std::unique_ptr<Texture> glowTexture;
     uint32_t flareMaterial = 0;
+    // The billboard of the sun's glare (its lit cells) and of the glow.
     std::unique_ptr<Mesh> billboard;
+    std::unique_ptr<Mesh> glowBoard;
+    // Each halo's lit cells as indices into a flare's grid of vertices.
+    std::array<std::vector<uint16_t>, 3> haloCells;
+    std::array<ScreenVertex, (kFlareGrid + 1) * (kFlareGrid + 1)> flareVertices{};
 
     std::array<Star, kStarCount> stars{};
     std::array<LitVertex, kStarCount> starVertices{};

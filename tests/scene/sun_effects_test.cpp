@@ -27,14 +27,20 @@ struct SunPass : gv::testing::RecordingScene {
         camera.setPosition(eye);
         camera.lookAt(target);
     }
-    // Screen quads of one flare: four vertices, six indices.
+    // The flares: each a square on a grid of vertices, its lit cells drawn.
     std::vector<const RecordingBackend::Draw*> flareQuads() const {
         std::vector<const RecordingBackend::Draw*> out;
         for (const auto& d : backend->draws)
-            if (d.op == "drawScreen" && d.screen.size() == 4 && d.screen[0].sz == 0.001f &&
-                d.screen[0].sx != -320.0f)
+            if (d.op == "drawScreen" && d.screen.size() == (kFlareGrid + 1) * (kFlareGrid + 1) &&
+                d.screen[0].sz == 0.001f)
                 out.push_back(&d);
         return out;
+    }
+    bool washDrawn() const {
+        for (const auto& d : backend->draws)
+            if (d.op == "drawScreen" && d.screen.size() == 4 && d.screen[0].sx == -320.0f)
+                return true;
+        return false;
     }
 };
 
@@ -154,11 +160,12 @@ TEST_F(SunPass, VisibleSunDrawsBillboardsWashAndSevenFlares) {
     };
     for (int i = 0; i < 7; ++i) {
         const auto& v = quads[size_t(i)]->screen;
-        EXPECT_NEAR(v[0].sx, expected[i].left, 0.01f) << i;
-        EXPECT_NEAR(v[2].sy, expected[i].bottom, 0.01f) << i;
+        EXPECT_NEAR(v.front().sx, expected[i].left, 0.01f) << i;
+        EXPECT_NEAR(v.back().sy, expected[i].bottom, 0.01f) << i;
         EXPECT_EQ(v[0].color, expected[i].colour) << i;
         EXPECT_EQ(v[0].rhw, 1000.0f);
-        EXPECT_EQ(v[2].u, 1.0f);
+        EXPECT_EQ(v.back().u, 1.0f);
+        EXPECT_EQ(quads[size_t(i)]->indices, fx.haloCells[size_t(expected[i].kind)]) << i;
         EXPECT_EQ(quads[size_t(i)]->texture, halo[expected[i].kind]) << i;
     }
     // The sprites swap the flare material's texture and blending and put
@@ -176,6 +183,93 @@ TEST_F(SunPass, VisibleSunDrawsBillboardsWashAndSevenFlares) {
     EXPECT_TRUE(wash);
     // The light is back at the origin.
     EXPECT_EQ(backend->light.position.x, 0.0f);
+}
+
+TEST(SunSprites, ACellIsLitByItsOwnTexelsAndTheOneRoundItThatFilteringReads) {
+    platform::DisplayInfo info;
+    info.modes = {{640, 480, 32, 0}};
+    auto owned = std::make_unique<RecordingBackend>();
+    DisplayDevice device(std::move(owned), std::vector{info}, 32);
+    ASSERT_EQ(device.selectDriver(0), 0u);
+    ASSERT_EQ(device.selectMode(0, true, false), 0u);
+    // 64 x 64 black but for one grey texel at (20, 40) and one at (0, 0);
+    // on an 8 x 8 grid the cells are 8 texels square.
+    std::vector<uint8_t> pixels(64 * 64 * 4, 0);
+    auto set = [&](int x, int y) {
+        for (int c = 0; c < 3; ++c)
+            pixels[size_t((y * 64 + x) * 4 + c)] = 3;
+    };
+    set(20, 40);
+    set(0, 0);
+    Texture t(device);
+    ASSERT_EQ(t.createFromPixels(64, 64, 32, 0, pixels.data()), 0u);
+    const std::vector<bool> lit = litCells(t, 8);
+    std::vector<std::pair<int, int>> cells;
+    for (int i = 0; i < 8; ++i)
+        for (int j = 0; j < 8; ++j)
+            if (lit[size_t(i * 8 + j)]) cells.push_back({i, j});
+    // (20, 40) lies in row 5, column 2, on the top edge of its cell: the
+    // cell above reads it too. (0, 0) in the corner cell, and, the texture
+    // wrapping, in the cells across each edge.
+    const std::vector<std::pair<int, int>> expected = {{0, 0}, {0, 7}, {4, 2},
+                                                       {5, 2}, {7, 0}, {7, 7}};
+    EXPECT_EQ(cells, expected);
+}
+
+TEST_F(SunPass, TheSpritesCoverEveryTexelThatAddsLightAndLeaveOutMuchOfTheBlack) {
+    SunEffects& fx = sunEffects();
+    auto covered = [](const Texture& t, const std::vector<bool>& lit, int g) {
+        const uint32_t colour = ~t.format().alphaMask;
+        int w = t.width(), h = t.height();
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                if (t.pixel(uint32_t(x), uint32_t(y)) & colour) {
+                    if (!lit[size_t((y * g / h) * g + x * g / w)]) return false;
+                }
+        return true;
+    };
+    const std::vector<bool> glare = litCells(*fx.flareTexture, kBoardGrid);
+    EXPECT_TRUE(covered(*fx.flareTexture, glare, kBoardGrid));
+    const auto count = [](const std::vector<bool>& v) {
+        return std::count(v.begin(), v.end(), true);
+    };
+    EXPECT_LT(count(glare), kBoardGrid * kBoardGrid * 3 / 4) << "the rays leave black between them";
+    EXPECT_EQ(fx.billboard->faces().size(), size_t(2 * count(glare)));
+    EXPECT_EQ(fx.glowBoard->faces().size(),
+              size_t(2 * count(litCells(*fx.glowTexture, kBoardGrid))));
+    for (int k = 0; k < 3; ++k) {
+        const std::vector<bool> lit = litCells(*fx.halos[size_t(k)], kFlareGrid);
+        EXPECT_TRUE(covered(*fx.halos[size_t(k)], lit, kFlareGrid)) << k;
+        EXPECT_EQ(fx.haloCells[size_t(k)].size(), size_t(6 * count(lit))) << k;
+    }
+}
+
+TEST_F(SunPass, NoWashAndNoFlaresAtAlphaZero) {
+    SunEffects& fx = sunEffects();
+    prefs.sunOverbrights = 1;
+    prefs.lensFlares = 1;
+    // Turn the view off the sun until the wash's alpha, 50 - 50 sin(2 d),
+    // is below one (d past 0.6854) while d is still within its 0.7.
+    bool found = false;
+    for (float offset = 300.0f; offset < 500.0f && !found; offset += 0.5f) {
+        lookFrom({0.0f, 0.0f, -1000.0f}, {offset, 0.0f, 0.0f});
+        backend->clearLog();
+        sunPass(fx, planets().sun.get(), camera, {1300.0f, 0.0f, 0.0f}, 0);
+        found = fx.lastSun.d > 0.69f && fx.lastSun.d <= 0.7f;
+    }
+    ASSERT_TRUE(found);
+    EXPECT_FALSE(washDrawn());
+    EXPECT_EQ(flareQuads().size(), 7u) << "the flares still show";
+    // Past d = 1 the flares' alpha 128 - 128 d is 0.
+    for (float offset = 500.0f; offset < 2000.0f && fx.lastSun.d <= 1.0f; offset += 5.0f) {
+        lookFrom({0.0f, 0.0f, -1000.0f}, {offset, 0.0f, 0.0f});
+        backend->clearLog();
+        sunPass(fx, planets().sun.get(), camera, {1300.0f, 0.0f, 0.0f}, 0);
+    }
+    ASSERT_GT(fx.lastSun.d, 1.0f);
+    ASSERT_TRUE(fx.lastSun.inFront);
+    EXPECT_TRUE(flareQuads().empty());
+    EXPECT_FALSE(fx.lastFlaresDrawn);
 }
 
 TEST_F(SunPass, SunBehindTheCameraDrawsNothing) {
