@@ -43,36 +43,6 @@ Vector3 timesMatrix(const Vector3& v, const Matrix4& m, bool withTranslation) {
             v.x * m.m[0][2] + v.y * m.m[1][2] + v.z * m.m[2][2] + t * m.m[3][2]};
 }
 
-// A billboard 360 units square facing -z, over the cells of the texture
-// that hold light, its vertices on the grid shared by neighbouring cells.
-std::unique_ptr<Mesh> litBoard(Renderer& renderer, const Texture& texture, uint32_t material) {
-    auto board = std::make_unique<Mesh>(renderer);
-    constexpr int g = kBoardGrid;
-    for (int i = 0; i <= g; ++i)
-        for (int j = 0; j <= g; ++j) {
-            const float u = float(j) / g, v = float(i) / g;
-            board->appendVertex({-180.0f + 360.0f * u, -180.0f + 360.0f * v, 0, 0, 0, -1, u, v});
-        }
-    const std::vector<bool> lit = litCells(texture, g);
-    for (int i = 0; i < g; ++i)
-        for (int j = 0; j < g; ++j) {
-            if (!lit[size_t(i * g + j)]) continue;
-            const uint32_t a = uint32_t(i * (g + 1) + j), b = a + 1, c = b + uint32_t(g + 1),
-                           d = a + uint32_t(g + 1);
-            for (const auto& tri :
-                 {std::array<uint32_t, 3>{a, b, c}, std::array<uint32_t, 3>{a, c, d}}) {
-                MeshFace f;
-                f.a = tri[0];
-                f.b = tri[1];
-                f.c = tri[2];
-                f.material = int32_t(material);
-                board->appendFace(f);
-            }
-        }
-    if (!board->finalize()) return nullptr;
-    return board;
-}
-
 // The lit cells of a halo as triangles over a flare's (grid + 1)^2 vertices.
 std::vector<uint16_t> flareCells(const Texture& halo) {
     constexpr int g = kFlareGrid;
@@ -124,6 +94,37 @@ std::vector<bool> litCells(const Texture& texture, int grid) {
             lit[size_t(i * grid + j)] = any;
         }
     return lit;
+}
+
+// Its vertices lie on the grid that neighbouring cells share, so that no
+// seam shows between them.
+std::unique_ptr<Mesh> buildBillboard(Renderer& renderer, const std::vector<bool>& cells,
+                                     uint32_t material) {
+    auto board = std::make_unique<Mesh>(renderer);
+    constexpr int g = kBoardGrid;
+    for (int i = 0; i <= g; ++i)
+        for (int j = 0; j <= g; ++j) {
+            const float u = float(j) / g, v = float(i) / g;
+            board->appendVertex({-180.0f + 360.0f * u, -180.0f + 360.0f * v, 0, 0, 0, -1, u, v});
+        }
+    if (cells.size() != size_t(g * g)) return nullptr;
+    for (int i = 0; i < g; ++i)
+        for (int j = 0; j < g; ++j) {
+            if (!cells[size_t(i * g + j)]) continue;
+            const uint32_t a = uint32_t(i * (g + 1) + j), b = a + 1, c = b + uint32_t(g + 1),
+                           d = a + uint32_t(g + 1);
+            for (const auto& tri :
+                 {std::array<uint32_t, 3>{a, b, c}, std::array<uint32_t, 3>{a, c, d}}) {
+                MeshFace f;
+                f.a = tri[0];
+                f.b = tri[1];
+                f.c = tri[2];
+                f.material = int32_t(material);
+                board->appendFace(f);
+            }
+        }
+    if (!board->finalize()) return nullptr;
+    return board;
 }
 
 float effectSize(int32_t option) {
@@ -257,8 +258,10 @@ bool buildLensFlares(Renderer& renderer, DisplayDevice& display, Preferences& pr
         m.zWrite = false;
         m.setEmissive(1, 1, 1, 1);
 
-        fx.billboard = litBoard(renderer, *fx.flareTexture, fx.flareMaterial);
-        fx.glowBoard = litBoard(renderer, *fx.glowTexture, fx.flareMaterial);
+        fx.billboard =
+            buildBillboard(renderer, litCells(*fx.flareTexture, kBoardGrid), fx.flareMaterial);
+        fx.glowBoard =
+            buildBillboard(renderer, litCells(*fx.glowTexture, kBoardGrid), fx.flareMaterial);
         if (!fx.billboard || !fx.glowBoard) {
             logWrite("[ FAILED: texture ]\n");
             return false;

@@ -61,6 +61,11 @@ inline constexpr int kBoardGrid = 32; // the sun's billboards and the glow
 inline constexpr int kFlareGrid = 16; // the lens flares
 // Row by row, true for a cell to draw.
 std::vector<bool> litCells(const Texture& texture, int grid);
+// A billboard 360 units square facing -z in the material, over the given
+// cells of a kBoardGrid grid (litCells of its texture); null when the mesh
+// cannot be finalised.
+std::unique_ptr<Mesh> buildBillboard(Renderer& renderer, const std::vector<bool>& cells,
+                                     uint32_t material);
 
 inline constexpr int kStarCount = 2048;
 struct Star {

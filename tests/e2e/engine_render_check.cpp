@@ -14,6 +14,10 @@
 //                                         air round its disc
 //   engine_render_check labels OUT.tga   a label's pixels drawn from the text
 //                                         atlas against its glyph quads
+//   engine_render_check sprites OUT.tga  the sun's glare and the glow drawn
+//                                         over their lit cells against whole
+//                                         quads
+#include "engine/bitmap.h"
 #include "engine/bitmap_font.h"
 #include "engine/display_device.h"
 #include "engine/error_name.h"
@@ -31,12 +35,16 @@
 #include "resources/builtin_resources.h"
 #include "scene/air_shell.h"
 #include "scene/planet_objects.h"
+#include "scene/sun_effects.h"
 #include "tests/engine/test_images.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -672,13 +680,117 @@ int labelsCase(Renderer& r, DisplayDevice& device, const char* out) {
     return 0;
 }
 
+// The sun's glare (two billboards at different sizes, turned and seen at
+// a slant) and the glow, each drawn as the whole 360-unit quad and then over
+// its lit cells only, added to a grey sky as the sun pass adds them. The
+// cells left out hold black texels only, so the pictures must agree to a
+// level (the quads' interiors are cut differently into triangles).
+int spritesCase(Renderer& r, DisplayDevice& device, const char* out) {
+    resources::registerBuiltinResources();
+    Camera camera(kFov, kWidth, kHeight);
+    const std::string wholeOut = std::string(out) + ".whole.tga";
+    int compared = 0;
+    for (uint32_t id : {138u, 121u}) {
+        const std::optional<Bitmap> bitmap = loadBitmapResource(id);
+        check(bitmap.has_value(), "sprite bitmap " + std::to_string(id));
+        if (!bitmap) return 1;
+        Texture texture(device);
+        check(texture.createFromBitmap("sprite", *bitmap, AlphaMode::Brightness, 32, 8, 0.1f) ==
+                  kResultOk,
+              "sprite texture");
+        const uint32_t slot = r.createMaterial();
+        Material& m = r.material(slot);
+        m.setTexture(&texture);
+        m.setBlendMode(MaterialBlendMode::Additive);
+        m.cullMode = d3d::kCullNone;
+        m.zWrite = false;
+        m.setEmissive(1, 1, 1, 1);
+        // The whole quad, as the billboards were drawn before they were cut.
+        Mesh whole(r);
+        const MeshVertex corners[4] = {{-180, -180, 0, 0, 0, -1, 0, 0},
+                                       {180, -180, 0, 0, 0, -1, 1, 0},
+                                       {180, 180, 0, 0, 0, -1, 1, 1},
+                                       {-180, 180, 0, 0, 0, -1, 0, 1}};
+        for (const MeshVertex& v : corners)
+            whole.appendVertex(v);
+        for (auto [a, b, c] :
+             {std::array<uint32_t, 3>{0, 1, 2}, std::array<uint32_t, 3>{0, 2, 3}}) {
+            MeshFace f;
+            f.a = a;
+            f.b = b;
+            f.c = c;
+            f.material = int32_t(slot);
+            whole.appendFace(f);
+        }
+        check(whole.finalize(), "whole sprite");
+        const std::vector<bool> cells = litCells(texture, kBoardGrid);
+        const long drawn = std::count(cells.begin(), cells.end(), true);
+        std::unique_ptr<Mesh> cut = buildBillboard(r, cells, slot);
+        check(cut != nullptr, "sprite over its lit cells");
+        if (!cut) return 1;
+        auto draw = [&](Mesh& sprite, const std::string& path) {
+            r.setBilinearFiltering(true);
+            r.beginFrame(camera, kClearTarget | kClearZBuffer);
+            r.bindTexture(nullptr);
+            r.drawScreenRect(0, 0, kWidth, kHeight, 0xFF202020u, false, 0.9f);
+            for (float size : {1.1f, 1.9f}) {
+                Matrix4 world = Matrix4::identity();
+                world.setScale(size);
+                Matrix4 turn;
+                turn.setRotationZ(0.35f * size);
+                world.multiply(turn);
+                Matrix4 slant;
+                slant.setRotationY(0.4f);
+                world.multiply(slant);
+                world.translate(12.0f, -7.0f, 420.0f);
+                sprite.world() = world;
+                sprite.draw();
+            }
+            r.endFrame();
+            device.present();
+            Image img;
+            const bool ok = captureFrame(device, path.c_str()) && img.tga.read(path.c_str()) &&
+                            img.tga.width() == kWidth && img.tga.height() == kHeight;
+            check(ok, "capture of sprite " + std::to_string(id));
+            return img;
+        };
+        const Image a = draw(whole, wholeOut);
+        const Image b = draw(*cut, out);
+        if (a.tga.pixels().empty() || b.tga.pixels().empty()) return 1;
+        int worst = 0, lit = 0;
+        double sum = 0;
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) {
+                int r0, g0, b0, r1, g1, b1;
+                a.pixel(x, y, r0, g0, b0);
+                b.pixel(x, y, r1, g1, b1);
+                worst = std::max({worst, std::abs(r0 - r1), std::abs(g0 - g1), std::abs(b0 - b1)});
+                sum += std::abs(r0 - r1) + std::abs(g0 - g1) + std::abs(b0 - b1);
+                lit += r0 > 0x20 + 4;
+            }
+        char line[256];
+        std::snprintf(line, sizeof line,
+                      "sprite %u over %ld of %d cells: %d pixels lit, worst difference %d, mean "
+                      "%.4f",
+                      id, drawn, kBoardGrid * kBoardGrid, lit, worst,
+                      sum / (3.0 * kWidth * kHeight));
+        check(lit > 1000 && drawn < kBoardGrid * kBoardGrid && worst <= 1 &&
+                  sum / (3.0 * kWidth * kHeight) <= 0.01,
+              line);
+        ++compared;
+    }
+    check(compared == 2, "both sprites compared");
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr,
-                     "usage: %s render|depth|console|modechange|specular|surface|labels OUT.tga\n",
-                     argv[0]);
+        std::fprintf(
+            stderr,
+            "usage: %s render|depth|console|modechange|specular|surface|labels|sprites OUT.tga\n",
+            argv[0]);
         return 2;
     }
     const std::string mode = argv[1];
@@ -713,6 +825,7 @@ int main(int argc, char** argv) {
                  : mode == "specular"   ? specularCase(renderer, device, argv[2])
                  : mode == "surface"    ? surfaceCase(renderer, device, argv[2])
                  : mode == "labels"     ? labelsCase(renderer, device, argv[2])
+                 : mode == "sprites"    ? spritesCase(renderer, device, argv[2])
                                         : renderCase(renderer, device, argv[2]);
     }
     window.reset();
