@@ -39,7 +39,6 @@ struct GlobePlace {
     bool drawn = false; // false: the globe covers marker and label
 };
 std::vector<GlobePlace> gGlobePlaces;
-LabelDeclutter gDeclutter;
 
 void rowTimesMatrix(const float in[4], const Matrix4& m, float out[4]) {
     for (int j = 0; j < 4; ++j)
@@ -180,8 +179,9 @@ float& highlightPhase() {
 void drawGlobeLocations(const LocationsFrame& frame) {
     const std::vector<uint32_t>& selection = selectedIndices();
     if (selection.empty() || !ready(frame)) return;
-    const LocationsState& s = locations();
+    LocationsState& s = locations();
     const LocationsBinding& b = s.bound;
+    LabelDeclutter& declutterer = s.labelDeclutter;
     const SceneState& scene = *frame.scene;
     const Matrix4& view = frame.camera->view();
     const Matrix4& projection = frame.camera->projection();
@@ -193,9 +193,9 @@ void drawGlobeLocations(const LocationsFrame& frame) {
     const EarthOcclusion cover(*frame.camera, scene.earthPosition, frame.width, frame.height);
     const bool declutter = optionOn(*b.prefs, OptionFlag::LabelsDeclutter);
     if (declutter)
-        gDeclutter.beginFrame(selection.size(), frame.frameMs);
+        declutterer.beginFrame(selection.size(), frame.frameMs);
     else
-        gDeclutter.reset();
+        declutterer.reset();
     if (gGlobePlaces.size() < selection.size()) gGlobePlaces.resize(selection.size());
     char buffer[12];
     for (std::size_t slot = 0; slot < selection.size(); ++slot) {
@@ -214,21 +214,20 @@ void drawGlobeLocations(const LocationsFrame& frame) {
             labelBox(place, at.x, at.y, at.label.scale, labelTime(place, frame, buffer));
         if (at.label.depth == kLabelBehindDepth && coveredByEarth(cover, at.point, box)) continue;
         at.drawn = true;
-        if (declutter) gDeclutter.offer(slot, index, p.w, box);
+        if (declutter) declutterer.offer(slot, index, p.w, box);
     }
-    if (declutter) gDeclutter.place();
+    if (declutter) declutterer.place();
     // The labels go out together after the markers, a quad a line from the
     // atlas; each label still lies over the labels before it.
-    LocationsState& state = locations();
-    if (!state.labelAtlas)
-        state.labelAtlas = std::make_unique<TextAtlas>(b.renderer->device(), *b.mainFont);
-    b.renderer->beginTextBatch(*b.mainFont, state.labelAtlas.get());
+    if (!s.labelAtlas)
+        s.labelAtlas = std::make_unique<TextAtlas>(b.renderer->device(), *b.mainFont);
+    b.renderer->beginTextBatch(*b.mainFont, s.labelAtlas.get());
     for (std::size_t slot = 0; slot < selection.size(); ++slot) {
         const GlobePlace& at = gGlobePlaces[slot];
         if (!at.drawn) continue;
         marker.world().setFacing(at.point, eye);
         marker.draw();
-        if (declutter && !gDeclutter.shown(slot)) continue;
+        if (declutter && !declutterer.shown(slot)) continue;
         const LocationRecord& place = s.places[selection[slot]];
         drawLabel(place, at.x, at.y, at.label.depth, at.label.colour, at.label.scale,
                   labelTime(place, frame, buffer));

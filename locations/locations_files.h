@@ -4,6 +4,7 @@
 // chosen ones) and its insert form, as built at start-up; the places are
 // loaded then and written back at shut-down.
 #include "engine/text_atlas.h"
+#include "locations/label_declutter.h"
 #include "locations/overlay_edit.h"
 #include "locations/overlay_list.h"
 #include "places/places.h"
@@ -40,6 +41,8 @@ struct LocationsState {
     LocationsBinding bound;
     // The labels' lines, drawn once each (made at the first labels drawn).
     std::unique_ptr<TextAtlas> labelAtlas;
+    // Which labels "LOCATIONS LABELS DECLUTTER" leaves out, frame to frame.
+    LabelDeclutter labelDeclutter;
 
     // The lists panel: "AVAILABLE LOCATIONS" (entry k is record k) and then
     // "SELECTED LOCATIONS" (entry j names the place of the selection's
