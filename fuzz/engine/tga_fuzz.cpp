@@ -16,7 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fclose(f);
     gv::TgaImage img;
     const long offset = size > 0 ? long(data[0] % 4) : 0;
-    if (img.read(path.c_str(), offset)) {
+    const bool read = img.read(path.c_str(), offset);
+    // One file per process, gone after each input: a run leaves nothing in /tmp.
+    std::remove(path.c_str());
+    if (read) {
         const size_t expected = size_t(img.width()) * img.height() * (img.depth() / 8);
         if (img.pixels().size() != expected) std::abort();
         if (img.depth() == 8 && img.palette().size() != 768) std::abort();

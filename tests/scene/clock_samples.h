@@ -9,13 +9,14 @@
 
 namespace gv::test {
 
-inline std::time_t utcTime(int year, int month, int day, int hour, int minute = 0) {
+inline std::time_t utcTime(int year, int month, int day, int hour, int minute = 0, int second = 0) {
     std::tm t{};
     t.tm_year = year - 1900;
     t.tm_mon = month - 1;
     t.tm_mday = day;
     t.tm_hour = hour;
     t.tm_min = minute;
+    t.tm_sec = second;
     return static_cast<std::time_t>(utcCalendarSeconds(t));
 }
 

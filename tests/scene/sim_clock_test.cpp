@@ -5,6 +5,7 @@
 #include <ctime>
 #include <string>
 
+#include "clock_samples.h"
 #include "scene/calendar.h"
 #include "scene/sim_clock.h"
 #include "support/os_calls.h"
@@ -36,16 +37,7 @@ class ZoneGuard {
     std::string old_;
 };
 
-std::time_t utcTime(int year, int month, int day, int hour, int minute, int second) {
-    std::tm t{};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    return static_cast<std::time_t>(utcCalendarSeconds(t));
-}
+using test::utcTime;
 
 TEST(Calendar, UtcSecondsMatchTheCLibraryAndCarryOverflow) {
     for (std::time_t t = -2000000000; t < 4200000000; t += 86400 * 97 + 3671) {
