@@ -63,7 +63,6 @@ void ConsoleText::draw(int x, int y, const char* text, uint32_t rgb) {
     const uint32_t colour = 0xFF000000u | (rgb & 0xFFFFFFu);
     for (size_t i = 0; i < quads * 4; ++i)
         vertices_[i].color = colour;
-    const ProgramUniforms& u = program_.uniforms();
     backBuffer_.bindForDrawing();
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
@@ -73,13 +72,13 @@ void ConsoleText::draw(int x, int y, const char* text, uint32_t rgb) {
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, face_);
     glBindSampler(0, 0);
-    glUniform1f(u.hasTexture, 1.0f);
-    glUniform1f(u.specularOnFragment, 0.0f);
-    glUniform2f(u.colorArgs, 0.0f, 0.0f);
-    glUniform4f(u.colorWeights, 1.0f, 0.0f, 0.0f, 0.0f); // diffuse
-    glUniform2f(u.alphaArgs, 1.0f, 0.0f);
-    glUniform4f(u.alphaWeights, 0.0f, 0.0f, 1.0f, 0.0f); // coverage x diffuse
-    program_.useKind(VertexKind::Screen);
+    const float diffuse[4] = {1.0f, 0.0f, 0.0f, 0.0f};
+    const float coverageTimesDiffuse[4] = {0.0f, 0.0f, 1.0f, 0.0f};
+    program_.setTextureBound(true);
+    program_.setSpecular(false);
+    program_.setColorStage(0.0f, 0.0f, diffuse);
+    program_.setAlphaStage(1.0f, 0.0f, coverageTimesDiffuse);
+    program_.prepareDraw(VertexKind::Screen, StageShape::General);
     streams_.drawScreen(GL_TRIANGLES, vertices_.data(), uint32_t(quads * 4), indices_.data(),
                         uint32_t(quads * 6));
     glBindSampler(0, states_.sampler());

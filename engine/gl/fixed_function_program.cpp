@@ -2,11 +2,14 @@
 
 #include "core/matrix4.h"
 
+#include <algorithm>
+#include <cstdio>
+
 namespace gv::gl {
 
 namespace {
 
-const char* kVertexShader = R"(#version 330 core
+const char* kVertexShader = R"(
 layout(location = 0) in vec4 aPos;
 layout(location = 1) in vec3 aNormal;
 layout(location = 2) in vec4 aColor;
@@ -95,7 +98,10 @@ void main() {
 }
 )";
 
-const char* kFragmentShader = R"(#version 330 core
+// The fragment shader is built in variants (kFragmentHeader's SHAPE and
+// PLANET): llvmpipe runs both sides of a branch, so the general weights and
+// the planet's extra texture read cost every pixel unless compiled out.
+const char* kFragmentShader = R"(
 in vec4 vDiffuse;
 in vec4 vSpecular;
 in vec2 vTex;
@@ -104,18 +110,22 @@ in float vFacing;
 flat in int vSurface;
 out vec4 fragColor;
 
+uniform sampler2D uTexture;
+uniform float uSpecularAdd;
+
+#if SHAPE == 0
 // Stage 0 without branches: each argument picks texture or diffuse (the
 // current colour at stage 0), and the operation weighs arg1, arg2, their
 // product and plain diffuse (disable). The weights are set when the stage
 // states change.
-uniform sampler2D uTexture;
 uniform float uHasTexture;
 uniform vec2 uColorArgs;   // 1 where the argument is the texture
 uniform vec4 uColorWeights;
 uniform vec2 uAlphaArgs;
 uniform vec4 uAlphaWeights;
-uniform float uSpecularAdd;
+#endif
 
+#if PLANET
 // The planet shading (surface_effects.h): 1 the planet's faces, 2 the ring
 // of air round its disc.
 uniform sampler2D uNight;  // unit 1
@@ -148,8 +158,18 @@ vec3 airRing() {
     float sunward = clamp(0.5 + 0.5 * vSunSine, 0.0, 1.0);
     return uAirColour * (uAir * edge * edge * sunward);
 }
+#endif
 
 void main() {
+#if SHAPE == 1
+    vec4 c = texture(uTexture, vTex) * vDiffuse;
+    fragColor = vec4(min(c.rgb + vSpecular.rgb * uSpecularAdd, vec3(1.0)), c.a);
+#elif SHAPE == 2
+    fragColor = vec4(min(vDiffuse.rgb + vSpecular.rgb * uSpecularAdd, vec3(1.0)), vDiffuse.a);
+#elif SHAPE == 3
+    vec4 t = texture(uTexture, vTex);
+    fragColor = vec4(min(t.rgb * vDiffuse.rgb + vSpecular.rgb * uSpecularAdd, vec3(1.0)), t.a);
+#else
     // A stage without a texture reads opaque white.
     vec4 tex = mix(vec4(1.0), texture(uTexture, vTex), uHasTexture);
     vec3 c1 = mix(vDiffuse.rgb, tex.rgb, uColorArgs.x);
@@ -161,18 +181,50 @@ void main() {
     float a = a1 * uAlphaWeights.x + a2 * uAlphaWeights.y + a1 * a2 * uAlphaWeights.z +
               vDiffuse.a * uAlphaWeights.w;
     rgb = min(rgb + vSpecular.rgb * uSpecularAdd, vec3(1.0));
+#if PLANET
     if (vSurface == 1) rgb = planet(rgb);
     if (vSurface == 2) {
         rgb = airRing();
         a = 1.0;
     }
+#endif
     fragColor = vec4(rgb, a);
+#endif
 }
 )";
 
-GLuint compile(GLenum type, const char* source, std::string& error) {
+// The uniforms every variant may use, with their GLSL names and sizes in
+// floats (ints are held as floats: they are small).
+struct UniformInfo {
+    const char* name;
+    int size;
+    bool integer;
+};
+
+constexpr UniformInfo kUniforms[size_t(Uniform::Count)] = {
+    {"uKind", 1, true},          {"uWorld", 16, false},      {"uView", 16, false},
+    {"uProj", 16, false},        {"uClipMap", 4, false},     {"uScreen", 2, false},
+    {"uClipFix", 1, true},       {"uMatDiffuse", 4, false},  {"uMatAmbient", 4, false},
+    {"uMatSpecular", 4, false},  {"uMatEmissive", 4, false}, {"uMatPower", 1, false},
+    {"uAmbient", 3, false},      {"uLightOn", 1, true},      {"uLightPos", 3, false},
+    {"uLightColor", 3, false},   {"uAttenuation", 3, false}, {"uSpecularOn", 1, true},
+    {"uSpecularAdd", 1, false},  {"uHasTexture", 1, false},  {"uColorArgs", 2, false},
+    {"uColorWeights", 4, false}, {"uAlphaArgs", 2, false},   {"uAlphaWeights", 4, false},
+    {"uSurface", 1, true},       {"uHasNight", 1, false},    {"uTwilight", 1, false},
+    {"uAir", 1, false},          {"uAirColour", 3, false},
+};
+
+// Variant index: the general stage without and with the planet shading,
+// then the three direct shapes.
+constexpr int kGeneral = 0, kGeneralPlanet = 1;
+int variantIndex(StageShape shape) {
+    return shape == StageShape::General ? kGeneral : 1 + int(shape);
+}
+
+GLuint compile(GLenum type, const char* header, const char* source, std::string& error) {
     GLuint s = glCreateShader(type);
-    glShaderSource(s, 1, &source, nullptr);
+    const char* parts[2] = {header, source};
+    glShaderSource(s, 2, parts, nullptr);
     glCompileShader(s);
     GLint ok = 0;
     glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
@@ -186,119 +238,203 @@ GLuint compile(GLenum type, const char* source, std::string& error) {
     return s;
 }
 
-} // namespace
-
-bool FixedFunctionProgram::build(std::string& error) {
-    GLuint vs = compile(GL_VERTEX_SHADER, kVertexShader, error);
-    GLuint fs = vs ? compile(GL_FRAGMENT_SHADER, kFragmentShader, error) : 0;
-    if (!vs || !fs) {
-        if (vs) glDeleteShader(vs);
-        return false;
-    }
-    program_ = glCreateProgram();
-    glAttachShader(program_, vs);
-    glAttachShader(program_, fs);
-    glLinkProgram(program_);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
+GLuint link(GLuint vs, GLuint fs, std::string& error) {
+    GLuint program = glCreateProgram();
+    glAttachShader(program, vs);
+    glAttachShader(program, fs);
+    glLinkProgram(program);
     GLint linked = 0;
-    glGetProgramiv(program_, GL_LINK_STATUS, &linked);
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
     if (!linked) {
         char log[1024];
-        glGetProgramInfoLog(program_, sizeof log, nullptr, log);
+        glGetProgramInfoLog(program, sizeof log, nullptr, log);
         error = log;
-        glDeleteProgram(program_);
-        program_ = 0;
+        glDeleteProgram(program);
+        return 0;
+    }
+    return program;
+}
+
+} // namespace
+
+FixedFunctionProgram::FixedFunctionProgram() {
+    const Matrix4 identity = Matrix4::identity();
+    set(Uniform::World, &identity.m[0][0]);
+    set(Uniform::View, &identity.m[0][0]);
+    set(Uniform::Proj, &identity.m[0][0]);
+    setVector(Uniform::ClipMap, 1.0f, 0.0f, 1.0f, 0.0f);
+    setVector(Uniform::Attenuation, 1.0f, 0.0f, 0.0f);
+    setVector(Uniform::Twilight, kTwilightSine);
+    setVector(Uniform::AirColour, kAirColour.r, kAirColour.g, kAirColour.b);
+}
+
+bool FixedFunctionProgram::build(std::string& error) {
+    GLuint vs = compile(GL_VERTEX_SHADER, "#version 330 core\n", kVertexShader, error);
+    if (!vs) return false;
+    bool ok = true;
+    for (int i = 0; i < kVariants && ok; ++i) {
+        char header[64];
+        std::snprintf(header, sizeof header,
+                      "#version 330 core\n#define SHAPE %d\n#define PLANET %d\n",
+                      i <= kGeneralPlanet ? 0 : i - 1, i == kGeneralPlanet ? 1 : 0);
+        GLuint fs = compile(GL_FRAGMENT_SHADER, header, kFragmentShader, error);
+        Variant& v = variants_[size_t(i)];
+        v.program = fs ? link(vs, fs, error) : 0;
+        if (fs) glDeleteShader(fs);
+        ok = v.program != 0;
+        if (!ok) break;
+        glUseProgram(v.program);
+        glUniform1i(glGetUniformLocation(v.program, "uTexture"), 0);
+        glUniform1i(glGetUniformLocation(v.program, "uNight"), 1);
+        for (size_t u = 0; u < size_t(Uniform::Count); ++u) {
+            v.location[u] = glGetUniformLocation(v.program, kUniforms[u].name);
+            v.synced[u] = 0;
+        }
+    }
+    glDeleteShader(vs);
+    if (!ok) {
+        release();
         return false;
     }
-    glUseProgram(program_);
-    auto loc = [&](const char* n) { return glGetUniformLocation(program_, n); };
-    u_ = {loc("uKind"),         loc("uWorld"),       loc("uView"),         loc("uProj"),
-          loc("uClipMap"),      loc("uScreen"),      loc("uClipFix"),      loc("uMatDiffuse"),
-          loc("uMatAmbient"),   loc("uMatSpecular"), loc("uMatEmissive"),  loc("uMatPower"),
-          loc("uAmbient"),      loc("uLightOn"),     loc("uLightPos"),     loc("uLightColor"),
-          loc("uAttenuation"),  loc("uSpecularOn"),  loc("uSpecularAdd"),  loc("uTexture"),
-          loc("uHasTexture"),   loc("uColorArgs"),   loc("uColorWeights"), loc("uAlphaArgs"),
-          loc("uAlphaWeights"), loc("uSurface"),     loc("uNight"),        loc("uHasNight"),
-          loc("uTwilight"),     loc("uAir"),         loc("uAirColour")};
-    glUniform1i(u_.texture, 0);
-    glUniform1i(u_.night, 1);
-    glUniform1f(u_.twilight, kTwilightSine);
-    glUniform3f(u_.airColour, kAirColour.r, kAirColour.g, kAirColour.b);
-    setSurfaceEffects(SurfaceEffects{}, false);
-    glUniform3f(u_.attenuation, 1.0f, 0.0f, 0.0f);
-    const Matrix4 identity = Matrix4::identity();
-    glUniformMatrix4fv(u_.world, 1, GL_FALSE, &identity.m[0][0]);
-    glUniformMatrix4fv(u_.view, 1, GL_FALSE, &identity.m[0][0]);
-    glUniformMatrix4fv(u_.proj, 1, GL_FALSE, &identity.m[0][0]);
-    glUniform4f(u_.clipMap, 1.0f, 0.0f, 1.0f, 0.0f);
-    kind_ = -1;
+    current_ = -1;
     return true;
 }
 
 void FixedFunctionProgram::release() {
-    if (program_) glDeleteProgram(program_);
-    program_ = 0;
+    for (Variant& v : variants_) {
+        if (v.program) glDeleteProgram(v.program);
+        v.program = 0;
+    }
+    current_ = -1;
+}
+
+void FixedFunctionProgram::set(Uniform u, const float* values) {
+    Value& v = values_[size_t(u)];
+    const size_t n = size_t(kUniforms[size_t(u)].size);
+    if (std::equal(values, values + n, v.f)) return;
+    std::copy(values, values + n, v.f);
+    ++v.version;
+}
+
+void FixedFunctionProgram::setVector(Uniform u, float x, float y, float z, float w) {
+    const float f[4] = {x, y, z, w};
+    set(u, f);
+}
+
+void FixedFunctionProgram::upload(const Variant& v, size_t u) const {
+    const GLint at = v.location[u];
+    const float* f = values_[u].f;
+    if (kUniforms[u].integer) {
+        glUniform1i(at, int(f[0]));
+        return;
+    }
+    switch (kUniforms[u].size) {
+    case 1:
+        glUniform1f(at, f[0]);
+        break;
+    case 2:
+        glUniform2f(at, f[0], f[1]);
+        break;
+    case 3:
+        glUniform3f(at, f[0], f[1], f[2]);
+        break;
+    case 4:
+        glUniform4f(at, f[0], f[1], f[2], f[3]);
+        break;
+    default:
+        // Row-major as stored: GLSL sees the transpose.
+        glUniformMatrix4fv(at, 1, GL_FALSE, f);
+        break;
+    }
+}
+
+void FixedFunctionProgram::prepareDraw(VertexKind kind, StageShape shape) {
+    if (!built()) return;
+    setVector(Uniform::Kind, float(int(kind)));
+    int index = variantIndex(shape);
+    // Lit draws under the planet shading need its variant.
+    if (kind == VertexKind::LitByDevice && surfaceShading_) index = kGeneralPlanet;
+    Variant& v = variants_[size_t(index)];
+    if (index != current_) {
+        glUseProgram(v.program);
+        current_ = index;
+    }
+    for (size_t u = 0; u < size_t(Uniform::Count); ++u) {
+        if (v.location[u] < 0 || v.synced[u] == values_[u].version) continue;
+        upload(v, u);
+        v.synced[u] = values_[u].version;
+    }
 }
 
 void FixedFunctionProgram::setTransform(TransformType type, const Matrix4& m) {
-    if (!program_) return;
-    const GLint loc = type == TransformType::World  ? u_.world
-                      : type == TransformType::View ? u_.view
-                                                    : u_.proj;
-    glUniformMatrix4fv(loc, 1, GL_FALSE, &m.m[0][0]);
+    const Uniform u = type == TransformType::World  ? Uniform::World
+                      : type == TransformType::View ? Uniform::View
+                                                    : Uniform::Proj;
+    set(u, &m.m[0][0]);
 }
 
 void FixedFunctionProgram::setViewportMap(const Viewport& vp) {
     const float sx = 2.0f / vp.clipWidth, ox = -2.0f * vp.clipX / vp.clipWidth - 1.0f;
     const float sy = 2.0f / vp.clipHeight,
                 oy = -2.0f * (vp.clipY - vp.clipHeight) / vp.clipHeight - 1.0f;
-    glUniform4f(u_.clipMap, sx, ox, sy, oy);
-    glUniform2f(u_.screen, float(vp.width), float(vp.height));
+    setVector(Uniform::ClipMap, sx, ox, sy, oy);
+    setVector(Uniform::Screen, float(vp.width), float(vp.height));
 }
 
 void FixedFunctionProgram::setMaterial(const MaterialRecord& m) {
-    if (!program_) return;
-    glUniform4f(u_.matDiffuse, m.diffuse.r, m.diffuse.g, m.diffuse.b, m.diffuse.a);
-    glUniform4f(u_.matAmbient, m.ambient.r, m.ambient.g, m.ambient.b, m.ambient.a);
-    glUniform4f(u_.matSpecular, m.specular.r, m.specular.g, m.specular.b, m.specular.a);
-    glUniform4f(u_.matEmissive, m.emissive.r, m.emissive.g, m.emissive.b, m.emissive.a);
-    glUniform1f(u_.matPower, m.power);
+    setVector(Uniform::MatDiffuse, m.diffuse.r, m.diffuse.g, m.diffuse.b, m.diffuse.a);
+    setVector(Uniform::MatAmbient, m.ambient.r, m.ambient.g, m.ambient.b, m.ambient.a);
+    setVector(Uniform::MatSpecular, m.specular.r, m.specular.g, m.specular.b, m.specular.a);
+    setVector(Uniform::MatEmissive, m.emissive.r, m.emissive.g, m.emissive.b, m.emissive.a);
+    setVector(Uniform::MatPower, m.power);
 }
 
 void FixedFunctionProgram::setLight(const LightRecord& l, bool attached) {
-    if (!program_) return;
-    glUniform1i(u_.lightOn, attached && (l.flags & 1) ? 1 : 0);
-    glUniform3f(u_.lightPos, l.position.x, l.position.y, l.position.z);
-    glUniform3f(u_.lightColor, l.color.r, l.color.g, l.color.b);
-    glUniform3f(u_.attenuation, l.attenuation0, l.attenuation1, l.attenuation2);
+    setVector(Uniform::LightOn, attached && (l.flags & 1) ? 1.0f : 0.0f);
+    setVector(Uniform::LightPos, l.position.x, l.position.y, l.position.z);
+    setVector(Uniform::LightColor, l.color.r, l.color.g, l.color.b);
+    setVector(Uniform::Attenuation, l.attenuation0, l.attenuation1, l.attenuation2);
 }
 
 void FixedFunctionProgram::switchLightOff() {
-    if (program_) glUniform1i(u_.lightOn, 0);
+    setVector(Uniform::LightOn, 0.0f);
 }
 
 void FixedFunctionProgram::setAmbient(uint32_t rgb) {
-    if (!program_) return;
-    glUniform3f(u_.ambient, float((rgb >> 16) & 0xFF) / 255.0f, float((rgb >> 8) & 0xFF) / 255.0f,
-                float(rgb & 0xFF) / 255.0f);
+    setVector(Uniform::Ambient, float((rgb >> 16) & 0xFF) / 255.0f,
+              float((rgb >> 8) & 0xFF) / 255.0f, float(rgb & 0xFF) / 255.0f);
 }
 
 void FixedFunctionProgram::setDepthRemap(bool remap) {
-    glUniform1i(u_.clipFix, remap ? 1 : 0);
+    setVector(Uniform::ClipFix, remap ? 1.0f : 0.0f);
 }
 
 void FixedFunctionProgram::setSurfaceEffects(const SurfaceEffects& e, bool nightBound) {
-    if (!program_) return;
-    glUniform1i(u_.surface, int(e.shading));
-    glUniform1f(u_.hasNight, nightBound ? 1.0f : 0.0f);
-    glUniform1f(u_.air, e.air);
+    setVector(Uniform::Surface, float(int(e.shading)));
+    setVector(Uniform::HasNight, nightBound ? 1.0f : 0.0f);
+    setVector(Uniform::Air, e.air);
+    surfaceShading_ = e.shading != SurfaceShading::None;
 }
 
-void FixedFunctionProgram::useKind(VertexKind kind) {
-    if (int(kind) == kind_) return;
-    kind_ = int(kind);
-    glUniform1i(u_.kind, kind_);
+void FixedFunctionProgram::setTextureBound(bool bound) {
+    setVector(Uniform::HasTexture, bound ? 1.0f : 0.0f);
+}
+
+void FixedFunctionProgram::setSpecular(bool on) {
+    setVector(Uniform::SpecularOn, on ? 1.0f : 0.0f);
+    setVector(Uniform::SpecularAdd, on ? 1.0f : 0.0f);
+}
+
+void FixedFunctionProgram::setColorStage(float arg1IsTexture, float arg2IsTexture,
+                                         const float weights[4]) {
+    setVector(Uniform::ColorArgs, arg1IsTexture, arg2IsTexture);
+    set(Uniform::ColorWeights, weights);
+}
+
+void FixedFunctionProgram::setAlphaStage(float arg1IsTexture, float arg2IsTexture,
+                                         const float weights[4]) {
+    setVector(Uniform::AlphaArgs, arg1IsTexture, arg2IsTexture);
+    set(Uniform::AlphaWeights, weights);
 }
 
 } // namespace gv::gl

@@ -287,7 +287,7 @@ uint32_t GlBackend::createDevice() {
         return kErrNo3D;
     }
     streams_.create();
-    states_.attach(program_.uniforms());
+    states_.attach(program_);
     setFixedGlState();
     backBuffer_.bindForDrawing();
 
@@ -297,7 +297,7 @@ uint32_t GlBackend::createDevice() {
     program_.switchLightOff();
     program_.setAmbient(0);
     program_.setMaterial(MaterialRecord{});
-    program_.forgetKind();
+    program_.forgetProgram();
     if (gl::failed("device", error_)) return kErrNo3D;
     deviceReady_ = true;
     return kResultOk;
@@ -350,8 +350,9 @@ void GlBackend::drawIndexedBuffer(PrimitiveType type, uint32_t id, uint32_t firs
     if (!program_.built()) return;
     const GLuint vao = meshBuffers_.vertexArray(id);
     if (!vao) return;
-    program_.useKind(flags & kDrawDoNotLight ? gl::VertexKind::OwnColour
-                                             : gl::VertexKind::LitByDevice);
+    program_.prepareDraw(flags & kDrawDoNotLight ? gl::VertexKind::OwnColour
+                                                 : gl::VertexKind::LitByDevice,
+                         states_.stageShape());
     glBindVertexArray(vao);
     glDrawElements(gl::primitive(type), GLsizei(indexCount), GL_UNSIGNED_SHORT,
                    reinterpret_cast<void*>(uintptr_t(firstIndex) * 2));
@@ -361,21 +362,22 @@ void GlBackend::drawUnlit(PrimitiveType type, const UnlitVertex* v, uint32_t cou
                           uint32_t flags) {
     if (!program_.built() || count == 0) return;
     // Without lighting such a vertex has no colour of its own: white.
-    program_.useKind(flags & kDrawDoNotLight ? gl::VertexKind::OwnColour
-                                             : gl::VertexKind::LitByDevice);
+    program_.prepareDraw(flags & kDrawDoNotLight ? gl::VertexKind::OwnColour
+                                                 : gl::VertexKind::LitByDevice,
+                         states_.stageShape());
     streams_.drawUnlit(gl::primitive(type), v, count);
 }
 
 void GlBackend::drawLit(PrimitiveType type, const LitVertex* v, uint32_t count, uint32_t) {
     if (!program_.built() || count == 0) return;
-    program_.useKind(gl::VertexKind::OwnColour);
+    program_.prepareDraw(gl::VertexKind::OwnColour, states_.stageShape());
     streams_.drawLit(gl::primitive(type), v, count);
 }
 
 void GlBackend::drawScreen(PrimitiveType type, const ScreenVertex* v, uint32_t vertexCount,
                            const uint16_t* indices, uint32_t indexCount, uint32_t) {
     if (!program_.built() || vertexCount == 0 || indexCount == 0) return;
-    program_.useKind(gl::VertexKind::Screen);
+    program_.prepareDraw(gl::VertexKind::Screen, states_.stageShape());
     streams_.drawScreen(gl::primitive(type), v, vertexCount, indices, indexCount);
 }
 

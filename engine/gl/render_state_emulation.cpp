@@ -17,8 +17,8 @@ void opWeights(uint32_t op, float w[4]) {
 
 } // namespace
 
-void RenderStateEmulation::attach(const ProgramUniforms& uniforms) {
-    u_ = &uniforms;
+void RenderStateEmulation::attach(FixedFunctionProgram& program) {
+    program_ = &program;
     glGenSamplers(1, &sampler_);
     glBindSampler(0, sampler_);
     glBindSampler(1, sampler_);
@@ -27,7 +27,7 @@ void RenderStateEmulation::attach(const ProgramUniforms& uniforms) {
 void RenderStateEmulation::detach() {
     if (sampler_) glDeleteSamplers(1, &sampler_);
     sampler_ = 0;
-    u_ = nullptr;
+    program_ = nullptr;
 }
 
 void RenderStateEmulation::setDefaults() {
@@ -57,7 +57,7 @@ void RenderStateEmulation::setDefaults() {
 }
 
 void RenderStateEmulation::applyAll() {
-    if (!u_) return;
+    if (!program_) return;
     for (size_t i = 0; i < rs_.size(); ++i)
         applyRenderState(RenderState(i), rs_[i]);
     for (size_t i = 0; i < ss_.size(); ++i)
@@ -70,27 +70,35 @@ void RenderStateEmulation::applyAll() {
 void RenderStateEmulation::setRenderState(RenderState state, uint32_t value) {
     if (state >= RenderState::Count) return;
     rs_[size_t(state)] = value;
-    if (u_) applyRenderState(state, value);
+    if (program_) applyRenderState(state, value);
 }
 
 void RenderStateEmulation::setStageState(StageState state, uint32_t value) {
     if (state >= StageState::Count) return;
     ss_[size_t(state)] = value;
-    if (u_) applyStage(state);
+    if (program_) applyStage(state);
 }
 
 void RenderStateEmulation::bindTexture(uint32_t id) {
     boundTexture_ = id;
-    if (!u_) return;
+    if (!program_) return;
     const GLuint t = textures_.find(id);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, t);
-    glUniform1f(u_->hasTexture, t ? 1.0f : 0.0f);
+    program_->setTextureBound(t != 0);
+}
+
+StageShape RenderStateEmulation::stageShape() const {
+    auto at = [&](StageState s) { return ss_[size_t(s)]; };
+    const StageSetup stage{at(StageState::ColorOp),   at(StageState::ColorArg1),
+                           at(StageState::ColorArg2), at(StageState::AlphaOp),
+                           at(StageState::AlphaArg1), at(StageState::AlphaArg2)};
+    return gv::stageShape(stage, boundGlTexture() != 0);
 }
 
 void RenderStateEmulation::bindNightTexture(uint32_t id) {
     nightTexture_ = id;
-    if (!u_) return;
+    if (!program_) return;
     glActiveTexture(GL_TEXTURE1);
     glBindTexture(GL_TEXTURE_2D, textures_.find(id));
     // Unit 0 stays the active one: uploads and stage 0 rely on it.
@@ -156,8 +164,7 @@ void RenderStateEmulation::applyRenderState(RenderState state, uint32_t value) {
             glDisable(GL_DITHER);
         break;
     case RenderState::SpecularEnable:
-        glUniform1i(u_->specularOn, value ? 1 : 0);
-        glUniform1f(u_->specularOnFragment, value ? 1.0f : 0.0f);
+        program_->setSpecular(value != 0);
         break;
     case RenderState::ZEnable:
         if (value)
@@ -197,27 +204,22 @@ void RenderStateEmulation::applyRenderState(RenderState state, uint32_t value) {
 }
 
 void RenderStateEmulation::applyStage(StageState state) {
-    using namespace d3d;
-    auto isTexture = [&](StageState s) { return ss_[size_t(s)] == kArgTexture ? 1.0f : 0.0f; };
+    auto isTexture = [&](StageState s) { return ss_[size_t(s)] == d3d::kArgTexture ? 1.0f : 0.0f; };
     float w[4];
     switch (state) {
     case StageState::ColorOp:
-        opWeights(ss_[size_t(StageState::ColorOp)], w);
-        glUniform4f(u_->colorWeights, w[0], w[1], w[2], w[3]);
-        break;
     case StageState::ColorArg1:
     case StageState::ColorArg2:
-        glUniform2f(u_->colorArgs, isTexture(StageState::ColorArg1),
-                    isTexture(StageState::ColorArg2));
+        opWeights(ss_[size_t(StageState::ColorOp)], w);
+        program_->setColorStage(isTexture(StageState::ColorArg1), isTexture(StageState::ColorArg2),
+                                w);
         break;
     case StageState::AlphaOp:
-        opWeights(ss_[size_t(StageState::AlphaOp)], w);
-        glUniform4f(u_->alphaWeights, w[0], w[1], w[2], w[3]);
-        break;
     case StageState::AlphaArg1:
     case StageState::AlphaArg2:
-        glUniform2f(u_->alphaArgs, isTexture(StageState::AlphaArg1),
-                    isTexture(StageState::AlphaArg2));
+        opWeights(ss_[size_t(StageState::AlphaOp)], w);
+        program_->setAlphaStage(isTexture(StageState::AlphaArg1), isTexture(StageState::AlphaArg2),
+                                w);
         break;
     case StageState::AddressMode:
         applySampler();

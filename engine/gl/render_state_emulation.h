@@ -7,6 +7,7 @@
 #include "engine/device_types.h"
 #include "engine/gl/fixed_function_program.h"
 #include "engine/gl/texture_table.h"
+#include "engine/stage_shape.h"
 
 #include <array>
 #include <cstdint>
@@ -19,9 +20,9 @@ class RenderStateEmulation {
 
     // The program the stage states go to; makes the sampler of stage 0.
     // Until then (and after detach) states are only recorded.
-    void attach(const ProgramUniforms& uniforms);
+    void attach(FixedFunctionProgram& program);
     void detach();
-    bool attached() const { return u_ != nullptr; }
+    bool attached() const { return program_ != nullptr; }
 
     // The device's default table: depth test and writes on, less-or-equal,
     // counter-clockwise culling, solid, no blending (one, zero), wrap,
@@ -42,6 +43,8 @@ class RenderStateEmulation {
     GLuint boundGlTexture() const { return textures_.find(boundTexture_); }
     bool depthWrite() const { return depthMask_; }
     GLuint sampler() const { return sampler_; }
+    // The shape stage 0 takes with its current operations and texture.
+    StageShape stageShape() const;
 
   private:
     void applyRenderState(RenderState state, uint32_t value);
@@ -50,7 +53,7 @@ class RenderStateEmulation {
     void applyCull();
 
     const TextureTable& textures_;
-    const ProgramUniforms* u_ = nullptr;
+    FixedFunctionProgram* program_ = nullptr;
     GLuint sampler_ = 0;
     std::array<uint32_t, size_t(RenderState::Count)> rs_{};
     std::array<uint32_t, size_t(StageState::Count)> ss_{};
