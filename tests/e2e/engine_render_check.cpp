@@ -17,6 +17,9 @@
 //   engine_render_check sprites OUT.tga  the sun's glare and the glow drawn
 //                                         over their lit cells against whole
 //                                         quads
+//   engine_render_check stages OUT.tga   texture stage 0's operations and
+//                                         arguments, with and without a
+//                                         texture, with specular added
 #include "engine/bitmap.h"
 #include "engine/bitmap_font.h"
 #include "engine/display_device.h"
@@ -783,13 +786,193 @@ int spritesCase(Renderer& r, DisplayDevice& device, const char* out) {
     return 0;
 }
 
+// Stage 0's colour and alpha worked out by hand for a texel of (200, 100,
+// 50, 128) and a diffuse colour of (96, 255, 64, 192): each setup drawn once
+// unblended (its colour) and once over white with blending by zero and
+// source alpha (its alpha, in every channel).
+int stagesCase(Renderer& r, DisplayDevice& device, const char* out) {
+    using namespace d3d;
+    uint8_t pixels[4 * 4 * 4];
+    for (int i = 0; i < 16; ++i) {
+        pixels[i * 4 + 0] = 50; // blue
+        pixels[i * 4 + 1] = 100;
+        pixels[i * 4 + 2] = 200; // red
+        pixels[i * 4 + 3] = 128;
+    }
+    Texture texture(device);
+    check(texture.createFromPixels(4, 4, 32, 8, pixels) == kResultOk, "texture with alpha");
+    const double T[4] = {200, 100, 50, 128}, D[4] = {96, 255, 64, 192};
+    const double S[3] = {32, 64, 96}; // specular, added to the colour
+    auto times = [](const double* a, const double* b, int i) { return a[i] * b[i] / 255.0; };
+    struct Setup {
+        const char* name;
+        uint32_t colorOp, colorArg1, colorArg2, alphaOp, alphaArg1, alphaArg2;
+        bool textured, specular;
+        double rgb[3], alpha;
+    };
+    const Setup setups[] = {
+        {"texture x diffuse",
+         kOpModulate,
+         kArgTexture,
+         kArgDiffuse,
+         kOpModulate,
+         kArgTexture,
+         kArgDiffuse,
+         true,
+         false,
+         {times(T, D, 0), times(T, D, 1), times(T, D, 2)},
+         times(T, D, 3)},
+        {"diffuse",
+         kOpSelectArg1,
+         kArgDiffuse,
+         0,
+         kOpSelectArg1,
+         kArgDiffuse,
+         0,
+         true,
+         false,
+         {D[0], D[1], D[2]},
+         D[3]},
+        {"texture x diffuse, texture's alpha",
+         kOpModulate,
+         kArgDiffuse,
+         kArgTexture,
+         kOpSelectArg1,
+         kArgTexture,
+         0,
+         true,
+         false,
+         {times(T, D, 0), times(T, D, 1), times(T, D, 2)},
+         T[3]},
+        {"texture",
+         kOpSelectArg1,
+         kArgTexture,
+         0,
+         kOpSelectArg1,
+         kArgTexture,
+         0,
+         true,
+         false,
+         {T[0], T[1], T[2]},
+         T[3]},
+        {"texture as the second argument, alpha diffuse x texture",
+         kOpSelectArg2,
+         kArgDiffuse,
+         kArgTexture,
+         kOpModulate,
+         kArgDiffuse,
+         kArgTexture,
+         true,
+         false,
+         {T[0], T[1], T[2]},
+         times(T, D, 3)},
+        {"texture x diffuse without a texture",
+         kOpModulate,
+         kArgTexture,
+         kArgDiffuse,
+         kOpModulate,
+         kArgTexture,
+         kArgDiffuse,
+         false,
+         false,
+         {D[0], D[1], D[2]},
+         D[3]},
+        {"disabled",
+         kOpDisable,
+         kArgTexture,
+         kArgTexture,
+         kOpDisable,
+         kArgTexture,
+         kArgTexture,
+         true,
+         false,
+         {D[0], D[1], D[2]},
+         D[3]},
+        {"texture x diffuse with specular",
+         kOpModulate,
+         kArgTexture,
+         kArgDiffuse,
+         kOpModulate,
+         kArgTexture,
+         kArgDiffuse,
+         true,
+         true,
+         {times(T, D, 0) + S[0], times(T, D, 1) + S[1], times(T, D, 2) + S[2]},
+         times(T, D, 3)},
+        {"diffuse with specular",
+         kOpSelectArg1,
+         kArgDiffuse,
+         0,
+         kOpSelectArg1,
+         kArgDiffuse,
+         0,
+         false,
+         true,
+         {std::min(255.0, D[0] + S[0]), 255.0, std::min(255.0, D[2] + S[2])},
+         D[3]},
+    };
+    constexpr int kSize = 24, kPitch = 34;
+    Camera camera(kFov, kWidth, kHeight);
+    RenderBackend& b = r.backend();
+    r.beginFrame(camera, kClearTarget | kClearZBuffer);
+    r.bindTexture(nullptr);
+    r.drawScreenRect(0, 100, kWidth, 140, 0xFFFFFFFFu, false, 0.5f);
+    b.setRenderState(RenderState::ZEnable, 0);
+    const uint32_t diffuse = 0xC060FF40u, specular = 0x00204060u;
+    int i = 0;
+    for (const Setup& s : setups) {
+        b.setTexture(0, s.textured ? texture.deviceId() : 0);
+        b.setStageState(0, StageState::ColorOp, s.colorOp);
+        b.setStageState(0, StageState::ColorArg1, s.colorArg1);
+        b.setStageState(0, StageState::ColorArg2, s.colorArg2);
+        b.setStageState(0, StageState::AlphaOp, s.alphaOp);
+        b.setStageState(0, StageState::AlphaArg1, s.alphaArg1);
+        b.setStageState(0, StageState::AlphaArg2, s.alphaArg2);
+        b.setRenderState(RenderState::SpecularEnable, s.specular ? 1 : 0);
+        for (int row = 0; row < 2; ++row) {
+            b.setRenderState(RenderState::AlphaBlendEnable, row);
+            b.setRenderState(RenderState::SrcBlend, kBlendZero);
+            b.setRenderState(RenderState::DestBlend, kBlendSrcAlpha);
+            const float x0 = float(4 + i * kPitch), x1 = x0 + kSize;
+            const float y0 = row == 0 ? 40.0f : 108.0f, y1 = y0 + kSize;
+            const uint32_t spec = s.specular ? specular : 0;
+            const ScreenVertex v[4] = {{x0, y0, 0.5f, 1.0f, diffuse, spec, 0.0f, 0.0f},
+                                       {x0, y1, 0.5f, 1.0f, diffuse, spec, 0.0f, 1.0f},
+                                       {x1, y1, 0.5f, 1.0f, diffuse, spec, 1.0f, 1.0f},
+                                       {x1, y0, 0.5f, 1.0f, diffuse, spec, 1.0f, 0.0f}};
+            static const uint16_t indices[6] = {0, 2, 1, 0, 3, 2};
+            b.drawScreen(PrimitiveType::TriangleList, v, 4, indices, 6, kDrawDoNotUpdateExtents);
+        }
+        ++i;
+    }
+    b.setRenderState(RenderState::AlphaBlendEnable, 0);
+    b.setRenderState(RenderState::ZEnable, 1);
+    r.endFrame();
+    device.present();
+    check(captureFrame(device, out), "capture frame");
+    Image img;
+    check(img.tga.read(out), "captured TGA reads back");
+    if (img.tga.pixels().empty()) return 1;
+    i = 0;
+    for (const Setup& s : setups) {
+        const int x = 4 + i * kPitch + kSize / 2;
+        expectPixel(img, x, 40 + kSize / 2, std::min(255.0, s.rgb[0]), std::min(255.0, s.rgb[1]),
+                    std::min(255.0, s.rgb[2]), 1, (std::string(s.name) + ", colour").c_str());
+        expectPixel(img, x, 108 + kSize / 2, s.alpha, s.alpha, s.alpha, 1,
+                    (std::string(s.name) + ", alpha").c_str());
+        ++i;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
         std::fprintf(
             stderr,
-            "usage: %s render|depth|console|modechange|specular|surface|labels|sprites OUT.tga\n",
+            "usage: %s render|depth|console|modechange|specular|surface|labels|sprites|stages "
+            "OUT.tga\n",
             argv[0]);
         return 2;
     }
@@ -826,6 +1009,7 @@ int main(int argc, char** argv) {
                  : mode == "surface"    ? surfaceCase(renderer, device, argv[2])
                  : mode == "labels"     ? labelsCase(renderer, device, argv[2])
                  : mode == "sprites"    ? spritesCase(renderer, device, argv[2])
+                 : mode == "stages"     ? stagesCase(renderer, device, argv[2])
                                         : renderCase(renderer, device, argv[2]);
     }
     window.reset();
