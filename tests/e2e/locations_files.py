@@ -4,7 +4,8 @@
 must keep), its selection, and the files expected after the manager scenario.
 
     locations_files.py write DATA          geovista.loc and geovista.sel
-    locations_files.py capitals DATA       25 European capitals, all chosen
+    locations_files.py capitals DATA [NAME,...] 25 European capitals, all
+                                           chosen (or only those named)
     locations_files.py expect LOC SEL      the files after the scenario
 """
 import struct
@@ -60,7 +61,10 @@ if __name__ == "__main__":
         data = sys.argv[2]
         records = [record(60 + i, 140 + i, n, la, lo, z, b"\0") for i, (n, la, lo, z) in enumerate(CAPITALS)]
         open(f"{data}/geovista.loc", "wb").write(b"".join(records))
-        open(f"{data}/geovista.sel", "wb").write(struct.pack(f"<{len(CAPITALS)}I", *range(len(CAPITALS))))
+        names = [c[0] for c in CAPITALS]
+        chosen = ([names.index(n) for n in sys.argv[3].split(",")] if len(sys.argv) > 3
+                  else range(len(CAPITALS)))
+        open(f"{data}/geovista.sel", "wb").write(struct.pack(f"<{len(chosen)}I", *chosen))
     elif sys.argv[1] == "expect":
         # Berlin deleted, Buenos Aires chosen, Punta Arenas added at 53 09 s,
         # 070 55 W, GMT-4 (zeros where the form leaves nothing).

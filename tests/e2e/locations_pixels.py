@@ -17,6 +17,8 @@ should be.
     locations_pixels.py files DATA EXPECTED_LOC EXPECTED_SEL
                                                     the files of the program folder
     locations_pixels.py declutter ON OFF PLAIN      the labels with declutter on and off
+    locations_pixels.py knot LAT LON DECLUTTERED OFF PLAIN NAME=ALONE...
+                                                    the labels of a knot of places
                                                     against the view without places
 
 The lists' rectangles at 1280 x 720 and their colours: the available list
@@ -24,6 +26,7 @@ The lists' rectangles at 1280 x 720 and their colours: the available list
 pixels; backgrounds A0304070 (focused) and 80304060, the bar C0405070, the
 key box AF102040 from (645, 535) to (955, 635).
 """
+import os
 import sys
 
 import numpy as np
@@ -237,6 +240,92 @@ def cmd_declutter(on_path, off_path, plain_path):
         fail("a marker went with its label")
 
 
+def lone_label(single, plain):
+    """The box of the one label in a picture of a single place, and the text
+    pixels of its top half: the name, which unlike the time line is the same
+    in every run."""
+    text, pieces = labels_of(single, plain)
+    if not pieces:
+        fail("no label where one was drawn")
+    # The label's glyphs gather round its largest piece; a few pixels of the
+    # turning globe elsewhere are not part of it.
+    big = max(pieces, key=lambda p: p[4])
+    near = (big[0] - LABEL_WIDTH, big[1] - LABEL_HEIGHT, big[2] + LABEL_WIDTH, big[3] + LABEL_HEIGHT)
+    pieces = [p for p in pieces if boxes_meet(p, near)]
+    left, top = min(p[0] for p in pieces), min(p[1] for p in pieces)
+    right, bottom = max(p[2] for p in pieces), max(p[3] for p in pieces)
+    if right - left > LABEL_WIDTH or bottom - top > LABEL_HEIGHT:
+        fail(f"text of {right - left + 1} x {bottom - top + 1} where one label was drawn")
+    mask = np.zeros(text.shape, dtype=bool)
+    rows = slice(top, top + (bottom - top + 1) // 2)
+    mask[rows, left:right + 1] = text[rows, left:right + 1]
+    return (left, top, right, bottom), mask
+
+
+def shown_share(img, single, mask):
+    """The share of a lone label's name pixels that the picture shows as the
+    lone run drew them."""
+    same = np.abs(img[:GLOBE_ROWS] - single[:GLOBE_ROWS]).max(axis=2) <= 24
+    return float((same & mask).sum()) / max(1, int(mask.sum()))
+
+
+def cmd_knot(latitude, longitude, decluttered_path, off_path, plain_path, *singles):
+    """Without declutter (OFF, every place chosen) each label of the knot is
+    drawn, some over the others; with it (DECLUTTERED, only the knot's places
+    chosen) the label of the place nearest to the camera is drawn whole and,
+    of two labels that would meet, the farther one is left out. The camera
+    looks down on the given latitude and longitude (radians)."""
+    sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+    from locations_files import CAPITALS
+    decluttered, off, plain = load(decluttered_path), load(off_path), load(plain_path)
+    where = {n: (la, lo) for n, la, lo, _ in CAPITALS}
+    below = (float(latitude), float(longitude))
+
+    def angle(name):
+        # Great-circle angle from the point under the camera: the nearer
+        # place to the camera has the smaller.
+        la, lo = np.radians(where[name][0]), np.radians(where[name][1])
+        return float(np.arccos(np.sin(la) * np.sin(below[0]) +
+                               np.cos(la) * np.cos(below[0]) * np.cos(lo - below[1])))
+
+    labels = {}
+    for item in singles:
+        name, path = item.split("=", 1)
+        single = load(path)
+        box, mask = lone_label(single, plain)
+        labels[name] = {"box": box, "mask": mask, "single": single, "angle": angle(name)}
+    for name, label in labels.items():
+        # The labels share a colour: where another's box lies over this one,
+        # its pixels may be the other's.
+        own = label["mask"].copy()
+        for other, o in labels.items():
+            if other != name:
+                own[o["box"][1] - 1:o["box"][3] + 2, o["box"][0] - 1:o["box"][2] + 2] = False
+        label["off"] = shown_share(off, label["single"], label["mask"])
+        label["on"] = shown_share(decluttered, label["single"], own)
+        print(f"{name}: label at {label['box']}, {int(label['mask'].sum())} name pixels, "
+              f"{label['off']:.0%} shown without declutter, {label['on']:.0%} of the "
+              f"{int(own.sum())} clear of the others with it; "
+              f"{np.degrees(label['angle']):.2f} degrees from the camera's point")
+    for name, label in labels.items():
+        # Drawn, under the labels drawn after it where they cross.
+        if label["off"] < 0.25:
+            fail(f"{name}'s label not drawn without declutter")
+    order = sorted(labels, key=lambda n: labels[n]["angle"])
+    nearest = labels[order[0]]
+    if shown_share(decluttered, nearest["single"], nearest["mask"]) < 0.95:
+        fail(f"the nearest place, {order[0]}, lost its label with declutter")
+    met = 0
+    for i, near_name in enumerate(order):
+        for far_name in order[i + 1:]:
+            if boxes_meet(labels[near_name]["box"], labels[far_name]["box"]):
+                met += 1
+                if labels[far_name]["on"] > 0.05:
+                    fail(f"{far_name}'s label drawn over the nearer {near_name}'s with declutter")
+    if not met:
+        fail("no two labels of the knot meet")
+
+
 def cmd_files(data, loc, sel):
     for name, want in (("geovista.loc", loc), ("geovista.sel", sel)):
         got = open(f"{data}/{name}", "rb").read()
@@ -249,5 +338,6 @@ def cmd_files(data, loc, sel):
 if __name__ == "__main__":
     commands = {"marker": cmd_marker, "label": cmd_label, "same": cmd_same, "lists": cmd_lists,
                 "row": cmd_row, "form": cmd_form, "empty_form": cmd_empty_form,
-                "files": cmd_files, "declutter": cmd_declutter}
+                "files": cmd_files, "declutter": cmd_declutter,
+                "knot": cmd_knot}
     commands[sys.argv[1]](*sys.argv[2:])

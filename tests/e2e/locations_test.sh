@@ -26,6 +26,8 @@ run_globe() {
     new_folders "$name"
     if [ "$selection" = capitals ]; then
         "$PY" "${HERE}/locations_files.py" capitals "$DATA"
+    elif [ "${selection%%:*}" = capital ]; then
+        "$PY" "${HERE}/locations_files.py" capitals "$DATA" "${selection#capital:}"
     else
         "$PY" "${HERE}/locations_files.py" write "$DATA"
     fi
@@ -121,7 +123,22 @@ declutter)
     keep "${E2E_TMP}/off.png" locations-labels-cluttered.png
     pixels declutter "${E2E_TMP}/on.png" "${E2E_TMP}/off.png" "${E2E_TMP}/plain.png" \
         || fail "the decluttered labels"
-    pass "declutter: no drawn labels overlap, every marker stays, each knot keeps a label"
+    # The knot of Amsterdam, Berlin and Brussels: each label drawn alone, and
+    # the three together with declutter on.
+    singles=()
+    for name in Amsterdam Berlin Brussels; do
+        run_globe "alone-$name" "capital:$name" $QUIET $over_europe labelsShowTime=1 optionFlags=15
+        until_still "${E2E_TMP}/alone-$name.png" 0 0 1280 680 || fail "the view keeps changing"
+        stop_globe
+        singles+=("$name=${E2E_TMP}/alone-$name.png")
+    done
+    run_globe three "capital:Amsterdam,Berlin,Brussels" $QUIET $over_europe labelsShowTime=1 \
+        optionFlags=15
+    until_still "${E2E_TMP}/three.png" 0 0 1280 680 || fail "the view keeps changing"
+    stop_globe
+    pixels knot 0.80285 0.20944 "${E2E_TMP}/three.png" "${E2E_TMP}/off.png" \
+        "${E2E_TMP}/plain.png" "${singles[@]}" || fail "the knot of Amsterdam, Berlin and Brussels"
+    pass "declutter: no drawn labels overlap, every marker stays, each knot keeps a label, the nearer of two meeting labels stays"
     ;;
 manager)
     # The locations view's own distance, which the manager's view replaces
