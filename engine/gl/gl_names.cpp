@@ -71,15 +71,20 @@ GLenum compareFunction(uint32_t function) {
 }
 
 bool textureFormatOf(const PixelFormat& f, TextureFormat& out) {
+    // The 16-bit layouts go up as they are but are kept at 8 bits a channel:
+    // software rasterisers (llvmpipe) filter 8-bit channels on a fast path
+    // and convert every other layout texel by texel, which made the textures'
+    // fill the largest cost of a frame. The values are those of the 16-bit
+    // texels (each channel widened as GL does).
     if (f.bits == 16 && f.redMask == 0xF800 && f.greenMask == 0x07E0 && f.blueMask == 0x1F &&
         f.alphaMask == 0)
-        out = {GL_RGB565, GL_RGB, GL_UNSIGNED_SHORT_5_6_5};
+        out = {GL_RGB8, GL_RGB, GL_UNSIGNED_SHORT_5_6_5};
     else if (f.bits == 16 && f.redMask == 0x7C00 && f.greenMask == 0x03E0 && f.blueMask == 0x1F)
-        out = {GLenum(f.alphaMask == 0x8000 ? GL_RGB5_A1 : GL_RGB5), GL_BGRA,
+        out = {GLenum(f.alphaMask == 0x8000 ? GL_RGBA8 : GL_RGB8), GL_BGRA,
                GL_UNSIGNED_SHORT_1_5_5_5_REV};
     else if (f.bits == 16 && f.redMask == 0x0F00 && f.greenMask == 0x00F0 && f.blueMask == 0x0F &&
              f.alphaMask == 0xF000)
-        out = {GL_RGBA4, GL_BGRA, GL_UNSIGNED_SHORT_4_4_4_4_REV};
+        out = {GL_RGBA8, GL_BGRA, GL_UNSIGNED_SHORT_4_4_4_4_REV};
     else if (f.bits == 24 && f.redMask == 0xFF0000 && f.greenMask == 0xFF00 && f.blueMask == 0xFF)
         out = {GL_RGB8, GL_BGR, GL_UNSIGNED_BYTE};
     else if (f.bits == 32 && f.redMask == 0xFF0000 && f.greenMask == 0xFF00 && f.blueMask == 0xFF)

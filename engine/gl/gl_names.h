@@ -14,7 +14,7 @@ GLenum blendFactor(uint32_t factor);
 // A d3d::kCmp* function.
 GLenum compareFunction(uint32_t function);
 
-// How pixels of a texture format go up to GL.
+// How pixels of a texture format go up to GL, and what GL keeps them as.
 struct TextureFormat {
     GLenum internal = 0, format = 0, type = 0;
 };
