@@ -98,9 +98,10 @@ void main() {
 }
 )";
 
-// The fragment shader is built in variants (kFragmentHeader's SHAPE and
-// PLANET): llvmpipe runs both sides of a branch, so the general weights and
-// the planet's extra texture read cost every pixel unless compiled out.
+// The fragment shader is built in variants (SHAPE and PLANET, defined in the
+// header build() puts before it): llvmpipe runs both sides of a branch, so
+// the general weights and the planet's night-map read would cost every pixel
+// of every draw unless compiled out.
 const char* kFragmentShader = R"(
 in vec4 vDiffuse;
 in vec4 vSpecular;
@@ -129,7 +130,6 @@ uniform vec4 uAlphaWeights;
 // The planet shading (surface_effects.h): 1 the planet's faces, 2 the ring
 // of air round its disc.
 uniform sampler2D uNight;  // unit 1
-uniform float uHasNight;
 uniform float uTwilight;   // sine of the twilight band's half width
 uniform float uAir;
 uniform vec3 uAirColour;
@@ -138,7 +138,9 @@ vec3 planet(vec3 rgb) {
     float t = clamp((uTwilight - vSunSine) / (2.0 * uTwilight), 0.0, 1.0);
     float night = t * t * (3.0 - 2.0 * t);
     // The day side samples no night map.
-    if (uHasNight > 0.0 && night > 0.0) rgb += night * texture(uNight, vTex).rgb;
+#if PLANET == 2
+    if (night > 0.0) rgb += night * texture(uNight, vTex).rgb;
+#endif
     // The rim: the air seen edgewise on the limb, lit where the sun is up
     // and fading across the terminator.
     if (uAir > 0.0) {
@@ -163,12 +165,15 @@ vec3 airRing() {
 void main() {
 #if SHAPE == 1
     vec4 c = texture(uTexture, vTex) * vDiffuse;
-    fragColor = vec4(min(c.rgb + vSpecular.rgb * uSpecularAdd, vec3(1.0)), c.a);
+    vec3 rgb = c.rgb;
+    float a = c.a;
 #elif SHAPE == 2
-    fragColor = vec4(min(vDiffuse.rgb + vSpecular.rgb * uSpecularAdd, vec3(1.0)), vDiffuse.a);
+    vec3 rgb = vDiffuse.rgb;
+    float a = vDiffuse.a;
 #elif SHAPE == 3
     vec4 t = texture(uTexture, vTex);
-    fragColor = vec4(min(t.rgb * vDiffuse.rgb + vSpecular.rgb * uSpecularAdd, vec3(1.0)), t.a);
+    vec3 rgb = t.rgb * vDiffuse.rgb;
+    float a = t.a;
 #else
     // A stage without a texture reads opaque white.
     vec4 tex = mix(vec4(1.0), texture(uTexture, vTex), uHasTexture);
@@ -180,6 +185,7 @@ void main() {
     float a2 = mix(vDiffuse.a, tex.a, uAlphaArgs.y);
     float a = a1 * uAlphaWeights.x + a2 * uAlphaWeights.y + a1 * a2 * uAlphaWeights.z +
               vDiffuse.a * uAlphaWeights.w;
+#endif
     rgb = min(rgb + vSpecular.rgb * uSpecularAdd, vec3(1.0));
 #if PLANET
     if (vSurface == 1) rgb = planet(rgb);
@@ -189,7 +195,6 @@ void main() {
     }
 #endif
     fragColor = vec4(rgb, a);
-#endif
 }
 )";
 
@@ -210,15 +215,17 @@ constexpr UniformInfo kUniforms[size_t(Uniform::Count)] = {
     {"uLightColor", 3, false},   {"uAttenuation", 3, false}, {"uSpecularOn", 1, true},
     {"uSpecularAdd", 1, false},  {"uHasTexture", 1, false},  {"uColorArgs", 2, false},
     {"uColorWeights", 4, false}, {"uAlphaArgs", 2, false},   {"uAlphaWeights", 4, false},
-    {"uSurface", 1, true},       {"uHasNight", 1, false},    {"uTwilight", 1, false},
-    {"uAir", 1, false},          {"uAirColour", 3, false},
+    {"uSurface", 1, true},       {"uTwilight", 1, false},    {"uAir", 1, false},
+    {"uAirColour", 3, false},
 };
 
-// Variant index: the general stage without and with the planet shading,
-// then the three direct shapes.
-constexpr int kGeneral = 0, kGeneralPlanet = 1;
-int variantIndex(StageShape shape) {
-    return shape == StageShape::General ? kGeneral : 1 + int(shape);
+// Variant index: the stage's shape (0 the general stage), and the same
+// again with the planet shading after the stage, without and with its night
+// map (PLANET 0, 1, 2).
+constexpr int kShapes = 4;
+static_assert(int(StageShape::TextureTimesDiffuseAlphaTexture) == kShapes - 1);
+int variantIndex(StageShape shape, int planet) {
+    return int(shape) + planet * kShapes;
 }
 
 GLuint compile(GLenum type, const char* header, const char* source, std::string& error) {
@@ -275,8 +282,8 @@ bool FixedFunctionProgram::build(std::string& error) {
     for (int i = 0; i < kVariants && ok; ++i) {
         char header[64];
         std::snprintf(header, sizeof header,
-                      "#version 330 core\n#define SHAPE %d\n#define PLANET %d\n",
-                      i <= kGeneralPlanet ? 0 : i - 1, i == kGeneralPlanet ? 1 : 0);
+                      "#version 330 core\n#define SHAPE %d\n#define PLANET %d\n", i % kShapes,
+                      i / kShapes);
         GLuint fs = compile(GL_FRAGMENT_SHADER, header, kFragmentShader, error);
         Variant& v = variants_[size_t(i)];
         v.program = fs ? link(vs, fs, error) : 0;
@@ -351,9 +358,11 @@ void FixedFunctionProgram::upload(const Variant& v, size_t u) const {
 void FixedFunctionProgram::prepareDraw(VertexKind kind, StageShape shape) {
     if (!built()) return;
     setVector(Uniform::Kind, float(int(kind)));
-    int index = variantIndex(shape);
-    // Lit draws under the planet shading need its variant.
-    if (kind == VertexKind::LitByDevice && surfaceShading_) index = kGeneralPlanet;
+    // Only lit draws see the planet shading.
+    const int planet = kind != VertexKind::LitByDevice || !surfaceShading_ ? 0
+                       : nightBound_                                       ? 2
+                                                                           : 1;
+    const int index = variantIndex(shape, planet);
     Variant& v = variants_[size_t(index)];
     if (index != current_) {
         glUseProgram(v.program);
@@ -411,9 +420,9 @@ void FixedFunctionProgram::setDepthRemap(bool remap) {
 
 void FixedFunctionProgram::setSurfaceEffects(const SurfaceEffects& e, bool nightBound) {
     setVector(Uniform::Surface, float(int(e.shading)));
-    setVector(Uniform::HasNight, nightBound ? 1.0f : 0.0f);
     setVector(Uniform::Air, e.air);
     surfaceShading_ = e.shading != SurfaceShading::None;
+    nightBound_ = nightBound;
 }
 
 void FixedFunctionProgram::setTextureBound(bool bound) {

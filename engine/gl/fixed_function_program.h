@@ -4,9 +4,9 @@
 // selecting or modulating texture and diffuse, specular added after the
 // stage, and pre-transformed screen vertices; and, for lit meshes, the
 // planet's per-pixel shading (surface_effects.h) after the stage. One vertex
-// shader; the fragment shader in variants: the general stage, the general
-// stage with the planet shading, and the stage's common shapes
-// (stage_shape.h) computed directly. The inputs are kept here and reach a
+// shader; the fragment shader in variants: the general stage or one of its
+// common shapes (stage_shape.h) computed directly, each without the planet
+// shading, with it, and with it and its night map. The inputs are kept here and reach a
 // variant's uniforms when a draw uses it.
 #include "engine/device_types.h"
 #include "engine/stage_shape.h"
@@ -53,7 +53,6 @@ enum class Uniform : int {
     AlphaArgs,
     AlphaWeights,
     Surface,
-    HasNight,
     Twilight,
     Air,
     AirColour,
@@ -102,7 +101,9 @@ class FixedFunctionProgram {
     void forgetProgram() { current_ = -1; }
 
   private:
-    static constexpr int kVariants = 5;
+    // The four stage shapes, without the planet shading, with it, and with
+    // it and its night map.
+    static constexpr int kVariants = 12;
     struct Value {
         float f[16] = {};
         uint32_t version = 1;
@@ -121,6 +122,7 @@ class FixedFunctionProgram {
     std::array<Variant, kVariants> variants_{};
     int current_ = -1;
     bool surfaceShading_ = false;
+    bool nightBound_ = false;
 };
 
 } // namespace gv::gl
