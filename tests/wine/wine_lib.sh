@@ -13,6 +13,12 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 # A white root window: whatever the globe does not cover shows white.
 start_xvfb 1280x720x24 -wr
 
+# Wine makes its servers' folders in TMPDIR: in the test's own folder, they
+# go with it (world-writable and sticky, for Wine run as nobody too).
+export TMPDIR="${E2E_TMP}/tmp"
+mkdir -p "$TMPDIR"
+chmod 1777 "$TMPDIR"
+
 # Every prefix's wineserver ends with the test (they do not end with the
 # shell: they are started by the first Wine process of their prefix).
 PREFIXES=()
