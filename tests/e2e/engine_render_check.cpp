@@ -28,6 +28,7 @@
 #include "engine/mesh.h"
 #include "engine/render_backend.h"
 #include "engine/renderer.h"
+#include "engine/stage_shape.h"
 #include "engine/surface_effects.h"
 #include "engine/text_atlas.h"
 #include "engine/texture.h"
@@ -804,108 +805,59 @@ int stagesCase(Renderer& r, DisplayDevice& device, const char* out) {
     const double T[4] = {200, 100, 50, 128}, D[4] = {96, 255, 64, 192};
     const double S[3] = {32, 64, 96}; // specular, added to the colour
     auto times = [](const double* a, const double* b, int i) { return a[i] * b[i] / 255.0; };
+    // Colour products and alphas by hand; the stage setups in the engine's
+    // own record.
+    const double TD[3] = {times(T, D, 0), times(T, D, 1), times(T, D, 2)};
+    const StageSetup modulateBoth{kOpModulate, kArgTexture, kArgDiffuse,
+                                  kOpModulate, kArgTexture, kArgDiffuse};
+    const StageSetup diffuseBoth{kOpSelectArg1, kArgDiffuse, 0, kOpSelectArg1, kArgDiffuse, 0};
     struct Setup {
         const char* name;
-        uint32_t colorOp, colorArg1, colorArg2, alphaOp, alphaArg1, alphaArg2;
+        StageSetup stage;
         bool textured, specular;
         double rgb[3], alpha;
     };
     const Setup setups[] = {
-        {"texture x diffuse",
-         kOpModulate,
-         kArgTexture,
-         kArgDiffuse,
-         kOpModulate,
-         kArgTexture,
-         kArgDiffuse,
-         true,
-         false,
-         {times(T, D, 0), times(T, D, 1), times(T, D, 2)},
-         times(T, D, 3)},
-        {"diffuse",
-         kOpSelectArg1,
-         kArgDiffuse,
-         0,
-         kOpSelectArg1,
-         kArgDiffuse,
-         0,
-         true,
-         false,
-         {D[0], D[1], D[2]},
-         D[3]},
+        {"texture x diffuse", modulateBoth, true, false, {TD[0], TD[1], TD[2]}, times(T, D, 3)},
+        {"diffuse", diffuseBoth, true, false, {D[0], D[1], D[2]}, D[3]},
         {"texture x diffuse, texture's alpha",
-         kOpModulate,
-         kArgDiffuse,
-         kArgTexture,
-         kOpSelectArg1,
-         kArgTexture,
-         0,
+         {kOpModulate, kArgDiffuse, kArgTexture, kOpSelectArg1, kArgTexture, 0},
          true,
          false,
-         {times(T, D, 0), times(T, D, 1), times(T, D, 2)},
+         {TD[0], TD[1], TD[2]},
          T[3]},
         {"texture",
-         kOpSelectArg1,
-         kArgTexture,
-         0,
-         kOpSelectArg1,
-         kArgTexture,
-         0,
+         {kOpSelectArg1, kArgTexture, 0, kOpSelectArg1, kArgTexture, 0},
          true,
          false,
          {T[0], T[1], T[2]},
          T[3]},
         {"texture as the second argument, alpha diffuse x texture",
-         kOpSelectArg2,
-         kArgDiffuse,
-         kArgTexture,
-         kOpModulate,
-         kArgDiffuse,
-         kArgTexture,
+         {kOpSelectArg2, kArgDiffuse, kArgTexture, kOpModulate, kArgDiffuse, kArgTexture},
          true,
          false,
          {T[0], T[1], T[2]},
          times(T, D, 3)},
         {"texture x diffuse without a texture",
-         kOpModulate,
-         kArgTexture,
-         kArgDiffuse,
-         kOpModulate,
-         kArgTexture,
-         kArgDiffuse,
+         modulateBoth,
          false,
          false,
          {D[0], D[1], D[2]},
          D[3]},
         {"disabled",
-         kOpDisable,
-         kArgTexture,
-         kArgTexture,
-         kOpDisable,
-         kArgTexture,
-         kArgTexture,
+         {kOpDisable, kArgTexture, kArgTexture, kOpDisable, kArgTexture, kArgTexture},
          true,
          false,
          {D[0], D[1], D[2]},
          D[3]},
         {"texture x diffuse with specular",
-         kOpModulate,
-         kArgTexture,
-         kArgDiffuse,
-         kOpModulate,
-         kArgTexture,
-         kArgDiffuse,
+         modulateBoth,
          true,
          true,
-         {times(T, D, 0) + S[0], times(T, D, 1) + S[1], times(T, D, 2) + S[2]},
+         {TD[0] + S[0], TD[1] + S[1], TD[2] + S[2]},
          times(T, D, 3)},
         {"diffuse with specular",
-         kOpSelectArg1,
-         kArgDiffuse,
-         0,
-         kOpSelectArg1,
-         kArgDiffuse,
-         0,
+         diffuseBoth,
          false,
          true,
          {std::min(255.0, D[0] + S[0]), 255.0, std::min(255.0, D[2] + S[2])},
@@ -922,12 +874,12 @@ int stagesCase(Renderer& r, DisplayDevice& device, const char* out) {
     int i = 0;
     for (const Setup& s : setups) {
         b.setTexture(0, s.textured ? texture.deviceId() : 0);
-        b.setStageState(0, StageState::ColorOp, s.colorOp);
-        b.setStageState(0, StageState::ColorArg1, s.colorArg1);
-        b.setStageState(0, StageState::ColorArg2, s.colorArg2);
-        b.setStageState(0, StageState::AlphaOp, s.alphaOp);
-        b.setStageState(0, StageState::AlphaArg1, s.alphaArg1);
-        b.setStageState(0, StageState::AlphaArg2, s.alphaArg2);
+        b.setStageState(0, StageState::ColorOp, s.stage.colorOp);
+        b.setStageState(0, StageState::ColorArg1, s.stage.colorArg1);
+        b.setStageState(0, StageState::ColorArg2, s.stage.colorArg2);
+        b.setStageState(0, StageState::AlphaOp, s.stage.alphaOp);
+        b.setStageState(0, StageState::AlphaArg1, s.stage.alphaArg1);
+        b.setStageState(0, StageState::AlphaArg2, s.stage.alphaArg2);
         b.setRenderState(RenderState::SpecularEnable, s.specular ? 1 : 0);
         for (int row = 0; row < 2; ++row) {
             b.setRenderState(RenderState::AlphaBlendEnable, row);
